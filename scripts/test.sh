@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test headless twice:
+# a normal build, and one with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+bash "$ROOT/scripts/setup-debian.sh"
+export QT_QPA_PLATFORM=offscreen
+JOBS=${JOBS:-$(nproc)}
+export JOBS
+
+run_suite() {
+    local build=$1; shift
+    echo "== building $build"
+    bash "$ROOT/scripts/build.sh" "$build" "$@"
+    echo "== testing $build"
+    (cd "$build" && ctest --output-on-failure -j "$JOBS" --timeout 600)
+}
+
+run_suite "$ROOT/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_suite "$ROOT/build/asan" -DCMAKE_BUILD_TYPE=Debug -DDESKLINK_SANITIZE=ON
+
+echo "== all tests passed"

@@ -1,0 +1,63 @@
+#include "core/Timing.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QtTest>
+
+class tst_Timing : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void scaled_data();
+    void scaled();
+    void pumpUntilStopsEarly();
+    void pumpEventsDeliversTimers();
+};
+
+void tst_Timing::scaled_data()
+{
+    QTest::addColumn<double>("factor");
+    QTest::addColumn<int>("ms");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("unscaled") << 1.0 << 2500 << 2500;
+    QTest::newRow("tenth") << 0.1 << 2500 << 250;
+    QTest::newRow("zero scale") << 0.0 << 2000 << 0;
+    QTest::newRow("negative wait") << 1.0 << -5 << 0;
+}
+
+void tst_Timing::scaled()
+{
+    QFETCH(double, factor);
+    QFETCH(int, ms);
+    QFETCH(int, expected);
+    const double old = Timing::scale();
+    Timing::setScale(factor);
+    QCOMPARE(Timing::scaled(ms), expected);
+    Timing::setScale(old);
+}
+
+void tst_Timing::pumpUntilStopsEarly()
+{
+    Timing::setScale(1.0);
+    bool fired = false;
+    QTimer::singleShot(20, [&] { fired = true; });
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(Timing::pumpUntil([&] { return fired; }, 5000));
+    QVERIFY(clock.elapsed() < 2000);
+}
+
+void tst_Timing::pumpEventsDeliversTimers()
+{
+    Timing::setScale(1.0);
+    int count = 0;
+    QTimer t;
+    connect(&t, &QTimer::timeout, [&] { ++count; });
+    t.start(10);
+    Timing::pumpEvents(120);
+    QVERIFY(count >= 3);
+}
+
+QTEST_MAIN(tst_Timing)
+#include "tst_timing.moc"
