@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QMutex>
+#include <QString>
+
+class QSettings;
+
+// The user's own settings, "Macro.ini" in the data folder (language, start
+// with the desktop, do-not-show-again flag). Every write is on disk when the
+// call returns. All accessors are safe from any thread.
+class SettingsStore
+{
+public:
+    // The single instance, created under g_SettingsStoreMutex on first use.
+    static SettingsStore* instance();
+
+    // The stored text, "" when absent.
+    QString value(const QString& group, const QString& key);
+    // Stores the text and writes the file; false when it could not be written.
+    bool setValue(const QString& group, const QString& key, const QString& value);
+    // Removes the key and writes the file; false when it could not be written.
+    bool remove(const QString& group, const QString& key);
+
+    QString filePath() const { return m_path; }
+
+    // Tests only: drops the instance so that the next instance() opens
+    // AppPaths::macroIniPath() (below the current HOME) anew. No other thread
+    // may use the old instance.
+    static void resetForTests();
+
+private:
+    SettingsStore();
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    QString m_path;
+    QSettings* m_settings;
+    QMutex m_mutex;  // QSettings is not safe for concurrent use
+};
