@@ -4,6 +4,7 @@
 #include "core/AppPaths.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QMutexLocker>
 #include <QRegularExpression>
 #include <QSettings>
@@ -38,6 +39,10 @@ ConfigSettings::ConfigSettings()
     , m_settings(new QSettings(m_path, QSettings::IniFormat))
 {
     m_settings->setIniCodec("UTF-8");
+    // QSettings posts itself update events; a store first used on a short-lived
+    // thread must not stay bound to it.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        m_settings->moveToThread(app->thread());
 }
 
 ConfigSettings::~ConfigSettings()

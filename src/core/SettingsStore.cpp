@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "core/AppPaths.h"
 
+#include <QCoreApplication>
 #include <QMutexLocker>
 #include <QSettings>
 #include <QVariant>
@@ -27,6 +28,10 @@ SettingsStore::SettingsStore()
     , m_settings(new QSettings(m_path, QSettings::IniFormat))
 {
     m_settings->setIniCodec("UTF-8");
+    // QSettings posts itself update events; a store first used on a short-lived
+    // thread must not stay bound to it.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        m_settings->moveToThread(app->thread());
 }
 
 SettingsStore::~SettingsStore()
