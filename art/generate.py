@@ -840,20 +840,34 @@ MARKER = 38
 ANCHOR_ORDER = ['L', 'R', 'M', 'F', 'B', 'D']
 
 
-def fit_rotation(src, dst):
-    """Rotation angle and translation that best lay src onto dst (same scale)."""
-    n = len(src)
-    sx = sum(p[0] for p in src) / n
-    sy = sum(p[1] for p in src) / n
-    dx = sum(p[0] for p in dst) / n
-    dy = sum(p[1] for p in dst) / n
-    a = b = 0.0
-    for (x, y), (u, v) in zip(src, dst):
-        x, y, u, v = x - sx, y - sy, u - dx, v - dy
-        a += x * u + y * v
-        b += x * v - y * u
-    theta = math.atan2(b, a)
-    return theta, (sx, sy), (dx, dy)
+def place_model(m, marks, W, H, margin=12):
+    """Scale, turn and place the model so that its buttons lie near their
+    markers while the drawing stays large, whole and near the middle."""
+    an = anchors(m)
+    src = [an[k] for k in ANCHOR_ORDER]
+    body = outline(m)[::4]
+    best = None
+    for s in (1.26, 1.34, 1.42):
+        for deg in range(0, 360, 3):
+            t = math.radians(deg)
+            c, si = math.cos(t), math.sin(t)
+            rot = [(x * s * c - y * s * si, x * s * si + y * s * c) for x, y in src]
+            rb = [(x * s * c - y * s * si, x * s * si + y * s * c) for x, y in body]
+            minx = min(p[0] for p in rb)
+            maxx = max(p[0] for p in rb)
+            miny = min(p[1] for p in rb)
+            maxy = max(p[1] for p in rb)
+            for ox in range(int(margin - minx), int(W - margin - maxx) + 1, 6):
+                for oy in range(int(margin - miny), int(H - margin - maxy) + 1, 6):
+                    cost = sum((x + ox - u) ** 2 + (y + oy - v) ** 2 for (x, y), (u, v) in zip(rot, marks))
+                    # stay near the middle of the picture
+                    cost += 6 * ((ox - W / 2.0) ** 2 + (oy - H / 2.0) ** 2)
+                    cost -= 4000 * s
+                    if best is None or cost < best[0]:
+                        best = (cost, s, t, ox, oy)
+    _, s, t, ox, oy = best
+    c, si = math.cos(t), math.sin(t)
+    return lambda x, y: (ox + x * s * c - y * s * si, oy + x * s * si + y * s * c)
 
 
 def button_page_picture(m, number):
@@ -861,28 +875,13 @@ def button_page_picture(m, number):
     d = Doc(W, H)
     marks = [(x + MARKER / 2.0, y + MARKER / 2.0) for x, y in MARKER_LAYOUTS[number]]
     an = anchors(m)
-    src = [an[k] for k in ANCHOR_ORDER]
-    s = 1.32 if number == 0 else 1.36
-    theta, (sx, sy), (dx, dy) = fit_rotation([(x * s, y * s) for x, y in src], marks)
-    c, si = math.cos(theta), math.sin(theta)
-
-    def tf(x, y):
-        x, y = x * s - sx, y * s - sy
-        return (dx + x * c - y * si, dy + x * si + y * c)
-
-    # keep the whole drawing inside the picture
-    pts = [tf(x, y) for x, y in outline(m)]
+    tf2 = place_model(m, marks, W, H)
+    pts = [tf2(x, y) for x, y in outline(m)]
     minx = min(p[0] for p in pts)
     maxx = max(p[0] for p in pts)
     miny = min(p[1] for p in pts)
     maxy = max(p[1] for p in pts)
-    shx = max(0, 12 - minx) - max(0, maxx - (W - 12))
-    shy = max(0, 12 - miny) - max(0, maxy - (H - 12))
-    cxm, cym = (minx + maxx) / 2 + shx, (miny + maxy) / 2 + shy
-
-    def tf2(x, y):
-        u, v = tf(x, y)
-        return (u + shx, v + shy)
+    cxm, cym = (minx + maxx) / 2, (miny + maxy) / 2
 
     d.add(ellipse(cxm, cym + 8, (maxx - minx) * 0.55, (maxy - miny) * 0.55,
                   fill=d.rad([(0, ACCENT, 0.10), (0.7, ACCENT, 0.03), (1, ACCENT, 0)])))
