@@ -1,0 +1,145 @@
+#include "HidSimControl.h"
+
+#include "SampleScenario.h"
+#include "Simulator.h"
+
+namespace hidsim {
+
+namespace {
+Simulator& sim()
+{
+    return Simulator::instance();
+}
+}  // namespace
+
+bool HidSimControl::reset(const QByteArray& scenarioJson, QString* error)
+{
+    return sim().reset(scenarioJson.isEmpty() ? sampleScenario() : scenarioJson, error);
+}
+
+QByteArray HidSimControl::sampleScenario()
+{
+    return QByteArray(kSampleScenario);
+}
+
+QByteArray HidSimControl::scenario()
+{
+    return sim().scenario();
+}
+
+void HidSimControl::reload()
+{
+    sim().reload();
+}
+
+QString HidSimControl::directory()
+{
+    return sim().directory();
+}
+
+QStringList HidSimControl::deviceIds()
+{
+    return sim().deviceIds();
+}
+
+QString HidSimControl::describe()
+{
+    return sim().describe();
+}
+
+QByteArray HidSimControl::path(const QString& id)
+{
+    return sim().pathOf(id);
+}
+
+bool HidSimControl::plug(const QString& id, QString* error)
+{
+    return sim().plug(id, true, error);
+}
+
+bool HidSimControl::unplug(const QString& id, QString* error)
+{
+    return sim().plug(id, false, error);
+}
+
+bool HidSimControl::setPowered(const QString& mouseId, bool on, QString* error)
+{
+    return sim().setPowered(mouseId, on, error);
+}
+
+bool HidSimControl::setBattery(const QString& mouseId, int level, bool charging, QString* error)
+{
+    return sim().setBattery(mouseId, level, charging, error);
+}
+
+bool HidSimControl::pressDpiButton(const QString& mouseId, QString* error)
+{
+    return sim().pressButton(mouseId, true, error);
+}
+
+bool HidSimControl::pressRateButton(const QString& mouseId, QString* error)
+{
+    return sim().pressButton(mouseId, false, error);
+}
+
+bool HidSimControl::pair(const QString& mouseId, const QString& receiverId, QString* error)
+{
+    return sim().pair(mouseId, receiverId, error);
+}
+
+QByteArray HidSimControl::configImage(const QString& mouseId)
+{
+    return sim().configImage(mouseId);
+}
+
+QByteArray HidSimControl::flash(const QString& mouseId, int profile)
+{
+    return sim().flash(mouseId, profile);
+}
+
+int HidSimControl::currentProfile(const QString& mouseId)
+{
+    return sim().currentProfile(mouseId);
+}
+
+bool HidSimControl::injectReport(const QByteArray& header, const QByteArray& data)
+{
+    return sim().injectReport(header, data);
+}
+
+void HidSimControl::failWrites(int count)
+{
+    sim().failWrites(count);
+}
+
+void HidSimControl::failNextFirmwareTransfer(int atPercent)
+{
+    sim().failNextFirmware(atPercent);
+}
+
+void HidSimControl::setTimeScale(double factor)
+{
+    sim().setTimeScale(factor);
+}
+
+double HidSimControl::timeScale()
+{
+    return sim().timeScale();
+}
+
+void HidSimControl::setExtraLatencyUs(int us)
+{
+    sim().setExtraLatency(us);
+}
+
+QVector<CallRecord> HidSimControl::callLog()
+{
+    return sim().log().entries();
+}
+
+void HidSimControl::clearCallLog()
+{
+    sim().log().clear();
+}
+
+}  // namespace hidsim
