@@ -1,0 +1,31 @@
+#include "device/WorkingImage.h"
+
+#include "app/Globals.h"
+
+#include <QMutexLocker>
+
+namespace {
+bool s_current = false;  // guarded by g_FlashDataMutex
+}
+
+bool WorkingImage::isCurrentLocked()
+{
+    return s_current;
+}
+
+void WorkingImage::setCurrentLocked(bool current)
+{
+    s_current = current;
+}
+
+bool WorkingImage::isCurrent()
+{
+    QMutexLocker lock(&g_FlashDataMutex);
+    return s_current;
+}
+
+void WorkingImage::setCurrent(bool current)
+{
+    QMutexLocker lock(&g_FlashDataMutex);
+    s_current = current;
+}
