@@ -1,0 +1,301 @@
+#include "device/ReportHandler.h"
+
+#include "app/Globals.h"
+#include "core/ConfigSettings.h"
+#include "core/PostMsg.h"
+#include "device/DeviceCache.h"
+#include "device/Worker.h"
+#include "device/WorkingImage.h"
+#include "platform/Registry.h"
+
+#include <HIDUsb.h>
+
+#include <QMutexLocker>
+
+#include <cstring>
+
+std::atomic<bool> g_ReceiverSettingsApplied{false};
+std::atomic<bool> g_ConnectCleanupPending{false};
+
+namespace {
+enum ReportType : int {
+    kBattery = 4,
+    kFlashRead = 8,
+    kConnected = 9,
+    kStatusChanged = 10,
+    kConfiguration = 14,
+    kVersion = 18,
+    kReceiverLight = 21,
+    kLongRangeOff = 23,
+};
+
+constexpr unsigned int kFullReadLength = 6912;
+constexpr unsigned int kBatteryLength = 4;  // what GetDeviceBatteryStatus reads
+constexpr quint8 kNoLongRangeAnswer = 0x73;  // 's', left alone when nobody answers
+
+uint8_t* imageBytes(FlashDataMap& image)
+{
+    return reinterpret_cast<uint8_t*>(&image);
+}
+
+QString driveGroup(int modelIndex)
+{
+    return QStringLiteral("Drive%1").arg(modelIndex + 1);
+}
+
+// Item i of a Config.ini list as a decimal integer; false when it is missing or
+// not a number (a short "Adveanced" list means "no setting").
+bool listItem(const QStringList& list, int i, int* value)
+{
+    if (i < 0 || i >= list.size())
+        return false;
+    bool ok = false;
+    *value = list.at(i).trimmed().toInt(&ok);
+    return ok;
+}
+
+// Patches one byte of the image and sends it back, unless the image is not yet
+// the open device's (then only the byte changes). Returns nothing: the device
+// gives no acknowledgement.
+void patchByteAndSend(int offset, uint8_t value)
+{
+    QMutexLocker lock(&g_FlashDataMutex);
+    imageBytes(g_FlashData)[offset] = value;
+    if (WorkingImage::isCurrentLocked())
+        ProtocolDataUpdate(&g_FlashData);
+}
+
+void handleBattery(const unsigned char* data, unsigned int length)
+{
+    if (length < kBatteryLength)
+        return;
+    GetDeviceBatteryStatus(data, g_BatteryBuffer);
+    PostMsg::GetInstance()->PostBattery(g_BatteryBuffer[1] > 0, g_BatteryBuffer[0], g_ShowBatteryValue == 1);
+}
+
+void handleConnected()
+{
+    UsbServer_SetBatteryOptimizeEnable(true);
+    const DeviceAllInfo current = currentDeviceCopy();
+    const QByteArray path = current.path.toLatin1();
+    const QStringList advanced =
+        ConfigSettings::instance()->valueList(driveGroup(current.modelIndex), QStringLiteral("Adveanced"));
+    PostMsg* bus = PostMsg::GetInstance();
+
+    int lightMode = 0;
+    if (listItem(advanced, 1, &lightMode) && lightMode >= 1 && !current.direct && current.connectionType == 1) {
+        g_DongleRGB->mode = uint8_t(lightMode);
+        UsbFinderC_Set4KDongleRGB(path.constData(), g_DongleRGB);
+        if (g_DongleRGB->mode != 0)
+            bus->PostRGBValue(g_DongleRGB);
+    }
+    int longRange = -1;
+    if (listItem(advanced, 0, &longRange) && (longRange == 0 || longRange == 1)) {
+        UsbFinderC_SetLongRangeMode(path.constData(), longRange == 1);
+        bus->PostLongRangeMode(longRange == 1);
+    }
+    // Set before asking, so the answer cannot overtake them.
+    g_ConnectCleanupPending = true;
+    g_ReceiverSettingsApplied = true;
+    UsbServer_ReadAllFlashData();
+}
+
+// Buttons whose records survive the connect clean-up: "KeyParam" + k lists whose
+// first item is "0x05" (the button may hold a macro), as indexes k - 1.
+QList<int> macroKeyIndexes(int modelIndex)
+{
+    QList<int> indexes;
+    ConfigSettings* config = ConfigSettings::instance();
+    for (int k = 1; k <= 5; ++k) {
+        const QStringList params = config->valueList(driveGroup(modelIndex), QStringLiteral("KeyParam%1").arg(k));
+        if (!params.isEmpty() && params.first().trimmed() == QLatin1String("0x05"))
+            indexes.append(k - 1);
+    }
+    return indexes;
+}
+
+void handleFullRead(const unsigned char* data)
+{
+    const DeviceAllInfo current = currentDeviceCopy();
+    {
+        QMutexLocker lock(&g_FlashDataMutex);
+        // Parse into a copy: a malformed flash must neither reach the working
+        // image nor be written back to the mouse.
+        FlashDataMap parsed = g_FlashData;
+        if (!ProtocolDataParser(data, &parsed))
+            return;
+        g_FlashData = parsed;
+        WorkingImage::setCurrentLocked(true);
+        g_FlashDataFile = DeviceCacheFileName(current.cid, current.mid);
+    }
+
+    UsbServer_ReadDPILed();
+    UsbServer_ReadBatteryLevel();
+    UsbServer_ReadVersion();
+    UsbServer_ReadConfig();
+
+    PostMsg* bus = PostMsg::GetInstance();
+    const QByteArray path = current.path.toLatin1();
+    if (!g_ReceiverSettingsApplied) {
+        if (!current.direct && current.connectionType == 1) {
+            UsbFinderC_Get4KDongleRGBValue(path.constData(), g_DongleRGB);
+            if (g_DongleRGB->mode != 0)
+                bus->PostRGBValue(g_DongleRGB);
+        }
+        quint8 longRange = kNoLongRangeAnswer;
+        UsbFinderC_GetLongRangeMode(path.constData(), &longRange);
+        if (longRange != kNoLongRangeAnswer && longRange != 0)
+            bus->PostLongRangeMode(true);
+    }
+    g_ReceiverSettingsApplied = false;
+
+    const bool cleanup = g_ConnectCleanupPending.exchange(false);
+    const QList<int> keep = cleanup ? macroKeyIndexes(current.modelIndex) : QList<int>();
+
+    FlashDataMap copy;
+    {
+        QMutexLocker lock(&g_FlashDataMutex);
+        if (cleanup) {
+            // Only buttons that may hold a macro keep their key-event and macro records.
+            for (int i = 0; i < FlashDataMap::kButtonCount; ++i) {
+                if (keep.contains(i))
+                    continue;
+                std::memset(&g_FlashData.keyEvents[i], 0, sizeof(KeyEventRecord));
+                std::memset(&g_FlashData.macros[i], 0, sizeof(MacroRecord));
+            }
+        }
+        ProtocolDataUpdate(&g_FlashData);
+        copy = g_FlashData;
+    }
+
+    g_SensorPageApplied = false;
+    g_ButtonPageApplied = false;
+
+    bus->PostUpDataLightUIButton(copy);
+    bus->PostUpDataLightLight(copy);
+    bus->PostUpDataLightSensor(copy);
+    bus->PostForm();
+
+    g_FullReadDone = true;
+    g_WorkerRunRequest = false;
+}
+
+void handleFlashRead(int address, const unsigned char* data, unsigned int length)
+{
+    PostMsg* bus = PostMsg::GetInstance();
+    if (address == 0 && length == kFullReadLength) {
+        handleFullRead(data);
+    } else if (address == 0 && length == 1) {
+        patchByteAndSend(0, data[0]);
+        bus->PostUpDataReportRate(data[0]);
+    } else if (address == 4 && length == 1) {
+        patchByteAndSend(2, data[0]);
+        bus->PostUpDataDPI(data[0]);
+    } else if (address == 0x4C && length == 8) {
+        FlashDataMap copy;
+        {
+            QMutexLocker lock(&g_FlashDataMutex);
+            BufferToDPILed(data, reinterpret_cast<unsigned char*>(&g_FlashData.dpiLed));
+            copy = g_FlashData;
+        }
+        bus->PostUpDataDPILed(copy);
+    } else if (address == 0xA0 && length == 9) {
+        FlashDataMap copy;
+        {
+            QMutexLocker lock(&g_FlashDataMutex);
+            BufferToLedBar(data, reinterpret_cast<unsigned char*>(&g_FlashData.ledBar));
+            copy = g_FlashData;
+        }
+        bus->PostUpDataLightLight(copy);
+    }
+}
+
+void handleVersion()
+{
+    const QByteArray path = currentDeviceCopy().path.toLatin1();
+    const int word = UsbFinderC_GetVersion(path.constData());
+    // 0: the mouse did not answer; keep the version known so far.
+    if (word == 0)
+        return;
+    const QString text = DeviceAllInfo::versionText(word >> 8, word & 0xFF);
+    int modelIndex = 0;
+    {
+        QMutexLocker lock(&g_CurrentDeviceMutex);
+        g_CurrentDevice.firmwareVersion = text;
+        modelIndex = g_CurrentDevice.modelIndex;
+    }
+    PostMsg::GetInstance()->PostSetver(0);
+    ConfigSettings* config = ConfigSettings::instance();
+    const QString name = QStringLiteral("MouseVer")
+        + config->value(QStringLiteral("Option"), QStringLiteral("CID"))
+        + config->value(driveGroup(modelIndex), QStringLiteral("MID"));
+    Registry::setValue(Registry::mouseDriveTestKeyPath(), name, text);
+}
+}
+
+void OnHidReport(unsigned char* header, int headerLength, unsigned char* data, unsigned int dataLength)
+{
+    // Header bytes the header does not reach count as 0.
+    auto headerByte = [&](int i) -> int { return header && i < headerLength ? header[i] : 0; };
+    const int type = headerByte(1);
+    const int address = (headerByte(3) << 8) | headerByte(4);
+    if (!data)
+        dataLength = 0;
+    PostMsg* bus = PostMsg::GetInstance();
+
+    switch (type) {
+    case kBattery:
+        handleBattery(data, dataLength);
+        break;
+    case kFlashRead:
+        handleFlashRead(address, data, dataLength);
+        break;
+    case kConnected:
+        handleConnected();
+        break;
+    case kStatusChanged:
+        if (dataLength < 1)
+            break;
+        GetDeviceStatusChanged(data, g_StatusChangedFlags);
+        RereadChangedStatus();
+        break;
+    case kConfiguration:
+        if (dataLength == 1)
+            bus->PostUpDataConfigUI(4, data[0], true);
+        else
+            bus->PostUpDataConfigUI(0, 0, false);
+        break;
+    case kVersion:
+        handleVersion();
+        break;
+    case kReceiverLight:
+        bus->PostRGBValue(g_DongleRGB);
+        break;
+    case kLongRangeOff:
+        if (dataLength == 10)
+            bus->PostLongRangeMode(false);
+        break;
+    default:
+        break;
+    }
+}
+
+void RereadChangedStatus()
+{
+    const quint8* flags = g_StatusChangedFlags;
+    if (flags[0])
+        UsbServer_ReadCurrentDPI();
+    if (flags[1])
+        UsbServer_ReadReportRate();
+    if (flags[6])
+        UsbServer_ReadBatteryLevel();
+    if (flags[5])
+        UsbServer_ReadLedBar();
+    if (flags[3])
+        UsbServer_ReadDPILed();
+    // Within 3000 ms of the last refresh a further request is dropped.
+    if (flags[2] && TakeStatusRefreshSlot()) {
+        g_RefreshPending = true;
+        g_StatusRefreshRequested = true;
+    }
+}
