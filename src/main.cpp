@@ -1,12 +1,6 @@
-#include <QApplication>
-#include <QWidget>
+#include "app/AppStartup.h"
 
-// Replaced by the start-up sequence.
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QWidget w;
-    w.resize(1020, 700);
-    w.show();
-    return app.exec();
+    return AppStartup::run(argc, argv);
 }
