@@ -292,9 +292,11 @@ QString LanguageTables::netText(int position)
     return text(LanguageSection::English, 0, position);
 }
 
-LanguageTable& LanguageTables::table(LanguageSection section)
+const LanguageTable& LanguageTables::table(LanguageSection section)
 {
-    return g_LanguageTables[int(section)];
+    static const LanguageTable none;
+    const int s = int(section);
+    return s < 0 || s >= kLanguageSectionCount ? none : g_LanguageTables[s];
 }
 
 QString LanguageTables::sectionName(LanguageSection section)

@@ -115,7 +115,8 @@ public:
     // Company data: text `position` of row 0 of g_NetTexts.
     static QString netText(int position);
 
-    static LanguageTable& table(LanguageSection section);
+    // The section's table; an empty one for a value outside the enum.
+    static const LanguageTable& table(LanguageSection section);
     // The section's element name ("FormSetting", "English", ...).
     static QString sectionName(LanguageSection section);
     // Element names the section accepts, in file order; the last one closes the row.
