@@ -1,0 +1,118 @@
+#include "ui/common/StyleHelper.h"
+
+#include "core/AppPaths.h"
+#include "core/ConfigSettings.h"
+
+#include <QEvent>
+#include <QObject>
+#include <QWidget>
+
+namespace {
+
+// Asks for activation on every show of the window it watches.
+class ActivateOnShow : public QObject
+{
+public:
+    explicit ActivateOnShow(QWidget* window) : QObject(window), m_window(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Show)
+            m_window->activateWindow();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget* m_window;
+};
+
+QString imageRule(const QString& selector, const QString& folder, const QString& picture,
+                  const QString& extra = QString())
+{
+    return QStringLiteral("%1{%2border-image:url(%3%4);}").arg(selector, extra, folder, picture);
+}
+
+} // namespace
+
+QString StyleHelper::pictureFolder(const QString& folder)
+{
+    return AppPaths::appSubdir(QStringLiteral("/Picture/") + folder + QLatin1Char('/'));
+}
+
+QString StyleHelper::optionRgb(const QString& key)
+{
+    QString text;
+    if (!ConfigSettings::instance()->colourText(key, &text))
+        return QString();
+    return QStringLiteral("rgb(%1)").arg(text);
+}
+
+QString StyleHelper::colorRule(const QString& key)
+{
+    const QString rgb = optionRgb(key);
+    return rgb.isEmpty() ? QString() : QStringLiteral("color:%1;").arg(rgb);
+}
+
+bool StyleHelper::applyTextColor(QWidget* widget, const QString& key)
+{
+    const QString rule = colorRule(key);
+    if (rule.isEmpty() || !widget)
+        return false;
+    widget->setStyleSheet(rule);
+    return true;
+}
+
+QString StyleHelper::toolButtonImages(const QString& folder, const QString& normal,
+                                      const QString& hover, const QString& pressed,
+                                      const QString& checked, const QString& extra)
+{
+    QString sheet = imageRule(QStringLiteral("QToolButton"), folder, normal,
+                              QStringLiteral("border:none;") + extra);
+    if (!hover.isEmpty())
+        sheet += imageRule(QStringLiteral("QToolButton:hover"), folder, hover);
+    if (!pressed.isEmpty())
+        sheet += imageRule(QStringLiteral("QToolButton:pressed"), folder, pressed);
+    if (!checked.isEmpty())
+        sheet += imageRule(QStringLiteral("QToolButton:checked"), folder, checked);
+    return sheet;
+}
+
+QString StyleHelper::frameBackground(const QString& objectName, const QString& folder,
+                                     const QString& picture)
+{
+    return imageRule(QStringLiteral("QFrame#") + objectName, folder, picture,
+                     QStringLiteral("border:none;"));
+}
+
+Qt::WindowFlags StyleHelper::noticeFlags()
+{
+    return Qt::SubWindow | Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint
+           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint;
+}
+
+QPoint StyleHelper::centredOn(const QWidget* reference, const QSize& size, int dx, int dy)
+{
+    if (!reference)
+        return QPoint(dx, dy);
+    return centredOn(reference->mapToGlobal(QPoint(0, 0)), reference->size(), size, dx, dy);
+}
+
+QPoint StyleHelper::centredOn(const QPoint& referenceTopLeft, const QSize& referenceSize,
+                              const QSize& size, int dx, int dy)
+{
+    return QPoint(referenceTopLeft.x() + (referenceSize.width() - size.width()) / 2 + dx,
+                  referenceTopLeft.y() + (referenceSize.height() - size.height()) / 2 + dy);
+}
+
+void StyleHelper::placeCentred(QWidget* dialog, const QWidget* reference, int dx, int dy)
+{
+    if (dialog)
+        dialog->move(centredOn(reference, dialog->size(), dx, dy));
+}
+
+void StyleHelper::activateWhenShown(QWidget* window)
+{
+    if (window)
+        window->installEventFilter(new ActivateOnShow(window));
+}

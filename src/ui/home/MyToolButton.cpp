@@ -1,0 +1,25 @@
+#include "ui/home/MyToolButton.h"
+
+#include <QMouseEvent>
+
+MyToolButton::MyToolButton(QWidget* parent)
+    : QToolButton(parent)
+{
+}
+
+void MyToolButton::mousePressEvent(QMouseEvent* e)
+{
+    // The base handler is bypassed on purpose: the click belongs to the press.
+    if (e->button() != Qt::LeftButton)
+        return;
+    setChecked(true);
+    emit clicked(false);
+}
+
+void MyToolButton::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    setChecked(true);
+    emit clicked(true);
+}
