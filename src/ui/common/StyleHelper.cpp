@@ -37,7 +37,14 @@ QString imageRule(const QString& selector, const QString& folder, const QString&
 
 QString StyleHelper::pictureFolder(const QString& folder)
 {
-    return AppPaths::appSubdir(QStringLiteral("/Picture/") + folder + QLatin1Char('/'));
+    QString relative = folder;
+    if (relative.startsWith(QLatin1Char('/')))
+        relative.remove(0, 1);
+    if (!relative.startsWith(QLatin1String("Picture/")))
+        relative.prepend(QLatin1String("Picture/"));
+    if (!relative.endsWith(QLatin1Char('/')))
+        relative += QLatin1Char('/');
+    return AppPaths::appSubdir(QLatin1Char('/') + relative);
 }
 
 QString StyleHelper::optionRgb(const QString& key)

@@ -14,7 +14,10 @@ class QWidget;
 class StyleHelper
 {
 public:
-    // Application folder + "/Picture/<folder>/" (with the trailing slash).
+    // A picture folder below the application folder, with a trailing slash.
+    // "Dialog", "Picture/Dialog" and "/Picture/Dialog" all give
+    // "<application folder>/Picture/Dialog/" (spelling "Picture/<Folder>" out
+    // lets the picture check know which folder a file uses).
     static QString pictureFolder(const QString& folder);
 
     // "rgb(r,g,b)" of an "Option" colour; empty when the list is not usable.

@@ -75,7 +75,7 @@ QuestionDialog::QuestionDialog(QWidget* parent)
     buildForm();
     QMetaObject::connectSlotsByName(this);
 
-    m_pictureFolder = StyleHelper::pictureFolder(QStringLiteral("WarningDialog"));
+    m_pictureFolder = StyleHelper::pictureFolder(QStringLiteral("Picture/WarningDialog"));
     setWindowFlags(StyleHelper::noticeFlags());
     setFixedSize(width(), height());
     StyleHelper::activateWhenShown(this);

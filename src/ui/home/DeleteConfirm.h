@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QFrame;
+class QLabel;
+class QToolButton;
+
+// Question: delete the selected macro? `confirmed` is true after the confirm
+// button and false after the close button (or any other way of closing).
+class DeleteConfirm : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit DeleteConfirm(QWidget* parent = nullptr);
+    ~DeleteConfirm() override;
+
+    bool confirmed = false;
+
+public slots:
+    void on_NewHong_clicked();
+    void on_CloseButton_clicked();
+    void SlotAllLanguage(int language);
+
+private:
+    void buildForm();
+    void applyLook();
+
+    QFrame* m_frame = nullptr;
+    QLabel* m_label = nullptr;
+    QToolButton* m_newHong = nullptr;
+    QToolButton* m_closeButton = nullptr;
+    QString m_pictureFolder;
+};
