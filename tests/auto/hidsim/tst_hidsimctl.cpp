@@ -1,0 +1,181 @@
+// hidsimctl drives the virtual devices from a shell while a library (here the
+// test itself) runs on the same simulator folder.
+#include "HidSimTestKit.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+using kit::HidSimControl;
+using kit::Report;
+using kit::Reports;
+
+namespace {
+
+std::atomic<int> g_changes{0};
+void onChange()
+{
+    ++g_changes;
+}
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run hidsimctl(const QStringList& args)
+{
+    QProcess tool;
+    tool.start(QStringLiteral(DESKLINK_APP_DIR) + "/hidsimctl", args);
+    Run r;
+    if (!tool.waitForFinished(10000))
+        return r;
+    r.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(tool.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(tool.readAllStandardError());
+    return r;
+}
+
+}  // namespace
+
+class tst_HidSimCtl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void plugAndUnplug();
+    void powerOffAndOn();
+    void buttonPress();
+    void dump();
+    void errors_data();
+    void errors();
+    void newFolderStartsFromTheSample();
+};
+
+void tst_HidSimCtl::initTestCase()
+{
+    kit::useTemporaryFolderUnlessSet();
+    QVERIFY2(QFile::exists(QStringLiteral(DESKLINK_APP_DIR) + "/hidsimctl"), "hidsimctl is built beside the program");
+}
+
+void tst_HidSimCtl::init()
+{
+    QString error;
+    QVERIFY2(HidSimControl::reset(QByteArray(), &error), qPrintable(error));
+    HidSimControl::setTimeScale(0.05);
+    Reports::clear();
+    g_changes = 0;
+}
+
+void tst_HidSimCtl::cleanup()
+{
+    StopUsbChanged();
+    UsbServer_Exit();
+}
+
+void tst_HidSimCtl::plugAndUnplug()
+{
+    StartUsbChanged(onChange, 600);
+    QVERIFY(kit::waitUntil([] { return g_changes == 1; }));
+
+    QCOMPARE(hidsimctl({"unplug", "r8"}).exitCode, 0);
+    QVERIFY(kit::waitUntil([] { return g_changes == 2; }, 3000));
+    QVERIFY(HidSimControl::path("r8").isEmpty());
+
+    QCOMPARE(hidsimctl({"plug", "r23"}).exitCode, 0);
+    QVERIFY(kit::waitUntil([] { return g_changes == 3; }, 3000));
+    const QByteArray r23 = HidSimControl::path("r23");
+    QVERIFY(!r23.isEmpty());
+    QVERIFY(UsbFinderC_GetDeviceOnLine(r23.constData()));
+}
+
+void tst_HidSimCtl::powerOffAndOn()
+{
+    const QByteArray path = kit::openLink("r17");
+    QVERIFY(!UsbFinderC_GetDeviceOnLine(path.constData()));
+    QCOMPARE(hidsimctl({"power", "m17", "on"}).exitCode, 0);
+    QVERIFY(Reports::waitFor(9));  // the link sees the mouse come back
+    QVERIFY(UsbFinderC_GetDeviceOnLine(path.constData()));
+    QCOMPARE(hidsimctl({"power", "m17", "off"}).exitCode, 0);
+    QVERIFY(kit::waitUntil([&path] { return !UsbFinderC_GetDeviceOnLine(path.constData()); }, 3000));
+}
+
+void tst_HidSimCtl::buttonPress()
+{
+    kit::openLink("r8");
+    QCOMPARE(hidsimctl({"press", "m8", "rate"}).exitCode, 0);
+    Report r;
+    QVERIFY(Reports::waitFor(10, &r, -1, -1, 3000));
+    QCOMPARE(r.data, QByteArray(1, 0x02));
+    QCOMPARE(hidsimctl({"battery", "m8", "20", "charging"}).exitCode, 0);
+    QVERIFY(kit::waitUntil([] { return Reports::count(10) == 2; }, 3000));
+}
+
+void tst_HidSimCtl::dump()
+{
+    kit::openLink("m7");
+    FlashDataMap image;
+    QVERIFY(kit::readImage(&image));
+    image.buttons[3] = ButtonMapping{4, 20, 2};
+    QVERIFY(ProtocolDataUpdate(&image));
+    QVERIFY(kit::readImage(&image));
+
+    Run one = hidsimctl({"dump", "m7", "83", "3"});
+    QCOMPARE(one.exitCode, 0);
+    QCOMPARE(one.out, QString("04 14 02\n"));
+    QCOMPARE(hidsimctl({"dump", "m7", "0x53"}).out, QString("04\n"));
+
+    const Run all = hidsimctl({"dump", "m7"});
+    QCOMPARE(all.exitCode, 0);
+    const QStringList lines = all.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), (10428 + 15) / 16);
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += QByteArray::fromHex(line.section(':', 1).toLatin1());
+    QCOMPARE(bytes, kit::bytesOf(image));
+    QVERIFY(lines[5].startsWith("00080: "));
+}
+
+void tst_HidSimCtl::errors_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown device") << QStringList{"plug", "nothing"} << 2 << "no device \"nothing\"";
+    QTest::newRow("power without state") << QStringList{"power", "m7"} << 1 << "usage:";
+    QTest::newRow("battery above 100") << QStringList{"battery", "m8", "101"} << 2 << "0..100";
+    QTest::newRow("dump past the image") << QStringList{"dump", "m8", "10428"} << 2 << "10428 bytes";
+    QTest::newRow("pair a wired model") << QStringList{"pair", "m7"} << 2 << "wired model";
+    QTest::newRow("unknown command") << QStringList{"frobnicate"} << 1 << "unknown command";
+}
+
+void tst_HidSimCtl::errors()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    const QByteArray before = HidSimControl::scenario();
+    const Run r = hidsimctl(args);
+    QCOMPARE(r.exitCode, exitCode);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QCOMPARE(HidSimControl::scenario(), before);
+}
+
+void tst_HidSimCtl::newFolderStartsFromTheSample()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/fresh";
+    const Run r = hidsimctl({"--dir", folder, "list"});
+    QCOMPARE(r.exitCode, 0);
+    for (const char* id : {"m7", "m8", "m9", "m11", "m17", "r8", "r9", "r11", "r17"})
+        QVERIFY2(r.out.contains(QRegularExpression(QString("\\n%1 ").arg(id))), id);
+    QVERIFY(r.out.contains(QRegularExpression("\\nr17 .* offline ")));
+    QVERIFY(QFile::exists(folder + "/scenario.json"));
+}
+
+QTEST_GUILESS_MAIN(tst_HidSimCtl)
+#include "tst_hidsimctl.moc"

@@ -1,0 +1,557 @@
+// The virtual devices as the program meets them: discovery across connection
+// kinds, offline and unknown devices, the mouse's own reports, profiles, factory
+// reset, pairing, receiver settings and firmware transfer.
+#include "HidSimTestKit.h"
+
+#include <QElapsedTimer>
+
+using kit::HidSimControl;
+using kit::Report;
+using kit::Reports;
+
+namespace {
+
+std::mutex g_progressMutex;
+QVector<QByteArray> g_progress;
+
+void onProgress(unsigned char* message)
+{
+    std::lock_guard<std::mutex> lock(g_progressMutex);
+    g_progress.append(QByteArray(reinterpret_cast<const char*>(message), 3));
+}
+
+void clearProgress()
+{
+    std::lock_guard<std::mutex> lock(g_progressMutex);
+    g_progress.clear();
+}
+
+QVector<QByteArray> progressMessages()
+{
+    std::lock_guard<std::mutex> lock(g_progressMutex);
+    return g_progress;
+}
+
+bool transferEnded(QByteArray* end)
+{
+    return kit::waitUntil([end] {
+        for (const QByteArray& m : progressMessages())
+            if (m[1] == 2) {
+                *end = m;
+                return true;
+            }
+        return false;
+    }, 10000);
+}
+
+QStringList listed(const char* pid)
+{
+    int count = 5;
+    char** paths = UsbFinderC_FindHidDevicesByDefaultDeviceId("3A7C", pid, &count);
+    QStringList out;
+    for (int i = 0; i < count; ++i)
+        out << QString::fromLatin1(paths[i]);
+    return out;
+}
+
+// The receiver's answer to a status request (other reports stay recorded).
+int pairStatus()
+{
+    const int before = Reports::all().size();
+    UsbServer_ReadDonglePairStatus();
+    int status = -1;
+    kit::waitUntil([&] {
+        for (const Report& r : Reports::all().mid(before))
+            if (r.type() == 6)
+                status = uchar(r.data[0]);
+        return status >= 0;
+    });
+    return status;
+}
+
+const char kPairingScenario[] = R"({
+  "mice": [ {"id": "mx", "cid": 51, "mid": 11, "receiverKind": 4},
+            {"id": "other", "cid": 52, "mid": 11, "receiverKind": 4},
+            {"id": "eight", "cid": 51, "mid": 17, "receiverKind": 8},
+            {"id": "wired", "cid": 51, "mid": 11, "receiverKind": 4, "cable": true} ],
+  "receivers": [ {"id": "rx", "kind": 4, "cid": 51, "mid": 11, "address": "ABCDEF"} ]
+})";
+
+}  // namespace
+
+class tst_HidSimDevices : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void sampleDevicesAreFound_data();
+    void sampleDevicesAreFound();
+    void searchKeepsCapacityAndPaths();
+    void unknownPathsAnswerNothing_data();
+    void unknownPathsAnswerNothing();
+    void switchedOnMouseSendsConnected();
+    void mouseReportsItsOwnChanges_data();
+    void mouseReportsItsOwnChanges();
+    void profilesAreSeparateImages();
+    void factoryResetRestoresAndReconnects();
+    void pairing_data();
+    void pairing();
+    void pairingByCable();
+    void receiverSettings();
+    void firmwareTransfer_data();
+    void firmwareTransfer();
+    void failedTransferLeavesBootLoaderForRepair();
+    void transferTakesLinkTime();
+};
+
+void tst_HidSimDevices::initTestCase()
+{
+    kit::useTemporaryFolderUnlessSet();
+}
+
+void tst_HidSimDevices::init()
+{
+    QString error;
+    QVERIFY2(HidSimControl::reset(QByteArray(), &error), qPrintable(error));  // the shipped sample
+    HidSimControl::setTimeScale(0.01);
+    Reports::clear();
+    clearProgress();
+}
+
+void tst_HidSimDevices::cleanup()
+{
+    UsbServer_Exit();
+}
+
+void tst_HidSimDevices::sampleDevicesAreFound_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("pid");
+    QTest::addColumn<int>("mid");
+    QTest::addColumn<int>("connectionType");
+    QTest::addColumn<bool>("online");
+    QTest::addColumn<QByteArray>("address");
+    QTest::newRow("mouse on its cable") << "m7" << "0A01" << 7 << 2 << true << QByteArray::fromHex("000000");
+    QTest::newRow("1K receiver") << "r8" << "1A01" << 8 << 0 << true << QByteArray::fromHex("1C0801");
+    QTest::newRow("2K receiver") << "r9" << "2A01" << 9 << 4 << true << QByteArray::fromHex("2C0902");
+    QTest::newRow("4K receiver") << "r11" << "4A01" << 11 << 1 << true << QByteArray::fromHex("4C1104");
+    QTest::newRow("8K receiver, mouse off") << "r17" << "8A01" << 17 << 5 << false
+                                            << QByteArray::fromHex("8C1708");
+}
+
+void tst_HidSimDevices::sampleDevicesAreFound()
+{
+    QFETCH(QString, id);
+    QFETCH(QString, pid);
+    QFETCH(int, mid);
+    QFETCH(int, connectionType);
+    QFETCH(bool, online);
+    QFETCH(QByteArray, address);
+
+    const QByteArray path = HidSimControl::path(id);
+    QVERIFY(!path.isEmpty());
+    QCOMPARE(listed(pid.toLatin1().constData()), QStringList(QString::fromLatin1(path)));
+    int count = 5;
+    char** paths = UsbFinderC_FindHidDevicesByDeviceId("3a7c", pid.toLower().toLatin1().constData(), 1, 5, &count);
+    QCOMPARE(count, 1);
+    QCOMPARE(QByteArray(paths[0]), path);
+
+    const UsbDeviceInfo info = UsbFinderC_GetDeviceInfo(path.constData());
+    QCOMPARE(int(info.cid), 51);
+    QCOMPARE(int(info.mid), mid);
+    QCOMPARE(int(info.connectionType), connectionType);
+    QCOMPARE(UsbFinderC_GetDeviceOnLine(path.constData()), online);
+
+    unsigned char attribute[12] = {};
+    QVERIFY(UsbFinderC_GetUsbDeviceAttribute(path.constData(), attribute));
+    QCOMPARE(attribute[8] | attribute[9] << 8, 0x0103);  // "v1.3"
+
+    unsigned char buffer[10];
+    std::memset(buffer, 0xEE, sizeof(buffer));
+    UsbFinderC_GetDeviceOnLineWithUsbAddress(path.constData(), buffer);
+    QCOMPARE(int(buffer[6]), online ? 1 : 0);
+    QCOMPARE(QByteArray(reinterpret_cast<char*>(buffer) + 7, 3), address);
+}
+
+void tst_HidSimDevices::searchKeepsCapacityAndPaths()
+{
+    QVERIFY(HidSimControl::plug("m8"));  // its cable: a second mouse under 0A01
+    QCOMPARE(listed("0A01").size(), 2);
+    int count = 1;
+    char** first = UsbFinderC_FindHidDevicesByDefaultDeviceId("3A7C", "0A01", &count);
+    QCOMPARE(count, 1);
+    const char* path = first[0];
+    const QByteArray text(path);
+
+    QVERIFY(HidSimControl::unplug("m7"));
+    QVERIFY(HidSimControl::unplug("m8"));
+    QCOMPARE(listed("0A01").size(), 0);
+    QVERIFY(HidSimControl::plug("m7"));
+    QCOMPARE(QByteArray(path), text);  // still the same text after the devices changed
+    QVERIFY(listed("0A01").contains(QString::fromLatin1(text)));
+    count = 0;
+    UsbFinderC_FindHidDevicesByDefaultDeviceId("3A7C", "0A01", &count);
+    QCOMPARE(count, 0);
+    count = 5;
+    UsbFinderC_FindHidDevicesByDefaultDeviceId("FFFF", "0A01", &count);
+    QCOMPARE(count, 0);
+}
+
+void tst_HidSimDevices::unknownPathsAnswerNothing_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::newRow("placeholder") << QByteArray("a");
+    QTest::newRow("no path") << QByteArray();
+    QTest::newRow("receiver not plugged in") << QByteArray("hidsim:vid_3a7c&pid_8a01:r23");
+}
+
+void tst_HidSimDevices::unknownPathsAnswerNothing()
+{
+    QFETCH(QByteArray, path);
+    const char* p = path.isNull() ? nullptr : path.constData();
+    QVERIFY(!UsbFinderC_GetDeviceOnLine(p));
+    const UsbDeviceInfo info = UsbFinderC_GetDeviceInfo(p);
+    QCOMPARE(info.cid | info.mid | info.connectionType, 0);
+    QCOMPARE(UsbFinderC_GetVersion(p), 0);
+    unsigned char buffer[12];
+    std::memset(buffer, 0xEE, sizeof(buffer));
+    UsbFinderC_GetUsbDeviceAttribute(p, buffer);
+    UsbFinderC_GetDeviceOnLineWithUsbAddress(p, buffer);
+    unsigned char longRange = 0x73;
+    UsbFinderC_GetLongRangeMode(p, &longRange);
+    QCOMPARE(QByteArray(reinterpret_cast<char*>(buffer), 12), QByteArray(12, char(0xEE)));
+    QCOMPARE(int(longRange), 0x73);
+
+    UsbServerC_Start(p, p, Reports::onData);
+    FlashDataMap image{};
+    QVERIFY(!ProtocolDataUpdate(&image));
+    UsbServer_ReadAllFlashData();
+    UsbServer_ReadConfig();
+    UsbServer_ReadDonglePairStatus();
+    QTest::qWait(50);
+    QCOMPARE(Reports::all().size(), 0);
+}
+
+void tst_HidSimDevices::switchedOnMouseSendsConnected()
+{
+    const QByteArray path = kit::openLink("r17");
+    UsbServer_ReadAllFlashData();
+    QTest::qWait(50);
+    QCOMPARE(Reports::all().size(), 0);  // switched off: no answer
+
+    QVERIFY(HidSimControl::setPowered("m17", true));
+    Report r;
+    QVERIFY(Reports::waitFor(9, &r));
+    QCOMPARE(r.data, QByteArray::fromHex("058C1708"));
+    QVERIFY(UsbFinderC_GetDeviceOnLine(path.constData()));
+    FlashDataMap image;
+    QVERIFY(kit::readImage(&image));
+
+    QVERIFY(HidSimControl::setPowered("m17", false));
+    QVERIFY(!UsbFinderC_GetDeviceOnLine(path.constData()));
+    QCOMPARE(Reports::count(9), 0);  // only coming back is reported
+}
+
+void tst_HidSimDevices::mouseReportsItsOwnChanges_data()
+{
+    QTest::addColumn<int>("action");  // 0 DPI button, 1 rate button, 2 battery
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<int>("replyType");
+    QTest::addColumn<int>("replyAddress");
+    QTest::addColumn<int>("replyIndex");
+    QTest::addColumn<int>("value");
+    QTest::newRow("DPI button: next of 4 stages") << 0 << 0x01 << 8 << 0x04 << 0 << 2;
+    QTest::newRow("rate button: 1000 Hz wraps to 125 Hz") << 1 << 0x02 << 8 << 0x00 << 0 << 8;
+    QTest::newRow("battery level") << 2 << 0x40 << 4 << 0 << 1 << 15;
+}
+
+void tst_HidSimDevices::mouseReportsItsOwnChanges()
+{
+    QFETCH(int, action);
+    QFETCH(int, flags);
+    QFETCH(int, replyType);
+    QFETCH(int, replyAddress);
+    QFETCH(int, replyIndex);
+    QFETCH(int, value);
+
+    kit::openLink("r8");
+    if (action == 0)
+        QVERIFY(HidSimControl::pressDpiButton("m8"));
+    else if (action == 1)
+        QVERIFY(HidSimControl::pressRateButton("m8"));
+    else
+        QVERIFY(HidSimControl::setBattery("m8", 15, false));
+    Report status;
+    QVERIFY(Reports::waitFor(10, &status));
+    unsigned char out[7];
+    GetDeviceStatusChanged(reinterpret_cast<const unsigned char*>(status.data.constData()), out);
+    for (int i = 0; i < 7; ++i)
+        QCOMPARE(int(out[i]), (flags >> i) & 1);
+
+    // What the report handler then asks for carries the new value.
+    Reports::clear();
+    if (action == 0)
+        UsbServer_ReadCurrentDPI();
+    else if (action == 1)
+        UsbServer_ReadReportRate();
+    else
+        UsbServer_ReadBatteryLevel();
+    Report reply;
+    QVERIFY(Reports::waitFor(replyType, &reply, replyAddress));
+    QCOMPARE(int(uchar(reply.data[replyIndex])), value);
+
+    // A switched-off mouse has no buttons to press.
+    QString error;
+    QVERIFY(!HidSimControl::pressDpiButton("m17", &error));
+    QVERIFY(error.contains("off"));
+}
+
+void tst_HidSimDevices::profilesAreSeparateImages()
+{
+    kit::openLink("m7");
+    FlashDataMap image;
+    QVERIFY(kit::readImage(&image));
+    image.debounceTime = 5;
+    QVERIFY(ProtocolDataUpdate(&image));
+
+    Reports::clear();
+    UsbServer_SetCurrentConfig(2);
+    Report r;
+    QVERIFY(Reports::waitFor(14, &r));
+    QCOMPARE(r.data, QByteArray(1, 2));
+    QVERIFY(Reports::waitFor(10, &r));
+    QCOMPARE(r.data, QByteArray(1, 0x04));  // full refresh wanted
+    QVERIFY(kit::readImage(&image));
+    QCOMPARE(int(image.debounceTime), 1);  // profile 2 still holds the factory settings
+
+    UsbServer_SetCurrentConfig(9);  // no such profile
+    UsbServer_ReadConfig();
+    Reports::clear();
+    UsbServer_ReadConfig();
+    QVERIFY(Reports::waitFor(14, &r));
+    QCOMPARE(r.data, QByteArray(1, 2));
+
+    UsbServer_SetCurrentConfig(0);
+    QVERIFY(kit::readImage(&image));
+    QCOMPARE(int(image.debounceTime), 5);
+    QCOMPARE(HidSimControl::currentProfile("m7"), 0);
+}
+
+void tst_HidSimDevices::factoryResetRestoresAndReconnects()
+{
+    const QByteArray factory = HidSimControl::configImage("m9");  // untouched mouse
+    const QByteArray path = kit::openLink("r8");
+    FlashDataMap image;
+    QVERIFY(kit::readImage(&image));
+    image.sensorMode = 2;
+    image.buttons[0] = ButtonMapping{6, 0, 1};
+    image.macros[0].nameLength = 3;
+    QVERIFY(ProtocolDataUpdate(&image));
+    UsbServer_SetCurrentConfig(3);
+    QVERIFY(ProtocolDataUpdate(&image));
+
+    Reports::clear();
+    UsbServer_SetBatteryOptimizeEnable(false);
+    UsbServer_SetClearSetting();
+    QVERIFY(kit::waitUntil([&path] { return !UsbFinderC_GetDeviceOnLine(path.constData()); }));
+    QVERIFY(Reports::waitFor(9));  // back after its restart
+    QVERIFY(kit::readImage(&image));
+    QCOMPARE(kit::bytesOf(image), factory);
+    QCOMPARE(HidSimControl::currentProfile("m8"), 0);
+    for (int p = 0; p < 4; ++p)
+        QCOMPARE(HidSimControl::flash("m8", p), HidSimControl::flash("m9", p));
+}
+
+void tst_HidSimDevices::pairing_data()
+{
+    QTest::addColumn<QString>("mouse");  // put into pairing mode; empty: none
+    QTest::addColumn<int>("status");
+    QTest::newRow("mouse of the customer id") << "mx" << 3;
+    QTest::newRow("no mouse in pairing mode") << "" << 2;
+    QTest::newRow("mouse of another customer") << "other" << 2;
+}
+
+void tst_HidSimDevices::pairing()
+{
+    QFETCH(QString, mouse);
+    QFETCH(int, status);
+    QVERIFY(HidSimControl::reset(kPairingScenario));
+    HidSimControl::setTimeScale(0.01);  // 15 ms to pair, 300 ms to give up
+    const QByteArray path = kit::openLink("rx");
+    QCOMPARE(pairStatus(), 0);
+    QVERIFY(!UsbFinderC_GetDeviceOnLine(path.constData()));
+
+    UsbServer_EnterDonglePairOnlyCid(51);
+    QCOMPARE(pairStatus(), 1);
+    if (!mouse.isEmpty())
+        QVERIFY(HidSimControl::pair(mouse));
+    QVERIFY(kit::waitUntil([status] { return pairStatus() == status; }, 3000));
+    QCOMPARE(UsbFinderC_GetDeviceOnLine(path.constData()), status == 3);
+    if (status == 3) {
+        QVERIFY(Reports::waitFor(9));
+        QVERIFY(HidSimControl::scenario().contains("\"pairedTo\": \"rx\""));
+    }
+}
+
+void tst_HidSimDevices::pairingByCable()
+{
+    QVERIFY(HidSimControl::reset(kPairingScenario));
+    const QByteArray wired = HidSimControl::path("wired");
+    const unsigned char address[3] = {0xAB, 0xCD, 0xEF};
+    const unsigned char unknown[3] = {1, 2, 3};
+    QVERIFY(!UsbFinderC_SetDongleIDToMouse(wired.constData(), unknown));
+    QVERIFY(UsbFinderC_SetDongleIDToMouse(wired.constData(), address));
+    unsigned char buffer[10] = {};
+    UsbFinderC_GetDeviceOnLineWithUsbAddress(wired.constData(), buffer);
+    QCOMPARE(QByteArray(reinterpret_cast<char*>(buffer) + 7, 3), QByteArray::fromHex("ABCDEF"));
+    QVERIFY(HidSimControl::unplug("wired"));  // now it answers through the receiver
+    QVERIFY(UsbFinderC_GetDeviceOnLine(HidSimControl::path("rx").constData()));
+}
+
+void tst_HidSimDevices::receiverSettings()
+{
+    const QByteArray r11 = kit::openLink("r11");
+    DongleRGB rgb{};
+    rgb.mode = 2;
+    QVERIFY(UsbFinderC_Set4KDongleRGB(r11.constData(), &rgb));
+    Report r;
+    QVERIFY(Reports::waitFor(21, &r));
+    QCOMPARE(r.data.size(), 10);
+    QCOMPARE(int(r.data[0]), 2);
+    DongleRGB got{};
+    QVERIFY(UsbFinderC_Get4KDongleRGBValue(r11.constData(), &got));
+    QCOMPARE(int(got.mode), 2);
+
+    const QByteArray r8 = HidSimControl::path("r8");  // a 1K receiver has no light
+    std::memset(&got, 0xEE, sizeof(got));
+    QVERIFY(!UsbFinderC_Set4KDongleRGB(r8.constData(), &rgb));
+    QVERIFY(!UsbFinderC_Get4KDongleRGBValue(r8.constData(), &got));
+    QCOMPARE(int(got.mode), 0xEE);
+
+    QVERIFY(UsbFinderC_SetLongRangeMode(r11.constData(), true));
+    unsigned char mode = 0x73;
+    QVERIFY(UsbFinderC_GetLongRangeMode(r11.constData(), &mode));
+    QCOMPARE(int(mode), 1);
+    QVERIFY(UsbFinderC_SetLongRangeMode(r11.constData(), false));
+    QVERIFY(Reports::waitFor(23, &r));
+    QCOMPARE(r.data.size(), 10);
+    QVERIFY(UsbFinderC_GetLongRangeMode(r11.constData(), &mode));
+    QCOMPARE(int(mode), 0);
+    mode = 0x73;
+    QVERIFY(!UsbFinderC_GetLongRangeMode(HidSimControl::path("m7").constData(), &mode));
+    QCOMPARE(int(mode), 0x73);  // a mouse on its cable has no receiver to ask
+
+    int version = 0;
+    QVERIFY(UsbFinderC_GetSlaveVersion(r11.constData(), &version));
+    QCOMPARE(version, 0x0103);
+    QVERIFY(!UsbFinderC_GetSlaveVersion(HidSimControl::path("m7").constData(), &version));
+}
+
+void tst_HidSimDevices::firmwareTransfer_data()
+{
+    QTest::addColumn<QByteArray>("image");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<int>("failAt");  // -1: no injected failure
+    QTest::addColumn<bool>("success");
+    QTest::newRow("mouse on its cable") << kit::firmwareImage(210, 51, 7, "ORX-M7", 1, 4) << "m7" << -1 << true;
+    QTest::newRow("4K receiver") << kit::firmwareImage(211, 51, 11, "ORX-R4K", 1, 0x1f, 2048) << "r11" << -1
+                                 << true;
+    QTest::newRow("failure at 40 %") << kit::firmwareImage(210, 51, 7, "ORX-M7", 1, 4) << "m7" << 40 << false;
+    QTest::newRow("payload that fails its check") << kit::firmwareImage(210, 51, 7, "ORX-M7", 1, 4, 4096, true)
+                                                  << "m7" << -1 << false;
+}
+
+void tst_HidSimDevices::firmwareTransfer()
+{
+    QFETCH(QByteArray, image);
+    QFETCH(QString, device);
+    QFETCH(int, failAt);
+    QFETCH(bool, success);
+    const QByteArray path = HidSimControl::path(device);
+    const unsigned char* data = reinterpret_cast<const unsigned char*>(image.constData());
+    if (failAt >= 0)
+        HidSimControl::failNextFirmwareTransfer(failAt);
+
+    QVERIFY(UsbUpgrade_Start(data, onProgress, 10000));
+    QVERIFY(!UsbUpgrade_Start(data, onProgress, 10000));  // one transfer at a time
+    QByteArray end;
+    QVERIFY(transferEnded(&end));
+    QCOMPARE(int(end[0]), 7);
+    QCOMPARE(int(end[2]) == 1, success);
+
+    int last = -1;
+    for (const QByteArray& m : progressMessages())
+        if (m[1] == 1) {
+            QVERIFY(int(m[2]) >= last);
+            last = m[2];
+        }
+    QCOMPARE(last, success ? 100 : (failAt >= 0 ? failAt - 1 : 100));
+
+    char** logs = UsbUpgradeC_GetLogs();
+    for (int i = 0; i < 8; ++i)
+        QVERIFY(logs[i] && *logs[i]);
+    QCOMPARE(QByteArray(logs[7]).startsWith("Result: success"), success);
+
+    int count = 5;
+    UsbUpgradeC_FindBootDevices(data, &count);
+    QCOMPARE(count, success ? 0 : 1);
+    QCOMPARE(HidSimControl::path(device).isEmpty(), !success);  // a device in its boot loader is not listed
+    if (success) {
+        QCOMPARE(HidSimControl::path(device), path);
+        unsigned char attribute[12] = {};
+        QVERIFY(UsbFinderC_GetUsbDeviceAttribute(path.constData(), attribute));
+        QCOMPARE(attribute[9] << 8 | attribute[8], uchar(image[0x11]) << 8 | uchar(image[0x10]));
+    }
+}
+
+void tst_HidSimDevices::failedTransferLeavesBootLoaderForRepair()
+{
+    const QByteArray image = kit::firmwareImage(210, 51, 7, "ORX-M7", 1, 5);
+    const unsigned char* data = reinterpret_cast<const unsigned char*>(image.constData());
+    HidSimControl::failNextFirmwareTransfer(0);
+    QVERIFY(UsbUpgrade_Start(data, onProgress, 10000));
+    QByteArray end;
+    QVERIFY(transferEnded(&end));
+    QCOMPARE(int(end[2]), 0);
+    QVERIFY(HidSimControl::path("m7").isEmpty());
+
+    // The repair finds the mouse in its boot loader and completes the update.
+    int count = 5;
+    QCOMPARE(UsbUpgradeC_FindBootDevices(data, &count), 1);
+    clearProgress();
+    QVERIFY(UsbUpgrade_Start(data, onProgress, 10000));
+    QVERIFY(transferEnded(&end));
+    QCOMPARE(int(end[2]), 1);
+    QCOMPARE(UsbFinderC_GetVersion(HidSimControl::path("m7").constData()), 0x0105);
+
+    // No connected device fits: not started, and the end comes as a failure.
+    clearProgress();
+    const QByteArray foreign = kit::firmwareImage(210, 51, 99, "ORX-M99", 1, 4);
+    QVERIFY(!UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(foreign.constData()), onProgress, 10000));
+    QVERIFY(transferEnded(&end));
+    QCOMPARE(int(end[2]), 0);
+}
+
+void tst_HidSimDevices::transferTakesLinkTime()
+{
+    HidSimControl::setTimeScale(0.2);
+    const QByteArray cable = kit::openLink("m7");
+    QElapsedTimer clock;
+    clock.start();
+    FlashDataMap image;
+    QVERIFY(kit::readImage(&image));
+    const qint64 cableUs = clock.nsecsElapsed() / 1000;
+    kit::openLink("r9");
+    clock.restart();
+    QVERIFY(kit::readImage(&image));
+    const qint64 twoKUs = clock.nsecsElapsed() / 1000;
+    QVERIFY2(cableUs >= 108 * 1000 * 0.2 * 0.95, qPrintable(QString::number(cableUs)));
+    QVERIFY2(twoKUs >= 108 * 500 * 0.2 * 0.95, qPrintable(QString::number(twoKUs)));
+    QVERIFY(cableUs > twoKUs);
+}
+
+QTEST_GUILESS_MAIN(tst_HidSimDevices)
+#include "tst_hidsimdevices.moc"
