@@ -38,13 +38,18 @@ void SaveDeviceCache(QString name, FlashDataMap image)
         return;
     const QString path = DeviceCacheFilePath(name);
     QDir().mkpath(QFileInfo(path).absolutePath());
+    QByteArray block;
+    {
+        QDataStream out(&block, QIODevice::WriteOnly);
+        out.setVersion(kStreamVersion);
+        out.writeBytes(reinterpret_cast<const char*>(&image), FlashDataMap::kSize);
+    }
+    // Unbuffered, so that a short write (a full disk) shows here; the new file
+    // replaces the old one only when it is whole.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return;
-    QDataStream out(&file);
-    out.setVersion(kStreamVersion);
-    out.writeBytes(reinterpret_cast<const char*>(&image), FlashDataMap::kSize);
-    if (out.status() != QDataStream::Ok) {
+    if (file.write(block) != block.size()) {
         file.cancelWriting();
         return;
     }
