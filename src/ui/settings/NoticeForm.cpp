@@ -1,0 +1,82 @@
+#include "ui/settings/NoticeForm.h"
+
+#include "ui/common/StyleHelper.h"
+
+#include <QDialog>
+#include <QFont>
+#include <QFrame>
+#include <QLabel>
+#include <QToolButton>
+
+namespace {
+constexpr int kWidth = 300;
+constexpr int kHeight = 140;
+constexpr int kButtonWidth = 90;
+constexpr int kButtonHeight = 24;
+constexpr int kButtonY = 102;
+constexpr int kButtonGap = 20;
+}
+
+NoticeForm::NoticeForm(QDialog* dialog, const QString& dialogName, const QString& frameName,
+                       const QString& defaultMessage, const QStringList& buttonNames,
+                       const QStringList& defaultButtonTexts, int labelPointSize)
+{
+    dialog->setObjectName(dialogName);
+    dialog->setWindowTitle(QStringLiteral("Dialog"));
+    dialog->setFixedSize(kWidth, kHeight);
+
+    QFont font(QString::fromUtf8("微软雅黑"));
+    font.setPointSize(11);
+    QFont labelFont = font;
+    labelFont.setPointSize(labelPointSize);
+
+    frame = new QFrame(dialog);
+    frame->setObjectName(frameName);
+    frame->setGeometry(0, 0, kWidth, kHeight);
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setFrameShadow(QFrame::Raised);
+
+    closeButton = new QToolButton(frame);
+    closeButton->setObjectName(QStringLiteral("CloseButton"));
+    closeButton->setGeometry(272, 8, 20, 20);
+    closeButton->setAutoRaise(true);
+
+    label = new QLabel(frame);
+    label->setObjectName(QStringLiteral("label"));
+    label->setGeometry(15, 30, 270, 66);
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    label->setFont(labelFont);
+    label->setText(defaultMessage);
+
+    const int count = buttonNames.size();
+    const int total = count * kButtonWidth + (count - 1) * kButtonGap;
+    int x = (kWidth - total) / 2;
+    for (int i = 0; i < count; ++i) {
+        auto* button = new QToolButton(frame);
+        button->setObjectName(buttonNames.at(i));
+        button->setGeometry(x, kButtonY, kButtonWidth, kButtonHeight);
+        button->setAutoRaise(true);
+        button->setFont(font);
+        button->setText(defaultButtonTexts.value(i));
+        buttons.append(button);
+        x += kButtonWidth + kButtonGap;
+    }
+
+    pictureFolder = StyleHelper::pictureFolder(QStringLiteral("WarningDialog"));
+    dialog->setWindowFlags(StyleHelper::noticeFlags());
+
+    StyleHelper::applyTextColor(label, QStringLiteral("LabelColor"));
+    const QString buttonSheet = StyleHelper::toolButtonImages(
+        pictureFolder, QStringLiteral("Confirm.png"), QString(), QStringLiteral("ConfirmClick.png"),
+        QString(), StyleHelper::colorRule(QStringLiteral("ButtonColor")));
+    for (QToolButton* button : buttons)
+        button->setStyleSheet(buttonSheet);
+    closeButton->setStyleSheet(
+        QStringLiteral("QToolButton{border:none;background:url(%1Close.png) center no-repeat;}"
+                       "QToolButton:hover{background:url(%1CloseHover.png) center no-repeat;}"
+                       "QToolButton:pressed{background:url(%1CloseClick.png) center no-repeat;}")
+            .arg(pictureFolder));
+    frame->setStyleSheet(QStringLiteral("QFrame#%1{border:none;background:url(%2BackGround.png) center no-repeat;}")
+                             .arg(frameName, pictureFolder));
+}
