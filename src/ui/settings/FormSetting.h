@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+
+class MyConmboBox;
+class QButtonGroup;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QScrollArea;
+class QTextEdit;
+class QToolButton;
+class UpDateWarning;
+
+// The settings page of the device home page: interface language, firmware
+// versions of receiver and mouse, pairing, start with the desktop and the
+// receiver's own settings. Its constructor creates the program's single update
+// and repair dialog (g_UpDateRepairDialog).
+//
+// Built so far: the form, its texts, the language choice, the version display
+// and the firmware search. The receiver settings, pairing, start with the
+// desktop and the update run are added with the rest of the settings work.
+class FormSetting : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FormSetting(QWidget* parent = nullptr);
+    ~FormSetting() override;
+
+    // Whether "bin" holds an image of `type` (210 mouse, 211 receiver) for the
+    // current device's model whose version differs from `version`. The receiver
+    // image is named by the receiver kind (1, 2, 4, 8); any other kind: false.
+    static bool HasNewerFirmware(int type, QString version, int receiverKind);
+
+public slots:
+    void on_comboBox_activated(int index);
+    void SlotLanguageSameB(int language);
+    void SlotAllLanguage(int language);
+    void SlotMouseIndex(int index);
+    void SetVer(int mode);
+    void SlotLabelTextB(QString version, QString flag);
+    void SlotScroolChange(int value);
+
+protected:
+    // Presses on the page's background stay here (no window dragging).
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void buildForm();
+    void applyLook();
+    void applyBaseLayout();
+    void setUpdateLook(bool available);
+    void formVersionTexts(QString* receiverText, QString* mouseText, int* receiverKind) const;
+
+    QString m_pictureFolder;
+    QString m_labelColour;
+    QString m_buttonColour;
+    QPoint m_labelAnchor;
+
+    QFrame* m_frame = nullptr;
+    QScrollArea* m_scrollArea = nullptr;
+    QWidget* m_contents = nullptr;
+    MyConmboBox* m_comboBox = nullptr;
+    QLabel* m_label = nullptr;     // version line
+    QLabel* m_label2 = nullptr;
+    QLabel* m_label3 = nullptr;
+    QLabel* m_label4 = nullptr;
+    QLabel* m_label5 = nullptr;    // receiver version
+    QLabel* m_label6 = nullptr;
+    QLabel* m_label7 = nullptr;    // mouse version
+    QLabel* m_label8 = nullptr;
+    QLabel* m_label9 = nullptr;
+    QLabel* m_label10 = nullptr;
+    QLabel* m_label11 = nullptr;
+    QLabel* m_label14 = nullptr;
+    QToolButton* m_receiverHint = nullptr;  // toolButton_2
+    QToolButton* m_mouseHint = nullptr;     // toolButton_3
+    QPushButton* m_receive2 = nullptr;
+    QTextEdit* m_newLabel = nullptr;
+    QPushButton* m_pairButton = nullptr;    // pushButton_2
+    QCheckBox* m_autoStart = nullptr;       // checkBox
+    QToolButton* m_mouseIcon = nullptr;     // toolButton
+    QPushButton* m_mouseSettings = nullptr; // pushButton
+    QCheckBox* m_longRange = nullptr;       // checkBox_2
+    QTextEdit* m_longRangeText = nullptr;   // textEdit
+    QCheckBox* m_reUntil[3] = {};
+    QTextEdit* m_lightTexts[3] = {};
+    QToolButton* m_titleMarks[6] = {};      // TitleButton_2 .. TitleButton_7
+    QPushButton* m_companyName = nullptr;   // pushButton_4
+    QPushButton* m_webAddress = nullptr;    // pushButton_3
+    QButtonGroup* m_lightGroup = nullptr;
+    UpDateWarning* m_warning = nullptr;
+
+    // Texts of the current language that the update reads.
+    QString m_updateCaption;   // 7
+    QString m_upToDateCaption; // 18
+
+    int m_receiverHintState = 0;
+    int m_mouseHintState = 0;
+};
+
+// Config.ini "Option"/"Transition", read by the settings page.
+extern int g_Transition;

@@ -1,0 +1,142 @@
+#include "ui/settings/UpDataParam.h"
+
+#include "app/Globals.h"
+#include "app/LanguageTables.h"
+#include "core/PostMsg.h"
+#include "core/Timing.h"
+#include "device/DeviceCache.h"
+#include "ui/common/StyleHelper.h"
+
+#include <QFont>
+#include <QFrame>
+#include <QLabel>
+#include <QMutexLocker>
+#include <QTimer>
+
+namespace {
+constexpr int kTimeoutMs = 2500;
+constexpr int kAttempts = 12;
+constexpr int kAttemptWaitMs = 500;
+constexpr int kResetPauseMs = 2000;
+}
+
+UpDataParam::UpDataParam(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("UpDataParam"));
+    setWindowTitle(QStringLiteral("Dialog"));
+    setFixedSize(300, 140);
+
+    m_frame = new QFrame(this);
+    m_frame->setObjectName(QStringLiteral("UpDataParamA"));
+    m_frame->setGeometry(0, 0, 300, 140);
+    m_frame->setFrameShape(QFrame::StyledPanel);
+    m_frame->setFrameShadow(QFrame::Raised);
+
+    QFont font(QString::fromUtf8("微软雅黑"));
+    font.setPointSize(11);
+    m_label = new QLabel(m_frame);
+    m_label->setObjectName(QStringLiteral("label"));
+    m_label->setGeometry(15, 20, 270, 100);
+    m_label->setAlignment(Qt::AlignCenter);
+    m_label->setWordWrap(true);
+    m_label->setFont(font);
+    m_label->setText(QStringLiteral("Please wait, we are updating the setting"));
+
+    m_pictureFolder = StyleHelper::pictureFolder(QStringLiteral("WarningDialog"));
+    setWindowFlags(StyleHelper::noticeFlags());
+    m_frame->setStyleSheet(QStringLiteral("QFrame#UpDataParamA{border:none;background:url(%1BackGround.png) center no-repeat;}")
+                               .arg(m_pictureFolder));
+    StyleHelper::applyTextColor(m_label, QStringLiteral("LabelColor"));
+
+    m_timer = new QTimer(this);
+    m_timer->setSingleShot(true);
+    connect(m_timer, SIGNAL(timeout()), this, SLOT(onTimeupDestroy()));
+    connect(PostMsg::GetInstance(), SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    SlotAllLanguage(g_LanguageIndex);
+}
+
+UpDataParam::~UpDataParam() = default;
+
+void UpDataParam::StartTimer()
+{
+    m_timer->start(Timing::scaled(kTimeoutMs));
+}
+
+void UpDataParam::SlotAllLanguage(int language)
+{
+    if (g_ImportMode == 0)
+        m_label->setText(LanguageTables::text(LanguageSection::UpDataParam, language, 0));
+    else if (g_ImportMode == 1)
+        m_label->setText(LanguageTables::text(LanguageSection::UpDataParam, language, 1));
+}
+
+bool UpDataParam::waitForPagesApplied(bool clear)
+{
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (g_SensorPageApplied && g_ButtonPageApplied) {
+            if (clear) {
+                g_SensorPageApplied = false;
+                g_ButtonPageApplied = false;
+            }
+            return true;
+        }
+        Timing::pumpEvents(kAttemptWaitMs);
+    }
+    return false;
+}
+
+void UpDataParam::onTimeupDestroy()
+{
+    PostMsg* bus = PostMsg::GetInstance();
+    bus->PostSetver(4);
+
+    if (waitForPages) {
+        const bool applied = waitForPagesApplied(false);
+        Timing::sleep(kResetPauseMs);
+        close();
+        if (!applied)
+            bus->PostMouseOffLineo(0);
+        return;
+    }
+
+    if (importRequested) {
+        importRequested = false;
+        close();
+        return;
+    }
+
+    if (g_FullReadDone) {
+        const bool applied = waitForPagesApplied(true);
+        close();
+        if (!applied)
+            bus->PostMouseOffLineo(1);
+        // Read after the wait: the image that arrived meanwhile named its file.
+        QString selectedFile;
+        QString lastReadFile;
+        {
+            QMutexLocker lock(&g_FlashDataMutex);
+            selectedFile = g_SelectedFlashDataFile;
+            lastReadFile = g_FlashDataFile;
+        }
+        FlashDataMap cached;
+        if (g_DeviceOnline && !lastReadFile.isEmpty() && !LoadDeviceCache(selectedFile, &cached))
+            SaveDeviceCache(lastReadFile, currentFlashData());
+        return;
+    }
+
+    QString selectedFile;
+    {
+        QMutexLocker lock(&g_FlashDataMutex);
+        selectedFile = g_SelectedFlashDataFile;
+    }
+    FlashDataMap cached;
+    if (LoadDeviceCache(selectedFile, &cached)) {
+        bus->PostUpDataLightUIA(cached);
+        bus->PostUpDataSensorUIB(cached);
+        bus->PostUpDataButtonUIC(cached);
+        bus->PostFormB();
+    }
+    bus->PostMouseOffLineo(0);
+    close();
+}

@@ -1,0 +1,469 @@
+#include "ui/settings/UpDateRepair.h"
+
+#include "app/Globals.h"
+#include "app/LanguageTables.h"
+#include "core/ConfigSettings.h"
+#include "core/PostMsg.h"
+#include "platform/Registry.h"
+#include "ui/common/StyleHelper.h"
+#include "ui/settings/FirmwareImageSearch.h"
+
+#include <HIDUsb.h>
+
+#include <QFont>
+#include <QFrame>
+#include <QLabel>
+#include <QProgressBar>
+#include <QShortcut>
+#include <QToolButton>
+
+namespace {
+QList<QByteArray> s_repairImageList;
+// Set while a repair transfer reports progress; the dialog cannot be closed meanwhile.
+bool s_transferInProgress = false;
+
+QString autoRepairText(int position)
+{
+    return LanguageTables::text(LanguageSection::AutoRepair, position);
+}
+
+QString option(const QString& group, const QString& key)
+{
+    return ConfigSettings::instance()->value(group, key);
+}
+
+bool isWirelessPid(const QString& pid, const QString& key)
+{
+    return ConfigSettings::instance()->valueList(QStringLiteral("Option"), key).contains(pid);
+}
+}
+
+UpDateRepair::UpDateRepair(QWidget* parent)
+    : QDialog(parent)
+{
+    buildForm();
+    QMetaObject::connectSlotsByName(this);
+    m_pictureFolder = StyleHelper::pictureFolder(QStringLiteral("WarningDialog"));
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
+    StyleHelper::activateWhenShown(this);
+    applyLook();
+
+    PostMsg* bus = PostMsg::GetInstance();
+    connect(bus, SIGNAL(SigAutoRepair(int)), this, SLOT(SlotAutoRepair(int)));
+    connect(bus, SIGNAL(SigAutoRepairProgress(int)), this, SLOT(SlotAutoRepairProgress(int)));
+    connect(bus, SIGNAL(SigProgress(int,int)), this, SLOT(SlotProgress(int,int)));
+    connect(bus, SIGNAL(SigRepairCheckUpdate()), this, SLOT(SlotRepairCheckUpdate()));
+    connect(bus, SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    SlotAllLanguage(g_LanguageIndex);
+}
+
+UpDateRepair::~UpDateRepair() = default;
+
+void UpDateRepair::buildForm()
+{
+    setObjectName(QStringLiteral("UpDateRepair"));
+    setWindowTitle(QStringLiteral("Dialog"));
+    setFixedSize(420, 220);
+
+    QFont font(QString::fromUtf8("微软雅黑"));
+    font.setPointSize(11);
+
+    m_frame = new QFrame(this);
+    m_frame->setObjectName(QStringLiteral("AutoRepair"));
+    m_frame->setGeometry(0, 0, 420, 220);
+
+    m_closeButton = new QToolButton(m_frame);
+    m_closeButton->setObjectName(QStringLiteral("CloseButton"));
+    m_closeButton->setGeometry(390, 10, 20, 20);
+
+    m_toolText = new QLabel(m_frame);
+    m_toolText->setObjectName(QStringLiteral("ToolText"));
+    m_toolText->setGeometry(30, 36, 360, 70);
+    m_toolText->setWordWrap(true);
+    m_toolText->setAlignment(Qt::AlignCenter);
+    m_toolText->setFont(font);
+    m_toolText->setText(QString::fromUtf8("请先确保插入接收器和有线鼠标,升级期间请勿关闭程序或者拔插设备。"));
+
+    m_toolText2 = new QLabel(m_frame);
+    m_toolText2->setObjectName(QStringLiteral("ToolText_2"));
+    m_toolText2->setGeometry(30, 108, 360, 44);
+    m_toolText2->setWordWrap(true);
+    m_toolText2->setAlignment(Qt::AlignCenter);
+    m_toolText2->setFont(font);
+    m_toolText2->setText(QString::fromUtf8("当前没有发现可以升级的鼠标,请确认鼠标是否处于有线模式"));
+
+    m_progressBar = new QProgressBar(m_frame);
+    m_progressBar->setObjectName(QStringLiteral("progressBar_2"));
+    m_progressBar->setGeometry(40, 156, 340, 16);
+    m_progressBar->setFormat(QStringLiteral("%p%"));
+    m_progressBar->setValue(0);
+
+    m_newHong = new QToolButton(m_frame);
+    m_newHong->setObjectName(QStringLiteral("NewHong"));
+    m_newHong->setGeometry(100, 180, 90, 24);
+    m_newHong->setFont(font);
+    m_newHong->setText(QString::fromUtf8("取消"));
+
+    m_newHong2 = new QToolButton(m_frame);
+    m_newHong2->setObjectName(QStringLiteral("NewHong_2"));
+    m_newHong2->setGeometry(230, 180, 90, 24);
+    m_newHong2->setFont(font);
+    m_newHong2->setText(QString::fromUtf8("升级"));
+}
+
+void UpDateRepair::applyLook()
+{
+    m_frame->setStyleSheet(QStringLiteral("QFrame#AutoRepair{border:none;border-image:url(%1BackGround.png);}")
+                               .arg(m_pictureFolder));
+    m_closeButton->setStyleSheet(
+        QStringLiteral("QToolButton{border:none;background:url(%1Close.png) center no-repeat;}"
+                       "QToolButton:hover{background:url(%1CloseHover.png) center no-repeat;}"
+                       "QToolButton:pressed{background:url(%1CloseClick.png) center no-repeat;}")
+            .arg(m_pictureFolder));
+    StyleHelper::applyTextColor(m_toolText, QStringLiteral("LabelColor"));
+    m_toolText2->setStyleSheet(QStringLiteral("#ToolText_2{color: rgb(255,0,0);background-color:rgba(0,0,0,0);}"));
+    const QString buttons = StyleHelper::toolButtonImages(m_pictureFolder, QStringLiteral("ok_nr.png"),
+                                                          QStringLiteral("ok_enter.png"), QString(), QString(),
+                                                          StyleHelper::colorRule(QStringLiteral("ButtonColor")));
+    m_newHong->setStyleSheet(buttons);
+    m_newHong2->setStyleSheet(buttons);
+}
+
+void UpDateRepair::bindKeys()
+{
+    if (m_returnKey)
+        return;
+    m_returnKey = new QShortcut(QKeySequence(Qt::Key_Return), this);
+    m_enterKey = new QShortcut(QKeySequence(Qt::Key_Enter), this);
+    m_escapeKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(m_returnKey, &QShortcut::activated, m_newHong2, &QToolButton::click);
+    connect(m_enterKey, &QShortcut::activated, m_newHong2, &QToolButton::click);
+    connect(m_escapeKey, &QShortcut::activated, m_newHong, &QToolButton::click);
+}
+
+void UpDateRepair::ShowUpdateMode()
+{
+    bindKeys();
+    m_newHong2->setText(m_startCaption);
+    m_newHong2->show();
+    m_newHong->setText(m_cancelCaption);
+    m_newHong->setEnabled(true);
+    m_newHong->show();
+    m_closeButton->setEnabled(true);
+    m_closeButton->show();
+    m_toolText2->setText(autoRepairText(12));
+    m_toolText2->show();
+    m_progressBar->hide();
+}
+
+void UpDateRepair::ShowIdleMode()
+{
+    bindKeys();
+    m_newHong2->setText(m_closeCaption);
+    m_newHong2->show();
+    m_newHong->setEnabled(true);
+    m_newHong->show();
+    m_closeButton->setEnabled(true);
+    m_closeButton->show();
+    m_toolText2->show();
+    m_progressBar->hide();
+}
+
+void UpDateRepair::ShowRepairMode()
+{
+    bindKeys();
+    m_newHong2->setText(m_startCaption);
+    m_newHong2->show();
+    m_newHong->setText(m_cancelCaption);
+    m_newHong->show();
+    m_closeButton->show();
+    m_toolText->show();
+    m_toolText2->clear();
+    m_toolText2->show();
+    m_progressBar->setValue(0);
+    m_progressBar->hide();
+}
+
+void UpDateRepair::SetLabelText(const QString& text)
+{
+    m_toolText2->setText(text);
+}
+
+void UpDateRepair::StartUpgradeFor(int mode)
+{
+    Q_UNUSED(mode)
+    m_startedFromTopWindow = true;
+    startRepair();
+}
+
+QList<QByteArray>& UpDateRepair::repairImageList()
+{
+    return s_repairImageList;
+}
+
+bool UpDateRepair::FindFirmwareFile(uchar type, QString version, QString modelName, uchar customerId, uchar modelId)
+{
+    return FirmwareImageSearch::run(FirmwareImageSearch::Variant::Repair, type, version, modelName, customerId,
+                                    modelId, &s_repairImageList);
+}
+
+bool UpDateRepair::refuse(const QString& text)
+{
+    SetLabelText(text);
+    ShowIdleMode();
+    return false;
+}
+
+bool UpDateRepair::RepairCheck()
+{
+    const QStringList parts =
+        Registry::value(Registry::mouseDriveTestKeyPath(), QStringLiteral("UpdateFailInfo")).toString().split(QLatin1Char(','));
+    if (parts.size() != 4)
+        return false;
+    m_recordType = parts.at(0).toInt();
+    const int recordModelId = parts.at(3).toInt();
+    const QString kindText = parts.at(1);
+    m_repairKind = 0;
+
+    if (g_DeviceList.isEmpty())
+        return refuse(autoRepairText(2));
+
+    if (g_DeviceList.size() > 1) {
+        QList<DeviceAllInfo> wired;
+        QList<DeviceAllInfo> receivers;
+        for (const DeviceAllInfo& d : g_DeviceList)
+            (d.direct ? wired : receivers).append(d);
+        if (wired.size() >= 2)
+            return refuse(autoRepairText(10));
+        if (receivers.size() >= 2)
+            return refuse(autoRepairText(11));
+        if (m_recordType == FirmwareImageHeader::kMouseType && wired.size() == 1 && wired.first().mid != recordModelId)
+            return refuse(autoRepairText(10));
+        if (m_recordType == FirmwareImageHeader::kReceiverType && receivers.size() == 1
+            && receivers.first().mid != recordModelId)
+            return refuse(autoRepairText(11));
+    }
+
+    // Receivers that answer in normal mode count as candidates of a receiver repair.
+    int normalReceivers = 0;
+    if (m_recordType == FirmwareImageHeader::kReceiverType) {
+        static const QStringList kWirelessKeys = {QStringLiteral("Wireless_PID"), QStringLiteral("Wireless2_PID"),
+                                                  QStringLiteral("Wireless4_PID"), QStringLiteral("Wireless8_PID")};
+        for (const DeviceAllInfo& d : g_DeviceListB) {
+            for (const QString& key : kWirelessKeys) {
+                if (isWirelessPid(d.pid, key)) {
+                    ++normalReceivers;
+                    break;
+                }
+            }
+        }
+        if (normalReceivers == 1) {
+            QString kindKey;
+            if (kindText == QLatin1String("1"))
+                kindKey = QStringLiteral("Wireless_PID");
+            else if (kindText == QLatin1String("2"))
+                kindKey = QStringLiteral("Wireless2_PID");
+            else if (kindText == QLatin1String("4"))
+                kindKey = QStringLiteral("Wireless4_PID");
+            else if (kindText == QLatin1String("8"))
+                kindKey = QStringLiteral("Wireless8_PID");
+            normalReceivers = 0;
+            for (const DeviceAllInfo& d : g_DeviceListB) {
+                if (!kindKey.isEmpty() && isWirelessPid(d.pid, kindKey))
+                    ++normalReceivers;
+            }
+        }
+    }
+
+    m_stage = 0;
+    if (!m_startedFromTopWindow) {
+        const DeviceAllInfo first = g_DeviceList.first();
+        if (m_recordType == FirmwareImageHeader::kReceiverType && !(first.direct && first.mid == recordModelId))
+            return refuse(autoRepairText(6));
+        if (m_recordType == FirmwareImageHeader::kMouseType && !(!first.direct && first.mid == recordModelId))
+            return refuse(autoRepairText(5));
+
+        m_modelGroup.clear();
+        const int total = option(QStringLiteral("Option"), QStringLiteral("DeviceTotal")).toInt();
+        for (int n = 1; n <= total; ++n) {
+            const QString group = QStringLiteral("Drive%1").arg(n);
+            bool ok = false;
+            if (option(group, QStringLiteral("MID")).toInt(&ok) == recordModelId && ok) {
+                m_modelGroup = group;
+                break;
+            }
+        }
+        m_mouseModelName = m_modelGroup.isEmpty() ? QString() : option(m_modelGroup, QStringLiteral("MM"));
+        m_receiverModelName.clear();
+        for (int kind : {1, 2, 4, 8}) {
+            if (kindText == QString::number(kind)) {
+                m_repairKind = kind;
+                if (!m_modelGroup.isEmpty())
+                    m_receiverModelName = option(m_modelGroup, FirmwareImageSearch::receiverModelKey(kind));
+            }
+        }
+        m_repairCustomerId = parts.at(2).toInt();
+        m_repairModelId = m_modelGroup.isEmpty() ? 0 : option(m_modelGroup, QStringLiteral("MID")).toInt();
+
+        const bool mouseImage = FindFirmwareFile(FirmwareImageHeader::kMouseType, QString(), m_mouseModelName,
+                                                 uchar(m_repairCustomerId), uchar(m_repairModelId));
+        const bool receiverImage = FindFirmwareFile(FirmwareImageHeader::kReceiverType, QString(),
+                                                    m_receiverModelName, uchar(m_repairCustomerId),
+                                                    uchar(m_repairModelId));
+        m_repairDeviceCount = mouseImage && receiverImage ? 2 : 1;
+        if (m_recordType == FirmwareImageHeader::kReceiverType) {
+            m_lastStage = 0;
+            m_imageFound = FindFirmwareFile(FirmwareImageHeader::kReceiverType, QString(), m_receiverModelName,
+                                            uchar(m_repairCustomerId), uchar(m_repairModelId));
+        } else {
+            m_lastStage = 1;
+            m_imageFound = FindFirmwareFile(FirmwareImageHeader::kMouseType, QString(), m_mouseModelName,
+                                            uchar(m_repairCustomerId), uchar(m_repairModelId));
+        }
+    } else {
+        m_imageFound = true;
+    }
+
+    // Without an image there is nothing to ask the boot loader about.
+    int bootDevices = 0;
+    if (m_imageFound && !s_repairImageList.isEmpty()) {
+        bootDevices = 5;
+        UsbUpgradeC_FindBootDevices(reinterpret_cast<const unsigned char*>(s_repairImageList.first().constData()),
+                                    &bootDevices);
+    }
+    const int total = bootDevices + normalReceivers;
+
+    if (m_imageFound) {
+        if (total != 1) {
+            refuse(autoRepairText(total == 0 ? 2 : 3));
+            m_newHong->show();
+            g_RepairRunning = false;
+            return false;
+        }
+        return true;
+    }
+    if (total == 1)
+        return refuse(autoRepairText(8));
+    return true;
+}
+
+void UpDateRepair::SlotRepairCheckUpdate()
+{
+    if (RepairCheck())
+        ShowUpdateMode();
+}
+
+void UpDateRepair::startRepair()
+{
+    // The firmware transfer is added with the update machinery; until then a
+    // start changes nothing on the devices.
+}
+
+void UpDateRepair::leaveAfterRun()
+{
+    if (m_progressBar->isVisible()) {
+        if (m_progressBar->value() >= 100)
+            PostMsg::GetInstance()->PostSetNewVer();
+        else if (g_LinkEnabled == 1)
+            PostMsg::GetInstance()->PostChangeMainDialog(0);
+    }
+}
+
+void UpDateRepair::on_CloseButton_clicked()
+{
+    if (s_transferInProgress)
+        return;
+    leaveAfterRun();
+    close();
+}
+
+void UpDateRepair::on_NewHong_clicked()
+{
+    on_CloseButton_clicked();
+}
+
+void UpDateRepair::on_NewHong_2_clicked()
+{
+    if (!s_transferInProgress && m_progressBar->isVisible()) {
+        leaveAfterRun();
+        close();
+        return;
+    }
+    if (m_newHong2->text() == m_closeCaption) {
+        close();
+        return;
+    }
+    if (g_LinkEnabled == 1)
+        PostMsg::GetInstance()->PostUpdateStart();
+    else
+        startRepair();
+}
+
+void UpDateRepair::SlotAutoRepair(int result)
+{
+    m_toolText2->setText(result != 0 ? m_failedText : m_doneText);
+    m_newHong2->setText(m_closeCaption);
+    m_newHong->show();
+}
+
+void UpDateRepair::SlotAutoRepairProgress(int value)
+{
+    m_progressBar->setValue(value);
+}
+
+void UpDateRepair::SlotProgress(int value, int status)
+{
+    switch (status) {
+    case 0:
+        m_progressBar->setValue(value);
+        break;
+    case 1:
+    case 5:
+        m_newHong2->setText(m_closeCaption);
+        m_newHong2->show();
+        m_newHong->show();
+        m_toolText2->setText(m_failedText);
+        m_closeButton->setEnabled(true);
+        m_newHong->setEnabled(true);
+        if (status == 5)
+            m_progressBar->setValue(50);
+        break;
+    case 2:
+        m_newHong2->setText(m_closeCaption);
+        m_newHong2->show();
+        m_toolText2->setText(m_doneText);
+        m_progressBar->setValue(100);
+        m_newHong->show();
+        m_closeButton->setEnabled(true);
+        m_newHong->setEnabled(true);
+        break;
+    case 3:
+        m_newHong->hide();
+        break;
+    case 4:
+        m_newHong->hide();
+        m_progressBar->setValue(0);
+        break;
+    case 6:
+        m_toolText2->setText(m_failedText);
+        m_newHong->show();
+        m_closeButton->setEnabled(true);
+        m_newHong->setEnabled(true);
+        break;
+    default:
+        break;
+    }
+}
+
+void UpDateRepair::SlotAllLanguage(int language)
+{
+    const bool showsClose = !m_closeCaption.isEmpty() && m_newHong2->text() == m_closeCaption;
+    m_toolText->setText(LanguageTables::text(LanguageSection::AutoRepair, language, 0));
+    m_startCaption = LanguageTables::text(LanguageSection::AutoRepair, language, 4);
+    m_cancelCaption = LanguageTables::text(LanguageSection::AutoRepair, language, 1);
+    m_closeCaption = LanguageTables::text(LanguageSection::DialogChange, language, 4);
+    m_doneText = LanguageTables::text(LanguageSection::Progress, language, 1);
+    m_failedText = LanguageTables::text(LanguageSection::Progress, language, 2);
+    m_newHong->setText(m_cancelCaption);
+    m_newHong2->setText(showsClose ? m_closeCaption : m_startCaption);
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDialog>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QShortcut;
+class QToolButton;
+
+// The firmware update and repair dialog. The settings page keeps one hidden
+// instance (g_UpDateRepairDialog); the device list opens it to repair an
+// update that was interrupted: the repair check reads the "UpdateFailInfo"
+// record, looks at the listed devices and the firmware images and decides
+// whether a repair can start.
+//
+// The firmware transfer itself (the repair start and its progress) is not part
+// of this class yet: Start after a successful check starts nothing.
+class UpDateRepair : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit UpDateRepair(QWidget* parent = nullptr);
+    ~UpDateRepair() override;
+
+    // The dialog's states before it is shown.
+    void ShowUpdateMode();
+    void ShowIdleMode();
+    void ShowRepairMode();
+    // Status line text.
+    void SetLabelText(const QString& text);
+
+    // The top window's repair: skips the record analysis, then starts.
+    void StartUpgradeFor(int mode);
+
+    // The repair check; true = a repair can start (the dialog is then in update mode).
+    bool RepairCheck();
+
+    // The update dialog's own image search (empty version: every fitting image is taken).
+    static bool FindFirmwareFile(uchar type, QString version, QString modelName, uchar customerId, uchar modelId);
+    // Its image list: at most one image after a search.
+    static QList<QByteArray>& repairImageList();
+
+public slots:
+    void on_CloseButton_clicked();
+    void on_NewHong_clicked();
+    void SlotAutoRepair(int result);
+    void SlotAutoRepairProgress(int value);
+    void SlotAllLanguage(int language);
+    void SlotProgress(int value, int status);
+    void on_NewHong_2_clicked();
+    void SlotRepairCheckUpdate();
+
+private:
+    void buildForm();
+    void applyLook();
+    void bindKeys();
+    bool refuse(const QString& text);
+    // Closing steps shared by the close cross and the cancel button.
+    void leaveAfterRun();
+    void startRepair();
+
+    QFrame* m_frame = nullptr;
+    QToolButton* m_closeButton = nullptr;
+    QToolButton* m_newHong = nullptr;
+    QToolButton* m_newHong2 = nullptr;
+    QLabel* m_toolText = nullptr;
+    QLabel* m_toolText2 = nullptr;
+    QProgressBar* m_progressBar = nullptr;
+    QShortcut* m_returnKey = nullptr;
+    QShortcut* m_enterKey = nullptr;
+    QShortcut* m_escapeKey = nullptr;
+    QString m_pictureFolder;
+
+    // Texts of the current language.
+    QString m_startCaption;
+    QString m_cancelCaption;
+    QString m_closeCaption;
+    QString m_doneText;
+    QString m_failedText;
+
+    bool m_imageFound = false;
+    QString m_receiverModelName;
+    QString m_mouseModelName;
+    QString m_modelGroup;
+    int m_recordType = 0;
+    int m_repairKind = 0;
+    int m_repairCustomerId = 0;
+    int m_repairModelId = 0;
+    int m_repairDeviceCount = 1;
+    int m_stage = 0;
+    int m_lastStage = 0;
+    bool m_startedFromTopWindow = false;
+};
