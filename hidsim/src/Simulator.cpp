@@ -648,16 +648,15 @@ void Simulator::postReport(int type, int address, const QByteArray& data)
         return;
     const quint64 generation = m_link.generation;
     const UsbDataCallback callback = m_link.callback;
-    const unsigned char sequence = m_sequence++;
-    m_reports.post([this, generation, callback, type, address, sequence, data] {
-        if (m_linkGeneration.load() != generation)
-            return;
-        unsigned char header[5] = {0xA5, (unsigned char)type, sequence, (unsigned char)(address >> 8),
-                                   (unsigned char)(address & 0xFF)};
-        QByteArray buffer = data;
-        if (buffer.size() < FlashLayout::kReportSize)
-            buffer.append(QByteArray(FlashLayout::kReportSize - buffer.size(), '\0'));
-        callback(header, 5, reinterpret_cast<unsigned char*>(buffer.data()), (unsigned int)data.size());
+    // Plain bytes cross to the callback thread, never a shared Qt buffer.
+    std::vector<unsigned char> header = {0xA5, (unsigned char)type, m_sequence++, (unsigned char)(address >> 8),
+                                         (unsigned char)(address & 0xFF)};
+    std::vector<unsigned char> buffer(data.begin(), data.end());
+    const unsigned int length = (unsigned int)buffer.size();
+    buffer.resize(std::max<size_t>(buffer.size(), FlashLayout::kReportSize), 0);
+    m_reports.post([this, generation, callback, header, buffer, length]() mutable {
+        if (m_linkGeneration.load() == generation)
+            callback(header.data(), int(header.size()), buffer.data(), length);
     });
 }
 
@@ -1397,15 +1396,15 @@ bool Simulator::injectReport(const QByteArray& header, const QByteArray& data)
         return false;
     const quint64 generation = m_link.generation;
     const UsbDataCallback callback = m_link.callback;
-    m_reports.post([this, generation, callback, header, data] {
-        if (m_linkGeneration.load() != generation)
-            return;
-        QByteArray h = header;
-        QByteArray d = data;
-        h.append(QByteArray(std::max(0, 8 - h.size()), '\0'));
-        d.append(QByteArray(std::max(0, FlashLayout::kReportSize - d.size()), '\0'));
-        callback(reinterpret_cast<unsigned char*>(h.data()), header.size(),
-                 reinterpret_cast<unsigned char*>(d.data()), (unsigned int)data.size());
+    std::vector<unsigned char> h(header.begin(), header.end());
+    std::vector<unsigned char> d(data.begin(), data.end());
+    const int headerLength = int(h.size());
+    const unsigned int dataLength = (unsigned int)d.size();
+    h.resize(std::max<size_t>(h.size(), 8), 0);
+    d.resize(std::max<size_t>(d.size(), FlashLayout::kReportSize), 0);
+    m_reports.post([this, generation, callback, h, d, headerLength, dataLength]() mutable {
+        if (m_linkGeneration.load() == generation)
+            callback(h.data(), headerLength, d.data(), dataLength);
     });
     return true;
 }

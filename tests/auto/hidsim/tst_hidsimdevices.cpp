@@ -12,12 +12,12 @@ using kit::Reports;
 namespace {
 
 std::mutex g_progressMutex;
-QVector<QByteArray> g_progress;
+std::vector<std::string> g_progress;  // filled on the library's thread
 
 void onProgress(unsigned char* message)
 {
     std::lock_guard<std::mutex> lock(g_progressMutex);
-    g_progress.append(QByteArray(reinterpret_cast<const char*>(message), 3));
+    g_progress.emplace_back(reinterpret_cast<const char*>(message), 3);
 }
 
 void clearProgress()
@@ -29,7 +29,10 @@ void clearProgress()
 QVector<QByteArray> progressMessages()
 {
     std::lock_guard<std::mutex> lock(g_progressMutex);
-    return g_progress;
+    QVector<QByteArray> out;
+    for (const std::string& m : g_progress)
+        out.append(QByteArray(m.data(), int(m.size())));
+    return out;
 }
 
 bool transferEnded(QByteArray* end)
