@@ -146,7 +146,8 @@ int UsbFinderC_GetVersion(const char* path);
 // anything but a listed receiver.
 bool UsbFinderC_GetSlaveVersion(const char* path, int* version);
 // Receiver light mode of a 4K receiver: Set takes byte 0 (1, 2 or 3); Get fills all
-// 10 bytes ([0] mode, [1] light brightness, [2] light speed, [3..5] address).
+// 10 bytes ([0] mode, [1] receiver kind 4, [2..4] address, rest 0). Other paths: false,
+// buffer untouched.
 bool UsbFinderC_Set4KDongleRGB(const char* path, DongleRGB* rgb);
 bool UsbFinderC_Get4KDongleRGBValue(const char* path, DongleRGB* rgb);
 // Long-range mode of a receiver (any kind); Get writes 0 or 1, or leaves the byte

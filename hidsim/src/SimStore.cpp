@@ -10,7 +10,6 @@
 #include <QSaveFile>
 #include <QtDebug>
 
-#include <sys/stat.h>
 
 namespace {
 
@@ -107,37 +106,32 @@ void SimStore::unlock()
         m_lock->unlock();
 }
 
-SimStore::FileStamp SimStore::stampOf(const QString& path) const
+bool SimStore::readWorldIfChanged(QByteArray* json)
 {
-    FileStamp s;
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
-        s.inode = st.st_ino;
-        s.size = st.st_size;
-        s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    }
-    return s;
-}
-
-bool SimStore::worldFileChanged() const
-{
-    return m_onDisk && !(stampOf(scenarioPath()) == m_worldStamp);
+    if (!m_onDisk)
+        return false;
+    QFile f(scenarioPath());
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = f.readAll();
+    if (text == m_worldText)
+        return false;
+    m_worldText = text;
+    *json = text;
+    return true;
 }
 
 bool SimStore::loadWorld(World* world, QString* error)
 {
     if (!m_onDisk)
         return World::fromJson(m_memoryWorld, world, error);
-    const FileStamp stamp = stampOf(scenarioPath());
     QFile f(scenarioPath());
     if (!f.open(QIODevice::ReadOnly)) {
         *error = "cannot read " + scenarioPath();
-        m_worldStamp = stamp;
         return false;
     }
-    const QByteArray json = f.readAll();
-    m_worldStamp = stamp;
-    if (!World::fromJson(json, world, error)) {
+    m_worldText = f.readAll();
+    if (!World::fromJson(m_worldText, world, error)) {
         *error = scenarioPath() + ": " + *error;
         return false;
     }
@@ -157,7 +151,7 @@ bool SimStore::replaceWorld(const QByteArray& json, QString* error)
     }
     if (!writeAtomically(scenarioPath(), json, error))
         return false;
-    m_worldStamp = stampOf(scenarioPath());
+    m_worldText = json;
     return true;
 }
 

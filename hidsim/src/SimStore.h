@@ -5,7 +5,6 @@
 #include <QString>
 
 #include <memory>
-#include <sys/types.h>
 
 class QLockFile;
 class World;
@@ -39,8 +38,9 @@ public:
     bool loadWorld(World* world, QString* error);
     bool saveWorld(const World& world, QString* error);
     bool replaceWorld(const QByteArray& json, QString* error);
-    // True when the scenario file differs from what was last read or written here.
-    bool worldFileChanged() const;
+    // The scenario file's text when it differs from what was last read or written
+    // here (compared byte for byte: file times are too coarse to tell quick edits apart).
+    bool readWorldIfChanged(QByteArray* json);
 
     // The flash of a mouse; the factory flash when none is stored yet.
     MouseFlash loadFlash(const QString& mouseId);
@@ -50,17 +50,6 @@ public:
     QString scenarioPath() const;
 
 private:
-    struct FileStamp
-    {
-        ino_t inode = 0;
-        qint64 size = -1;
-        qint64 mtimeNs = 0;
-        bool operator==(const FileStamp& o) const
-        {
-            return inode == o.inode && size == o.size && mtimeNs == o.mtimeNs;
-        }
-    };
-    FileStamp stampOf(const QString& path) const;
     QString flashPath(const QString& mouseId) const;
     bool writeAtomically(const QString& path, const QByteArray& data, QString* error);
 
@@ -68,7 +57,7 @@ private:
     bool m_onDisk = false;
     int m_lockDepth = 0;
     std::unique_ptr<QLockFile> m_lock;
-    FileStamp m_worldStamp;
+    QByteArray m_worldText;
     QByteArray m_memoryWorld;
     QHash<QString, QByteArray> m_memoryFlash;
 };

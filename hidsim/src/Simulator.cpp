@@ -192,11 +192,13 @@ void Simulator::setWorld(const World& world)
 
 void Simulator::pollWorldFile()
 {
-    if (!m_store.worldFileChanged())
+    QByteArray json;
+    if (!m_store.readWorldIfChanged(&json))
         return;
     World w;
     QString error;
-    if (!m_store.loadWorld(&w, &error)) {
+    if (!World::fromJson(json, &w, &error)) {
+        error = m_store.scenarioPath() + ": " + error;
         // Someone is editing the file by hand: keep the devices as they are.
         if (error != m_lastLoadError)
             qWarning("hidsim: %s", qPrintable(error));

@@ -108,6 +108,8 @@ private slots:
     void firmwareTransfer();
     void failedTransferLeavesBootLoaderForRepair();
     void transferTakesLinkTime();
+    void injectedReportsArriveAsGiven_data();
+    void injectedReportsArriveAsGiven();
 };
 
 void tst_HidSimDevices::initTestCase()
@@ -554,6 +556,37 @@ void tst_HidSimDevices::transferTakesLinkTime()
     QVERIFY2(cableUs >= 108 * 1000 * 0.2 * 0.95, qPrintable(QString::number(cableUs)));
     QVERIFY2(twoKUs >= 108 * 500 * 0.2 * 0.95, qPrintable(QString::number(twoKUs)));
     QVERIFY(cableUs > twoKUs);
+
+    // The extra latency of the delay model comes on top, even at time scale 0.
+    HidSimControl::setTimeScale(0);
+    HidSimControl::setExtraLatencyUs(30000);
+    clock.restart();
+    QVERIFY(kit::readImage(&image));
+    HidSimControl::setExtraLatencyUs(0);
+    QVERIFY(clock.elapsed() >= 29);
+}
+
+void tst_HidSimDevices::injectedReportsArriveAsGiven_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QByteArray>("data");
+    QTest::newRow("one header byte, no data") << QByteArray(1, char(0xA5)) << QByteArray();
+    QTest::newRow("status change") << QByteArray::fromHex("a50a000000") << QByteArray(1, 0x7f);
+    QTest::newRow("long header, long data") << QByteArray(40, 'h') << QByteArray(7000, 'd');
+}
+
+void tst_HidSimDevices::injectedReportsArriveAsGiven()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(QByteArray, data);
+    kit::openLink("m7");
+    QVERIFY(HidSimControl::injectReport(header, data));
+    QVERIFY(kit::waitUntil([] { return !Reports::all().isEmpty(); }));
+    const Report r = Reports::all().first();
+    QCOMPARE(r.header, header);
+    QCOMPARE(r.data, data);
+    UsbServer_Exit();
+    QVERIFY(!HidSimControl::injectReport(header, data));  // no link, nobody to deliver to
 }
 
 QTEST_GUILESS_MAIN(tst_HidSimDevices)

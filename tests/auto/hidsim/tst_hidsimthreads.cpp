@@ -182,6 +182,7 @@ void tst_HidSimThreads::callbacksRunOnLibraryThreads()
                                     [](const hidsim::CallRecord& c) { return c.function == "UsbServerC_Start"; });
     QVERIFY(start != log.end());
     QVERIFY(start->thread == caller);
+    QVERIFY(start->arguments.contains(QString::fromLatin1(HidSimControl::path("m1"))));
 }
 
 void tst_HidSimThreads::linkCallsReturnWhileReportCallbackBlocks()
