@@ -197,20 +197,25 @@ void UsbServer_ReadDonglePairStatus();
 
 // ---- Configuration image ----------------------------------------------------------
 
-// Fills the whole image from a 6912-byte flash read. False when the data is not a
-// well-formed flash (the image is still filled as far as it could be read).
+// Fills the whole image from a 6912-byte flash read (reads exactly 6912 bytes). False
+// when the data is not a well-formed flash (the image is still filled as far as it
+// could be read).
 bool ProtocolDataParser(const unsigned char* data, FlashDataMap* image);
 // Sends the whole image to the linked mouse (queued behind earlier requests; returns
 // at once). False when nothing was sent: no online link, the macros do not fit, or an
 // injected write failure.
 bool ProtocolDataUpdate(const FlashDataMap* image);
-// Converts an 8-byte DPI-light read into the 4 image bytes at out (image + 63).
+// Converts an 8-byte DPI-light read into the 4 image bytes at out (image + 63);
+// reads data[0..7], writes out[0..3] only.
 void BufferToDPILed(const unsigned char* data, unsigned char* out);
-// Converts a 9-byte light-bar read into the 7 image bytes at out (image + 67).
+// Converts a 9-byte light-bar read into the 7 image bytes at out (image + 67);
+// reads data[0..6], writes out[0..6] only.
 void BufferToLedBar(const unsigned char* data, unsigned char* out);
-// Battery report data -> out[4]: [0] level, [1] 1 charging / 0 not, [2..3] millivolts LE.
+// Battery report data (reads data[0..3]) -> out[4]: [0] level, [1] 1 charging / 0 not,
+// [2..3] millivolts LE.
 void GetDeviceBatteryStatus(const unsigned char* data, unsigned char* out);
-// Status-change report data -> out[7]: out[i] = 1 when flag bit i is set, else 0.
+// Status-change report data (reads data[0]) -> out[7]: out[i] = 1 when flag bit i is
+// set, else 0.
 void GetDeviceStatusChanged(const unsigned char* data, unsigned char* out);
 
 // ---- Device change ----------------------------------------------------------------
