@@ -1,0 +1,62 @@
+#include "ui/sensor/SensorLook.h"
+
+#include "ui/common/StyleHelper.h"
+
+#include <QComboBox>
+#include <QListView>
+#include <QWidget>
+
+namespace {
+QString rule(const QString& property, const QString& rgb)
+{
+    return rgb.isEmpty() ? QString() : property + QLatin1Char(':') + rgb + QLatin1Char(';');
+}
+}
+
+QString SensorLook::comboBoxSheet(const QString& folder)
+{
+    const QString text = StyleHelper::optionRgb(QStringLiteral("ComboxTextColor"));
+    const QString select = StyleHelper::optionRgb(QStringLiteral("ComboxSelectColor"));
+    const QString back = StyleHelper::optionRgb(QStringLiteral("ComboxBackGroundColor"));
+    return QStringLiteral("QComboBox{border:none;%1border-image:url(%2ComboboxBack.png);}"
+                          "QComboBox:disabled{color:#8A93A6;}"
+                          "QComboBox::drop-down{border:none;width:24px;%3}"
+                          "QComboBox::down-arrow{image:url(%2Menu.png);}"
+                          "QComboBox::down-arrow:on{image:url(%2MenuClicked.png);}"
+                          "QComboBox QAbstractItemView{outline:0px;%1"
+                          "border-image:url(%2ComboboxTextBack.png);}"
+                          "QComboBox QAbstractItemView::item{height:25px;}"
+                          "QComboBox QAbstractItemView::item:selected,"
+                          "QComboBox QAbstractItemView::item:hover{%4}")
+        .arg(rule(QStringLiteral("color"), text), folder, rule(QStringLiteral("background"), back),
+             rule(QStringLiteral("background-color"), select));
+}
+
+void SensorLook::styleComboBox(QComboBox* box, const QString& folder, int maxVisible)
+{
+    if (!box)
+        return;
+    box->setStyleSheet(comboBoxSheet(folder));
+    box->setView(new QListView(box));
+    if (maxVisible > 0)
+        box->setMaxVisibleItems(maxVisible);
+}
+
+QString SensorLook::sliderSheet(const QString& folder)
+{
+    const QString fill = StyleHelper::optionRgb(QStringLiteral("SliderColor"));
+    return QStringLiteral("QSlider::groove:horizontal{height:5px;border:none;background:rgb(255,255,255);}"
+                          "QSlider::sub-page:horizontal{height:5px;border:none;%2}"
+                          "QSlider::add-page:horizontal{height:5px;border:none;background:rgb(255,255,255);}"
+                          "QSlider::handle:horizontal{width:6px;margin:-7px 0px;border:none;"
+                          "border-image:url(%1HuaKuai.png);}")
+        .arg(folder, rule(QStringLiteral("background"), fill));
+}
+
+void SensorLook::styleLabel(QWidget* label)
+{
+    if (!label)
+        return;
+    label->setStyleSheet(StyleHelper::colorRule(QStringLiteral("LabelColor"))
+                         + QStringLiteral("background:transparent;border:none;"));
+}
