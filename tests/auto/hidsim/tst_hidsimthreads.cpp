@@ -240,9 +240,13 @@ void tst_HidSimThreads::plugsWithinTheIntervalGiveOneCall()
     QTest::qWait(50);
     QCOMPARE(g_changeCalls.load(), 1);
 
+    QElapsedTimer plugging;
+    plugging.start();
     QVERIFY(HidSimControl::plug("r3"));
     QVERIFY(HidSimControl::plug("r4"));
     QVERIFY(HidSimControl::unplug("r3"));
+    if (plugging.elapsed() > 250)
+        QSKIP("this machine needed longer than the window for three plugs");
     QVERIFY(kit::waitUntil([] { return g_changeCalls == 2; }, 3000));
     QTest::qWait(400);
     QCOMPARE(g_changeCalls.load(), 2);
