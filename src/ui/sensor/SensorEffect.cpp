@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QMetaObject>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
@@ -116,9 +117,9 @@ int SensorEffect::brightnessLevel(int code)
     return code;
 }
 
-bool SensorEffect::mayWrite()
+bool SensorEffect::mayWrite() const
 {
-    return g_UiReady && !g_SensorPageFilling;
+    return !m_showing && g_UiReady && !g_SensorPageFilling;
 }
 
 void SensorEffect::showMode(int mode)
@@ -135,8 +136,8 @@ void SensorEffect::showMode(int mode)
 
 void SensorEffect::setMode(int m)
 {
-    // The chooser's own signal stays live: its slot shows the rows and writes
-    // only outside a fill.
+    // The chooser's own signal stays live so that its slot shows the rows.
+    const QScopedValueRollback<bool> showing(m_showing, true);
     m_model->setCurrentIndex(m);
     const QSignalBlocker blockSpeed(m_speed);
     const QSignalBlocker blockLight(m_light);
@@ -145,11 +146,13 @@ void SensorEffect::setMode(int m)
 
 void SensorEffect::setSpeed(int level)
 {
+    const QScopedValueRollback<bool> showing(m_showing, true);
     m_speed->setValue(level);
 }
 
 void SensorEffect::setBrightness(int level)
 {
+    const QScopedValueRollback<bool> showing(m_showing, true);
     m_light->setValue(level);
 }
 

@@ -9,7 +9,8 @@ class QSpinBox;
 
 // DPI indicator light: mode (off, steady, breathing), speed for breathing and
 // brightness for steady. Writes bytes 63..66 through the DPI-light writers;
-// brightness levels 1..10 are stored as codes 16..255.
+// brightness levels 1..10 are stored as codes 16..255. The setters show device
+// values and never write; only the user's changes do.
 class SensorEffect : public QFrame
 {
     Q_OBJECT
@@ -46,7 +47,7 @@ public slots:
 
 private:
     void showMode(int mode);
-    static bool mayWrite();
+    bool mayWrite() const;
 
     QLabel* m_label = nullptr;
     MyConmboBox* m_model = nullptr;
@@ -59,4 +60,6 @@ private:
     QSpinBox* m_speedNumber = nullptr;
     QSpinBox* m_lightNumber = nullptr;
     QString m_pictureFolder;
+    // Set while a setter changes a control.
+    bool m_showing = false;
 };

@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QMetaObject>
+#include <QScopedValueRollback>
 
 namespace {
 const QString kLowEntry = QStringLiteral("0.7mm");
@@ -44,18 +45,21 @@ SensorLOD::~SensorLOD() = default;
 
 void SensorLOD::AddLowLodItem()
 {
+    const QScopedValueRollback<bool> showing(m_showing, true);
     if (m_lod->count() == 2)
         m_lod->insertItem(0, kLowEntry);
 }
 
 void SensorLOD::RemoveLowLodItem()
 {
+    const QScopedValueRollback<bool> showing(m_showing, true);
     if (m_lod->count() == 3)
         m_lod->removeItem(0);
 }
 
 void SensorLOD::setIndex(int v)
 {
+    const QScopedValueRollback<bool> showing(m_showing, true);
     if (m_lod->count() == 3) {
         static const int entryOfValue[3] = {1, 2, 0};
         if (v >= 0 && v <= 2)
@@ -95,7 +99,7 @@ int SensorLOD::codeForIndex(int index) const
 
 void SensorLOD::on_LOD_currentIndexChanged(int index)
 {
-    if (!g_UiReady || g_SensorPageFilling)
+    if (m_showing || !g_UiReady || g_SensorPageFilling)
         return;
     const int code = codeForIndex(index);
     if (code != 0)

@@ -7,8 +7,8 @@ class QLabel;
 
 // Lift-off distance chooser: "1mm" and "2mm", plus "0.7mm" as the first entry on
 // sensors that offer it. The choice is written as a code into byte 5
-// (1 = 1 mm, 2 = 2 mm, 3 = 0.7 mm). The host shows the device's value inside its
-// fill, which keeps the chooser from writing.
+// (1 = 1 mm, 2 = 2 mm, 3 = 0.7 mm). Setters show device values and never write;
+// only a choice of the user does.
 class SensorLOD : public QFrame
 {
     Q_OBJECT
@@ -38,4 +38,6 @@ private:
     QLabel* m_label = nullptr;
     MyConmboBox* m_lod = nullptr;
     QString m_pictureFolder;
+    // Set while a setter changes the entry.
+    bool m_showing = false;
 };
