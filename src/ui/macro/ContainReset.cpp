@@ -16,7 +16,6 @@ ContainReset::ContainReset(QWidget* parent)
           QStringList{QStringLiteral("OK"), QStringLiteral("Cancel")},
           QStringList{QString::fromUtf8("确定"), QString::fromUtf8("取消")}))
 {
-    m_form->buttons.at(0)->setShortcut(QKeySequence(Qt::Key_Return));
     QMetaObject::connectSlotsByName(this);
     connect(PostMsg::GetInstance(), SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(g_LanguageIndex);
@@ -52,4 +51,6 @@ void ContainReset::SlotAllLanguage(int language)
     m_form->label->setText(LanguageTables::text(LanguageSection::ContainReset, language, 0));
     m_form->buttons.at(0)->setText(LanguageTables::text(LanguageSection::DialogChange, language, 4));
     m_form->buttons.at(1)->setText(LanguageTables::text(LanguageSection::Question, language, 3));
+    // A button's new text replaces its shortcut with the text's mnemonic.
+    m_form->buttons.at(0)->setShortcut(QKeySequence(Qt::Key_Return));
 }

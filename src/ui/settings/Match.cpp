@@ -123,13 +123,21 @@ void Match::setButtonLook(const QString& picture, bool disabledLook)
                                      .arg(colour, m_pictureFolder, picture));
 }
 
+void Match::setButtonText(const QString& text)
+{
+    m_matchButton->setText(text);
+    // A button's new text replaces its shortcut with the text's mnemonic.
+    if (m_spaceBound)
+        m_matchButton->setShortcut(QKeySequence(Qt::Key_Space));
+}
+
 void Match::ResetPairPage()
 {
-    m_matchButton->setShortcut(QKeySequence(Qt::Key_Space));
+    m_spaceBound = true;
     s_pairStatus = 0;
     m_matchButton->setEnabled(true);
     setButtonLook(QStringLiteral("Pair.png"), false);
-    m_matchButton->setText(m_startText);
+    setButtonText(m_startText);
 
     if (g_LinkEnabled == 1) {
         const DeviceAllInfo current = currentDeviceCopy();
@@ -175,7 +183,7 @@ void Match::SlotAllLanguage(int language)
     m_label->setText(LanguageTables::text(LanguageSection::Match, language, 0));
     m_textEdit->setPlainText(LanguageTables::text(LanguageSection::Match, language, 1));
     m_startText = LanguageTables::text(LanguageSection::Match, language, 2);
-    m_matchButton->setText(m_startText);
+    setButtonText(m_startText);
 }
 
 void Match::WindowClosedSet()

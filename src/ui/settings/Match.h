@@ -41,6 +41,7 @@ private:
     void buildForm();
     void applyLook();
     void setButtonLook(const QString& picture, bool disabledLook);
+    void setButtonText(const QString& text);
 
     QFrame* m_frame = nullptr;
     QToolButton* m_closeButton = nullptr;
@@ -61,4 +62,5 @@ private:
     quint8 m_wired = 0;
     quint8 m_pairable = 0;
     QString m_startText;
+    bool m_spaceBound = false;
 };

@@ -65,6 +65,8 @@ NoticeForm::NoticeForm(QDialog* dialog, const QString& dialogName, const QString
 
     pictureFolder = StyleHelper::pictureFolder(QStringLiteral("WarningDialog"));
     dialog->setWindowFlags(StyleHelper::noticeFlags());
+    // Return and Escape answer these dialogs; they need the keyboard when shown.
+    StyleHelper::activateWhenShown(dialog);
 
     StyleHelper::applyTextColor(label, QStringLiteral("LabelColor"));
     const QString buttonSheet = StyleHelper::toolButtonImages(

@@ -17,7 +17,6 @@ UpDateWarning::UpDateWarning(QWidget* parent)
     QMetaObject::connectSlotsByName(this);
     connect(PostMsg::GetInstance(), SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(g_LanguageIndex);
-    m_form->buttons.at(0)->setShortcut(QKeySequence(Qt::Key_Return));
 }
 
 UpDateWarning::~UpDateWarning() = default;
@@ -35,6 +34,8 @@ void UpDateWarning::on_CloseButton_clicked()
 void UpDateWarning::SlotAllLanguage(int language)
 {
     m_form->buttons.at(0)->setText(LanguageTables::text(LanguageSection::Question, language, 2));
+    // A button's new text replaces its shortcut with the text's mnemonic.
+    m_form->buttons.at(0)->setShortcut(QKeySequence(Qt::Key_Return));
 }
 
 void UpDateWarning::on_NewHong_clicked()
