@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test headless twice:
-# a normal build, and one with AddressSanitizer and UndefinedBehaviorSanitizer.
+# a normal build, and one with AddressSanitizer and UndefinedBehaviorSanitizer;
+# then fuzzes every parser briefly (scripts/fuzz.sh).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 bash "$ROOT/scripts/setup-debian.sh"
@@ -21,5 +22,8 @@ run_suite "$ROOT/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite "$ROOT/build/asan" -DCMAKE_BUILD_TYPE=Debug -DDESKLINK_SANITIZE=ON
+
+# Every parser gets 30 s of fuzzing from its seed corpus; a finding fails the run.
+bash "$ROOT/scripts/fuzz.sh" 30
 
 echo "== all tests passed"
