@@ -1,10 +1,11 @@
 #include "device/DeviceChangeRelay.h"
 
+#include "device/AnnotatedMutexLocker.h"
+
 #include <QCoreApplication>
 #include <QList>
 #include <QMetaObject>
 #include <QMutex>
-#include <QMutexLocker>
 
 namespace {
 QMutex s_queuedMutex;
@@ -21,7 +22,7 @@ void DeviceChangeRelay::post(Handler handler)
     if (!handler || !app)
         return;
     {
-        QMutexLocker lock(&s_queuedMutex);
+        AnnotatedMutexLocker lock(s_queuedMutex);
         if (s_queued.contains(handler))
             return;
         s_queued.append(handler);
@@ -37,7 +38,7 @@ bool DeviceChangeRelay::isHandling()
 void DeviceChangeRelay::deliver(Handler handler)
 {
     {
-        QMutexLocker lock(&s_queuedMutex);
+        AnnotatedMutexLocker lock(s_queuedMutex);
         s_queued.removeOne(handler);
     }
     if (s_running) {

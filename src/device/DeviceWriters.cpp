@@ -2,12 +2,12 @@
 
 #include "app/Globals.h"
 #include "core/PostMsg.h"
+#include "device/AnnotatedMutexLocker.h"
 #include "device/FlashDataMap.h"
 #include "device/WorkingImage.h"
 
 #include <HIDUsb.h>
 
-#include <QMutexLocker>
 
 #include <cstddef>
 #include <cstring>
@@ -94,7 +94,7 @@ bool writeImage(std::initializer_list<Patch> patches)
 {
     if (!deviceAnswers())
         return false;
-    QMutexLocker lock(&g_FlashDataMutex);
+    AnnotatedMutexLocker lock(g_FlashDataMutex);
     if (!WorkingImage::isCurrentLocked())
         return false;
     auto* image = reinterpret_cast<unsigned char*>(&g_FlashData);

@@ -3,6 +3,8 @@
 #include "app/Globals.h"
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
+#include "device/AnnotatedMutexLocker.h"
+#include "device/CurrentDevice.h"
 #include "device/DeviceCache.h"
 #include "device/Worker.h"
 #include "device/WorkingImage.h"
@@ -10,7 +12,6 @@
 
 #include <HIDUsb.h>
 
-#include <QMutexLocker>
 
 #include <cstring>
 
@@ -59,7 +60,7 @@ bool listItem(const QStringList& list, int i, int* value)
 // gives no acknowledgement.
 void patchByteAndSend(int offset, uint8_t value)
 {
-    QMutexLocker lock(&g_FlashDataMutex);
+    AnnotatedMutexLocker lock(g_FlashDataMutex);
     imageBytes(g_FlashData)[offset] = value;
     if (WorkingImage::isCurrentLocked())
         ProtocolDataUpdate(&g_FlashData);
@@ -76,7 +77,7 @@ void handleBattery(const unsigned char* data, unsigned int length)
 void handleConnected()
 {
     UsbServer_SetBatteryOptimizeEnable(true);
-    const DeviceAllInfo current = currentDeviceCopy();
+    const DeviceAllInfo current = CurrentDevice::copy();
     const QByteArray path = current.path.toLatin1();
     const QStringList advanced =
         ConfigSettings::instance()->valueList(driveGroup(current.modelIndex), QStringLiteral("Adveanced"));
@@ -116,9 +117,9 @@ QList<int> macroKeyIndexes(int modelIndex)
 
 void handleFullRead(const unsigned char* data)
 {
-    const DeviceAllInfo current = currentDeviceCopy();
+    const DeviceAllInfo current = CurrentDevice::copy();
     {
-        QMutexLocker lock(&g_FlashDataMutex);
+        AnnotatedMutexLocker lock(g_FlashDataMutex);
         // Parse into a copy: a malformed flash must neither reach the working
         // image nor be written back to the mouse.
         FlashDataMap parsed = g_FlashData;
@@ -154,7 +155,7 @@ void handleFullRead(const unsigned char* data)
 
     FlashDataMap copy;
     {
-        QMutexLocker lock(&g_FlashDataMutex);
+        AnnotatedMutexLocker lock(g_FlashDataMutex);
         if (cleanup) {
             // Only buttons that may hold a macro keep their key-event and macro records.
             for (int i = 0; i < FlashDataMap::kButtonCount; ++i) {
@@ -194,7 +195,7 @@ void handleFlashRead(int address, const unsigned char* data, unsigned int length
     } else if (address == 0x4C && length == 8) {
         FlashDataMap copy;
         {
-            QMutexLocker lock(&g_FlashDataMutex);
+            AnnotatedMutexLocker lock(g_FlashDataMutex);
             BufferToDPILed(data, reinterpret_cast<unsigned char*>(&g_FlashData.dpiLed));
             copy = g_FlashData;
         }
@@ -202,7 +203,7 @@ void handleFlashRead(int address, const unsigned char* data, unsigned int length
     } else if (address == 0xA0 && length == 9) {
         FlashDataMap copy;
         {
-            QMutexLocker lock(&g_FlashDataMutex);
+            AnnotatedMutexLocker lock(g_FlashDataMutex);
             BufferToLedBar(data, reinterpret_cast<unsigned char*>(&g_FlashData.ledBar));
             copy = g_FlashData;
         }
@@ -212,7 +213,7 @@ void handleFlashRead(int address, const unsigned char* data, unsigned int length
 
 void handleVersion()
 {
-    const QByteArray path = currentDeviceCopy().path.toLatin1();
+    const QByteArray path = CurrentDevice::copy().path.toLatin1();
     const int word = UsbFinderC_GetVersion(path.constData());
     // 0: the mouse did not answer; keep the version known so far.
     if (word == 0)
@@ -220,7 +221,7 @@ void handleVersion()
     const QString text = DeviceAllInfo::versionText(word >> 8, word & 0xFF);
     int modelIndex = 0;
     {
-        QMutexLocker lock(&g_CurrentDeviceMutex);
+        AnnotatedMutexLocker lock(g_CurrentDeviceMutex);
         g_CurrentDevice.firmwareVersion = text;
         modelIndex = g_CurrentDevice.modelIndex;
     }

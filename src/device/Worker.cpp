@@ -5,6 +5,8 @@
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
 #include "core/Timing.h"
+#include "device/AnnotatedMutexLocker.h"
+#include "device/CurrentDevice.h"
 #include "device/DeviceCache.h"
 #include "device/DeviceChangeRelay.h"
 #include "device/DeviceDiscovery.h"
@@ -18,7 +20,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMutex>
-#include <QMutexLocker>
 #include <QTimer>
 
 #if __has_include("ui/settings/FormSetting.h")
@@ -80,23 +81,11 @@ int receiverKindOf(quint8 connectionType)
     default: return 0;  // no receiver: matches no receiver image
     }
 }
-
-void setCurrentDevice(const DeviceAllInfo& info)
-{
-    QMutexLocker lock(&g_CurrentDeviceMutex);
-    g_CurrentDevice = info;
-}
-
-void setCurrentOnline(bool online)
-{
-    QMutexLocker lock(&g_CurrentDeviceMutex);
-    g_CurrentDevice.online = online ? 1 : 0;
-}
 }
 
 bool TakeStatusRefreshSlot()
 {
-    QMutexLocker lock(&s_statusClockMutex);
+    AnnotatedMutexLocker lock(s_statusClockMutex);
     if (s_statusRefreshClock.isValid() && s_statusRefreshClock.elapsed() <= Timing::scaled(kStatusRefreshMs))
         return false;
     s_statusRefreshClock.start();
@@ -105,7 +94,7 @@ bool TakeStatusRefreshSlot()
 
 void RestartStatusRefreshClock()
 {
-    QMutexLocker lock(&s_statusClockMutex);
+    AnnotatedMutexLocker lock(s_statusClockMutex);
     s_statusRefreshClock.start();
 }
 
@@ -177,7 +166,7 @@ void Worker::StartDevice(DeviceAllInfo info)
 {
     const QByteArray path = info.path.toLatin1();
     if (UsbFinderC_GetDeviceOnLine(path.constData())) {
-        setCurrentDevice(info);
+        CurrentDevice::set(info);
         setDevicePath(path.toStdString());
     }
     g_WorkerRunRequest = true;
@@ -193,12 +182,12 @@ void Worker::StopRun()
 
 void Worker::SlotSelectMouseInfo(DeviceAllInfo info)
 {
-    setCurrentDevice(info);
+    CurrentDevice::set(info);
     // The device is chosen now: library calls made before the first pass (writers,
     // online checks) must already name it.
     setDevicePath(info.path);
     {
-        QMutexLocker lock(&g_FlashDataMutex);
+        AnnotatedMutexLocker lock(g_FlashDataMutex);
         g_SelectedFlashDataFile = DeviceCacheFileName(info.cid, info.mid);
         // Still the previous device's configuration until this one is read.
         WorkingImage::setCurrentLocked(false);
@@ -216,7 +205,7 @@ void Worker::SlotCheckOnline()
     if (g_OfflineNoticeOpen) {
         if (g_LinkEnabled == 0) {
             // A 1K receiver keeps waiting for its mouse.
-            if (currentDeviceCopy().connectionType != 0)
+            if (CurrentDevice::copy().connectionType != 0)
                 g_OfflineNoticeOpen = false;
         } else if (g_DevicePollingEnabled) {
             const bool online = UsbFinderC_GetDeviceOnLine(g_DevicePath.load());
@@ -242,7 +231,7 @@ void Worker::run()
     if (!g_DeviceOnline)
         g_DeviceOnline = UsbFinderC_GetDeviceOnLine(g_DevicePath.load());
 
-    const DeviceAllInfo current = currentDeviceCopy();
+    const DeviceAllInfo current = CurrentDevice::copy();
     const bool unchanged = current.path == m_lastPath
         && current.connectionType == m_lastConnectionType
         && g_LastPassOnline == g_DeviceOnline && !g_StatusRefreshRequested;
@@ -251,14 +240,14 @@ void Worker::run()
         const char* path = g_DevicePath.load();
         PostMsg* bus = PostMsg::GetInstance();
         if (UsbFinderC_GetDeviceOnLine(path)) {
-            setCurrentOnline(true);
+            CurrentDevice::setOnline(true);
             if (g_StatusRefreshRequested.exchange(false))
                 bus->PostUpDataParam(1);
             else if (!g_ApplyingSettings)
                 bus->PostUpDataParam(0);
         } else {
             g_OfflineNoticeOpen = true;
-            setCurrentOnline(false);
+            CurrentDevice::setOnline(false);
             emitCachedImageOrReset();
         }
         m_lastPath = current.path;
@@ -280,7 +269,7 @@ void Worker::emitCachedImageOrReset()
 {
     QString name;
     {
-        QMutexLocker lock(&g_FlashDataMutex);
+        AnnotatedMutexLocker lock(g_FlashDataMutex);
         name = g_SelectedFlashDataFile;
     }
     PostMsg* bus = PostMsg::GetInstance();
@@ -312,7 +301,7 @@ void Worker::HandleUsbDeviceChanged()
 
     if (g_WorkerDeviceList.isEmpty()) {
         if (g_DevicePollingEnabled && !s_returnedToList) {
-            setCurrentDevice(DeviceAllInfo());
+            CurrentDevice::set(DeviceAllInfo());
             s_returnedToList = true;
             bus->PostChangeMainDialog(0);
         }
@@ -322,14 +311,14 @@ void Worker::HandleUsbDeviceChanged()
         // A copy: returning to the list may rebuild g_WorkerDeviceList meanwhile.
         const QList<DeviceAllInfo> found = g_WorkerDeviceList;
         for (const DeviceAllInfo& e : found) {
-            DeviceAllInfo current = currentDeviceCopy();
+            DeviceAllInfo current = CurrentDevice::copy();
             if (!current.path.isEmpty()) {
                 // The receiver's mouse now answers on its own cable: follow it.
                 if (e.modelIndex == current.modelIndex && e.direct && e.online && !current.direct
                     && e.address.size() == 3 && e.address == current.address && g_Worker)
                     g_Worker->StartDevice(e);
             }
-            current = currentDeviceCopy();
+            current = CurrentDevice::copy();
             if (e.path != current.path && !current.path.isEmpty()) {
                 ++count;
                 if (count == entries && g_DevicePollingEnabled && !s_returnedToList) {
@@ -340,7 +329,7 @@ void Worker::HandleUsbDeviceChanged()
         }
     }
 
-    const DeviceAllInfo current = currentDeviceCopy();
+    const DeviceAllInfo current = CurrentDevice::copy();
     if (current.direct) {
         QString receiverText;
         const QString mouseText = current.firmwareVersion;
@@ -393,7 +382,7 @@ void Worker::EnumerateHidDevices(QString vid, QVector<QString> pids, int interfa
             rec.pid = pid;
             rec.receiverVersion = DeviceDiscovery::UsbVersionText(QByteArray(path));
             rec.online = 0;
-            const DeviceAllInfo current = currentDeviceCopy();
+            const DeviceAllInfo current = CurrentDevice::copy();
             if (current.path.isEmpty()) {
                 g_WorkerDeviceList.append(rec);
                 continue;
@@ -434,7 +423,7 @@ bool Worker::IdentifyDevice(DeviceAllInfo& rec, const char* path)
     rec.address.clear();
     DeviceDiscovery::ReadOnlineAndAddress(pathText, g_WorkerAddressBuffer, rec);
 
-    QMutexLocker lock(&g_CurrentDeviceMutex);
+    AnnotatedMutexLocker lock(g_CurrentDeviceMutex);
     if (rec.path == g_CurrentDevice.path) {
         // Versions read earlier survive a rescan.
         const QString firmware = g_CurrentDevice.firmwareVersion;

@@ -1,8 +1,8 @@
 #include "device/WorkingImage.h"
 
 #include "app/Globals.h"
+#include "device/AnnotatedMutexLocker.h"
 
-#include <QMutexLocker>
 
 namespace {
 bool s_current = false;  // guarded by g_FlashDataMutex
@@ -20,12 +20,12 @@ void WorkingImage::setCurrentLocked(bool current)
 
 bool WorkingImage::isCurrent()
 {
-    QMutexLocker lock(&g_FlashDataMutex);
+    AnnotatedMutexLocker lock(g_FlashDataMutex);
     return s_current;
 }
 
 void WorkingImage::setCurrent(bool current)
 {
-    QMutexLocker lock(&g_FlashDataMutex);
+    AnnotatedMutexLocker lock(g_FlashDataMutex);
     s_current = current;
 }

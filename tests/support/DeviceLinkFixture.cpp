@@ -5,6 +5,7 @@
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
 #include "core/SettingsStore.h"
+#include "device/AnnotatedMutexLocker.h"
 #include "device/DeviceDiscovery.h"
 #include "device/ReportHandler.h"
 #include "device/Worker.h"
@@ -154,7 +155,7 @@ bool DeviceLinkFixture::linkWithoutReports(const QString& listedId, const QStrin
         return false;
     }
     {
-        QMutexLocker lock(&g_CurrentDeviceMutex);
+        AnnotatedMutexLocker lock(g_CurrentDeviceMutex);
         g_CurrentDevice = entry;
     }
     const char* path = setDevicePath(entry.path);
@@ -238,7 +239,7 @@ void DeviceLinkFixture::clearCalls()
 void DeviceLinkFixture::resetDeviceLinkState()
 {
     {
-        QMutexLocker lock(&g_CurrentDeviceMutex);
+        AnnotatedMutexLocker lock(g_CurrentDeviceMutex);
         g_CurrentDevice = DeviceAllInfo();
     }
     g_SelectedDevice = DeviceAllInfo();
@@ -247,7 +248,7 @@ void DeviceLinkFixture::resetDeviceLinkState()
     g_WorkerDeviceList.clear();
     setDevicePath("");
     {
-        QMutexLocker lock(&g_FlashDataMutex);
+        AnnotatedMutexLocker lock(g_FlashDataMutex);
         std::memset(&g_FlashData, 0, sizeof g_FlashData);
         WorkingImage::setCurrentLocked(false);
         g_FlashDataFile.clear();
