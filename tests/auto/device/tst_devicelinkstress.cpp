@@ -1,6 +1,7 @@
 #include "DeviceLinkFixture.h"
 
 #include "app/Globals.h"
+#include "device/AnnotatedMutexLocker.h"
 #include "device/DeviceWriters.h"
 #include "device/Worker.h"
 #include "device/WorkingImage.h"
@@ -25,9 +26,11 @@ QByteArray bytes(std::initializer_list<int> values)
     return b;
 }
 
-QByteArray imageBytes(const FlashDataMap& image)
+// The working image, copied under the device link's own lock.
+QByteArray workingImage()
 {
-    return QByteArray(reinterpret_cast<const char*>(&image), sizeof image);
+    AnnotatedMutexLocker lock(g_FlashDataMutex);
+    return QByteArray(reinterpret_cast<const char*>(&g_FlashData), sizeof g_FlashData);
 }
 }
 
@@ -60,7 +63,8 @@ private slots:
         m_fixture.pages()->onEvent = [&offGui](const DeviceLinkPageRecorder::Event& e) {
             if (!e.onGuiThread)
                 ++offGui;
-            volatile int rate = currentFlashData().reportRate;
+            AnnotatedMutexLocker lock(g_FlashDataMutex);
+            volatile int rate = g_FlashData.reportRate;
             Q_UNUSED(rate)
         };
 
@@ -118,7 +122,7 @@ private slots:
 
         // One more write sends the whole working image: the mouse then holds exactly it.
         QVERIFY(WriteSleepTimeToDevice(60));
-        QTRY_COMPARE_WITH_TIMEOUT(HidSimControl::configImage("m7"), imageBytes(currentFlashData()), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(HidSimControl::configImage("m7"), workingImage(), 10000);
         qInfo("%d writes in %lld ms", writes, clock.elapsed());
     }
 };
