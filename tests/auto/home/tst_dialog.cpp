@@ -284,7 +284,8 @@ void tst_Dialog::leavingTheDevice()
     bool homeCheckedAtSwitch = false;
     QStringList order;
     PostMsg* bus = PostMsg::GetInstance();
-    QMetaObject::Connection c1 = connect(bus, &PostMsg::SigChangeMainDialog, this, [&](int page) {
+    QObject scope;  // the connections end with this test, even when a check fails
+    connect(bus, &PostMsg::SigChangeMainDialog, &scope, [&](int page) {
         order << QString("SigChangeMainDialog(%1)").arg(page);
         for (const hidsim::CallRecord& r : HidSimControl::callLog())
             callsAtSwitch << r.function + "(" + r.arguments + ")";
@@ -292,11 +293,9 @@ void tst_Dialog::leavingTheDevice()
         cachedAtSwitch = LoadDeviceCache(name, &cached) && std::memcmp(&cached, &image, sizeof image) == 0;
         homeCheckedAtSwitch = button("ButtonMain")->isChecked();
     });
-    QMetaObject::Connection c2 = connect(bus, &PostMsg::SigSetMacroPage, this, [&] { order << "SigSetMacroPage"; });
+    connect(bus, &PostMsg::SigSetMacroPage, &scope, [&] { order << "SigSetMacroPage"; });
 
     QTest::mouseClick(button("UpArrow"), Qt::LeftButton);
-    disconnect(c1);
-    disconnect(c2);
 
     QCOMPARE(order, QStringList({"SigChangeMainDialog(0)", "SigSetMacroPage"}));
     QCOMPARE(callsAtSwitch.filter("UsbServer_").join(' '),
