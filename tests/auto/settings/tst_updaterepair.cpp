@@ -1,0 +1,238 @@
+#include "DeviceLinkFixture.h"
+
+#include "app/Globals.h"
+#include "app/LanguageTables.h"
+#include "core/AppPaths.h"
+#include "core/PostMsg.h"
+#include "platform/Registry.h"
+#include "ui/settings/UpDateRepair.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QProgressBar>
+#include <QToolButton>
+#include <QtEndian>
+#include <QtTest>
+
+// The repair check of the update dialog: the interrupted-update record, the
+// listed devices, the firmware images and the devices waiting in boot mode
+// decide whether a repair can start, and what the status line says otherwise.
+class tst_UpDateRepair : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void repairCheck_data();
+    void repairCheck();
+    void modes();
+    void closeCaptionCloses();
+
+private:
+    void writeImage(quint8 type, const QByteArray& name);
+
+    DeviceLinkFixture m_link;
+};
+
+static QString catalogue()
+{
+    QFile file(QStringLiteral(DESKLINK_TEST_DATA_DIR) + "/home/Config.ini");
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// "wired:<mid>" a mouse on its cable, "recv:<mid>:<pid>" a receiver.
+static DeviceAllInfo entry(const QString& spec)
+{
+    const QStringList p = spec.split(':');
+    DeviceAllInfo d;
+    d.path = "path-" + spec;
+    d.cid = 51;
+    d.mid = quint8(p.at(1).toInt());
+    d.direct = p.at(0) == "wired" ? 1 : 0;
+    d.connectionType = d.direct ? 2 : 0;
+    d.pid = p.value(2, "0A01");
+    return d;
+}
+
+// Simulated mice of model 8 waiting in boot mode on their cables.
+static QByteArray bootMice(int count)
+{
+    QJsonArray mice;
+    for (int i = 0; i < count; ++i)
+        mice.append(QJsonObject{{"id", QStringLiteral("b%1").arg(i)}, {"cid", 51}, {"mid", 8}, {"usbPid", "0A01"},
+                                {"receiverKind", 1}, {"firmware", "v1.3"}, {"cable", true}, {"powered", true},
+                                {"battery", 50}, {"charging", false}, {"pairedTo", ""}, {"bootLoader", true}});
+    return QJsonDocument(QJsonObject{{"vendorId", "3A7C"}, {"mice", mice}, {"receivers", QJsonArray()}}).toJson();
+}
+
+void tst_UpDateRepair::initTestCase()
+{
+    AppPaths::setApplicationDirOverride(QStringLiteral(DESKLINK_APP_DIR));
+    LanguageTables::load();
+    AppPaths::setApplicationDirOverride(QString());
+}
+
+void tst_UpDateRepair::cleanup()
+{
+    m_link.tearDown();
+    QDir(m_link.appDir() + "/bin").removeRecursively();
+}
+
+void tst_UpDateRepair::writeImage(quint8 type, const QByteArray& name)
+{
+    QVERIFY(QDir().mkpath(m_link.appDir() + "/bin"));
+    QByteArray bytes(728, '\0');
+    bytes.replace(0, 8, "ORVXFW01");
+    qToLittleEndian<quint32>(0x0104, reinterpret_cast<uchar*>(bytes.data()) + 0x10);
+    bytes[0x14] = char(type);
+    bytes[0x15] = char(51);
+    bytes[0x16] = char(8);
+    bytes.replace(0x57, name.size(), name);
+    QFile f(m_link.appDir() + QStringLiteral("/bin/%1.bin").arg(type));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+void tst_UpDateRepair::repairCheck_data()
+{
+    QTest::addColumn<QString>("record");
+    QTest::addColumn<QStringList>("devices");
+    QTest::addColumn<QStringList>("images");  // "mouse", "receiver" (model 8, 1K receiver)
+    QTest::addColumn<int>("bootMice");
+    QTest::addColumn<bool>("canStart");
+    QTest::addColumn<int>("status");  // AutoRepair text; -1: the status line is left alone
+
+    QTest::newRow("record of three parts is ignored")
+        << "211,4,51" << QStringList{"wired:8"} << QStringList{} << 0 << false << -1;
+    QTest::newRow("nothing listed") << "211,1,51,8" << QStringList{} << QStringList{} << 0 << false << 2;
+    QTest::newRow("two wired mice") << "211,1,51,8" << QStringList{"wired:8", "wired:7"} << QStringList{} << 0
+                                    << false << 10;
+    QTest::newRow("two receivers") << "210,1,51,8" << QStringList{"recv:8:1A01", "recv:9:2A01"} << QStringList{}
+                                   << 0 << false << 11;
+    QTest::newRow("mouse repair beside a wired mouse of another model")
+        << "210,1,51,8" << QStringList{"wired:7", "recv:8:1A01"} << QStringList{} << 0 << false << 10;
+    QTest::newRow("receiver repair beside a receiver of another model")
+        << "211,1,51,8" << QStringList{"wired:8", "recv:9:2A01"} << QStringList{} << 0 << false << 11;
+    QTest::newRow("receiver repair needs the mouse on its cable first")
+        << "211,1,51,8" << QStringList{"recv:8:1A01"} << QStringList{"receiver"} << 0 << false << 6;
+    QTest::newRow("mouse repair needs its receiver first")
+        << "210,1,51,8" << QStringList{"wired:8"} << QStringList{"mouse"} << 0 << false << 5;
+    QTest::newRow("receiver repair: one receiver of the recorded kind")
+        << "211,1,51,8" << QStringList{"wired:8", "recv:8:1A01"} << QStringList{"receiver"} << 0 << true << 12;
+    QTest::newRow("receiver repair: the receiver is of another kind")
+        << "211,4,51,8" << QStringList{"wired:8", "recv:8:1A01"} << QStringList{"receiver4k"} << 0 << false << 2;
+    QTest::newRow("receiver repair without an image")
+        << "211,1,51,8" << QStringList{"wired:8", "recv:8:1A01"} << QStringList{"mouse"} << 0 << false << 8;
+    QTest::newRow("mouse repair: one mouse waiting in boot mode")
+        << "210,1,51,8" << QStringList{"recv:8:1A01"} << QStringList{"mouse"} << 1 << true << 12;
+    QTest::newRow("mouse repair: two mice waiting in boot mode")
+        << "210,1,51,8" << QStringList{"recv:8:1A01"} << QStringList{"mouse"} << 2 << false << 3;
+    QTest::newRow("mouse repair: none waiting")
+        << "210,1,51,8" << QStringList{"recv:8:1A01"} << QStringList{"mouse", "receiver"} << 0 << false << 2;
+}
+
+void tst_UpDateRepair::repairCheck()
+{
+    QFETCH(QString, record);
+    QFETCH(QStringList, devices);
+    QFETCH(QStringList, images);
+    QFETCH(int, bootMice);
+    QFETCH(bool, canStart);
+    QFETCH(int, status);
+
+    QVERIFY(m_link.setUp(::bootMice(bootMice), catalogue()));
+    QVERIFY(Registry::setValue(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo", record));
+    for (const QString& spec : devices) {
+        g_DeviceList.append(entry(spec));
+        g_DeviceListB.append(entry(spec));
+    }
+    if (images.contains("mouse"))
+        writeImage(210, "ORX-M8");
+    if (images.contains("receiver"))
+        writeImage(211, "ORX-R1K");
+    if (images.contains("receiver4k"))
+        writeImage(211, "ORX-R4K");
+
+    UpDateRepair dialog;
+    dialog.ShowRepairMode();
+    dialog.SetLabelText("before");
+    g_RepairRunning = true;
+    PostMsg::GetInstance()->PostRepairCheckUpdate();
+
+    auto* statusLine = dialog.findChild<QLabel*>("ToolText_2");
+    auto* start = dialog.findChild<QToolButton*>("NewHong_2");
+    const QString expected =
+        status < 0 ? QString("before") : LanguageTables::text(LanguageSection::AutoRepair, 0, status);
+    QCOMPARE(statusLine->text(), expected);
+    if (status < 0)
+        QCOMPARE(start->text(), LanguageTables::text(LanguageSection::AutoRepair, 0, 4));
+    else if (canStart)
+        QCOMPARE(start->text(), LanguageTables::text(LanguageSection::AutoRepair, 0, 4));
+    else
+        QCOMPARE(start->text(), LanguageTables::text(LanguageSection::DialogChange, 0, 4));
+    QCOMPARE(dialog.RepairCheck(), canStart);
+}
+
+void tst_UpDateRepair::modes()
+{
+    QVERIFY(m_link.setUp(::bootMice(0), catalogue()));
+    UpDateRepair dialog;
+    auto* bar = dialog.findChild<QProgressBar*>("progressBar_2");
+    auto* cancel = dialog.findChild<QToolButton*>("NewHong");
+    auto* start = dialog.findChild<QToolButton*>("NewHong_2");
+    auto* statusLine = dialog.findChild<QLabel*>("ToolText_2");
+
+    dialog.SlotAutoRepairProgress(40);
+    dialog.SetLabelText("old status");
+    dialog.ShowRepairMode();
+    QCOMPARE(bar->value(), 0);
+    QVERIFY(bar->isHidden());
+    QCOMPARE(statusLine->text(), QString());
+    QCOMPARE(start->text(), LanguageTables::text(LanguageSection::AutoRepair, 0, 4));
+    QCOMPARE(cancel->text(), LanguageTables::text(LanguageSection::AutoRepair, 0, 1));
+
+    dialog.ShowUpdateMode();
+    QCOMPARE(statusLine->text(), LanguageTables::text(LanguageSection::AutoRepair, 0, 12));
+    dialog.SetLabelText("kept");
+    dialog.ShowIdleMode();
+    QCOMPARE(statusLine->text(), QString("kept"));
+    QCOMPARE(start->text(), LanguageTables::text(LanguageSection::DialogChange, 0, 4));
+
+    dialog.SlotProgress(0, 2);
+    QCOMPARE(bar->value(), 100);
+    QCOMPARE(statusLine->text(), LanguageTables::text(LanguageSection::Progress, 0, 1));
+    dialog.SlotProgress(0, 5);
+    QCOMPARE(bar->value(), 50);
+    QCOMPARE(statusLine->text(), LanguageTables::text(LanguageSection::Progress, 0, 2));
+}
+
+void tst_UpDateRepair::closeCaptionCloses()
+{
+    QVERIFY(m_link.setUp(::bootMice(0), catalogue()));
+    UpDateRepair dialog;
+    QSignalSpy updateStart(PostMsg::GetInstance(), &PostMsg::SigUpdateStart);
+    dialog.ShowIdleMode();
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    QTRY_VERIFY(!dialog.isVisible());
+    QCOMPARE(updateStart.count(), 0);
+
+    // With a device page linked, Start hands the run to the settings page.
+    g_LinkEnabled = 1;
+    dialog.ShowUpdateMode();
+    dialog.show();
+    QTest::mouseClick(dialog.findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
+    QCOMPARE(updateStart.count(), 1);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QTRY_VERIFY(!dialog.isVisible());
+    g_LinkEnabled = 0;
+}
+
+QTEST_MAIN(tst_UpDateRepair)
+#include "tst_updaterepair.moc"
