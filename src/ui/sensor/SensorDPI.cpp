@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
+#include "device/AnnotatedMutexLocker.h"
 #include "device/DeviceWriters.h"
 #include "device/WorkingImage.h"
 #include "ui/common/StyleHelper.h"
@@ -20,7 +21,6 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <QMouseEvent>
-#include <QMutexLocker>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QToolButton>
@@ -93,7 +93,7 @@ void requestOfflineNotice()
 // Byte 1 has no one-field writer of its own: the same patch-and-send rule.
 bool writeStageCount(int count)
 {
-    QMutexLocker lock(&g_FlashDataMutex);
+    AnnotatedMutexLocker lock(g_FlashDataMutex);
     if (!WorkingImage::isCurrentLocked())
         return false;
     g_FlashData.dpiStageCount = quint8(count);

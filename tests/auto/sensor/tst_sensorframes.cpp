@@ -6,6 +6,7 @@
 #include "ModalDialogDriver.h"
 
 #include "app/Globals.h"
+#include "device/AnnotatedMutexLocker.h"
 #include "core/PostMsg.h"
 #include "ui/sensor/DebounceTime.h"
 #include "ui/sensor/MotionSync.h"
@@ -20,7 +21,6 @@
 #include <HIDUsb.h>
 #include <HidSimControl.h>
 
-#include <QMutexLocker>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
@@ -59,7 +59,7 @@ QByteArray patched(QByteArray image, const QList<int>& patch)
 // Makes the mouse and the working image hold `image`.
 bool installImage(const QByteArray& image)
 {
-    QMutexLocker lock(&g_FlashDataMutex);
+    AnnotatedMutexLocker lock(g_FlashDataMutex);
     std::memcpy(&g_FlashData, image.constData(), sizeof g_FlashData);
     return ProtocolDataUpdate(&g_FlashData);
 }
