@@ -4,6 +4,9 @@
 
 #include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
+#include "ui/sensor/DpiSnapper.h"
+#include "ui/sensor/SensorDpiCodec.h"
+#include "ui/sensor/SensorDpiTables.h"
 
 #include <QColor>
 #include <QDir>
@@ -77,24 +80,26 @@ private:
     ConfigSettings* m_store = nullptr;
 };
 
-// ---- driver_sensor.h, read with the file's line rules -------------------------
+// ---- driver_sensor.h, read by the program's own loader ---------------------------
+
+const QStringList kListNames = {"SUPPORT_SENSOR_MODE_SEL", "SUPPORT_LOD_CAL", "SUPPORT_RIPPLE",
+                                "SUPPORT_FIXLINE", "SUPPORT_MOTION_SYNC", "SUPPORT_MOUSEPAD_CAL"};
 
 struct SensorTable
 {
     QVector<QString> names;
     QVector<int> values;
-    QHash<QString, QString> lists;
+    QHash<QString, QString> lists;  // only the lists the file has
 
-    bool hasTable(const QString& sensor) const
+    SensorDpiCodec::Context context(const QString& sensor) const
     {
-        const QString key = "SENSOR_" + sensor + "_DPI";
-        for (const QString& name : names) {
-            if (name.contains(key))
-                return true;
-        }
-        return false;
+        SensorDpiCodec::Context ctx;
+        ctx.names = names;
+        ctx.values = values;
+        ctx.sensor = sensor;
+        return ctx;
     }
-
+    bool hasTable(const QString& sensor) const { return SensorDpiCodec::hasTable(context(sensor)); }
     int find(const QString& name) const
     {
         const int index = names.indexOf(name);
@@ -102,59 +107,27 @@ struct SensorTable
     }
 };
 
-const QStringList kListNames = {"SUPPORT_SENSOR_MODE_SEL", "SUPPORT_LOD_CAL", "SUPPORT_RIPPLE",
-                                "SUPPORT_FIXLINE", "SUPPORT_MOTION_SYNC", "SUPPORT_MOUSEPAD_CAL"};
-
 SensorTable readSensorTable(const QString& path)
 {
+    const SensorDefineTable loaded = SensorDpiTables::readDriverSensor(path);
     SensorTable table;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return table;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine());
-        const QStringList tokens = line.split(' ', Qt::SkipEmptyParts);
-        if (tokens.size() == 2) {
-            const QString& definition = tokens.at(1);
-            const auto list = std::find_if(kListNames.begin(), kListNames.end(),
-                                           [&](const QString& n) { return definition.contains(n); });
-            if (list != kListNames.end()) {
-                const QStringList parts = definition.split('\t', Qt::SkipEmptyParts);
-                if (parts.size() == 2)
-                    table.lists.insert(*list, parts.at(1).trimmed());
-                continue;
-            }
-            if (tokens.at(0) != "#define")
-                continue;
-            const QStringList parts = definition.split('\t', Qt::SkipEmptyParts);
-            if (parts.size() != 2 || !parts.at(1).endsWith('\n'))
-                continue;
-            const QString value = parts.at(1).trimmed();
-            table.names.append(parts.at(0));
-            table.values.append(value.contains("0x") ? value.toInt(nullptr, 16) : value.toInt());
-        } else if (tokens.size() == 3 && tokens.at(2).contains("//")) {
-            const QStringList parts = tokens.at(1).split('\t', Qt::SkipEmptyParts);
-            if (parts.size() == 2) {
-                table.names.append(parts.at(0));
-                table.values.append(parts.at(1).toInt());
-            }
-        }
+    table.names = loaded.names;
+    table.values = loaded.values;
+    const QString texts[] = {loaded.sensorModeSel, loaded.lodCal, loaded.ripple,
+                             loaded.fixLine, loaded.motionSync, loaded.mousepadCal};
+    for (int i = 0; i < kListNames.size(); ++i) {
+        if (!texts[i].isEmpty())
+            table.lists.insert(kListNames.at(i), texts[i].trimmed());
     }
     return table;
 }
 
-// ---- DPI ranges and the stage code conversion ----------------------------------
-
-struct Segment
-{
-    int min = 0;
-    int max = 0;
-    int step = 0;
-};
+// ---- DPI ranges and the stage code conversion, as the stage editor uses them -----
 
 struct DpiRange
 {
-    QVector<Segment> segments;
+    DpiRangeTable table;
+    QVector<DpiSegment> segments;
     int mode = 0;
     bool wellFormed = false;
 };
@@ -162,109 +135,33 @@ struct DpiRange
 DpiRange parseDpiRange(const QStringList& items)
 {
     DpiRange range;
-    if (items.size() < 4 || (items.size() - 1) % 3 != 0)
-        return range;
-    bool ok = true;
-    for (int i = 0; i + 2 < items.size() - 1; i += 3) {
-        bool a = false, b = false, c = false;
-        range.segments.append({items.at(i).toInt(&a), items.at(i + 1).toInt(&b), items.at(i + 2).toInt(&c)});
-        ok = ok && a && b && c;
-    }
-    bool modeOk = false;
-    range.mode = items.last().toInt(&modeOk, 16);
-    range.wellFormed = ok && modeOk && range.segments.size() >= 1 && range.segments.size() <= 4;
+    range.table = SensorDpiTables::parseDpiRange(items);
+    range.mode = range.table.mode;
+    for (int k = 0; k < range.table.mins.size(); ++k)
+        range.segments.append({range.table.mins.at(k), range.table.maxs.at(k),
+                               range.table.stepTexts.at(k).toInt()});
+    // The program reads what it can; the delivered data must be exact.
+    bool ok = items.size() >= 4 && (items.size() - 1) % 3 == 0 && range.table.hasSegments();
+    for (int i = 0; ok && i + 1 < items.size(); ++i)
+        items.at(i).toInt(&ok);
+    if (ok)
+        items.last().toInt(&ok, 16);
+    range.wellFormed = ok;
     return range;
 }
 
-// The stage editor's snapping; a value it leaves unchanged is one the user can set.
 int snap(const DpiRange& range, int v)
 {
-    const auto& s = range.segments;
-    for (int k = 0; k < s.size(); ++k) {
-        if (v >= s[k].min && v <= s[k].max && s[k].step > 0)
-            return v - v % s[k].step;
-        if (k + 1 < s.size() && v > s[k].max && v < s[k + 1].min)
-            return s[k + 1].min;
-    }
-    return v;
+    return DpiSnapper(range.segments).snap(v).value;
 }
 
-bool highCodeBits(const QString& sensor)
+SensorDpiCodec::Context codecContext(const SensorTable& table, const QString& sensor, const DpiRange& range)
 {
-    return sensor == "3395" || sensor == "3950";
-}
-
-struct StageCode
-{
-    int code = 0;
-    int flags = 0;
-    bool fromTable = false;
-};
-
-StageCode encode(const SensorTable& table, const QString& sensor, const DpiRange& range, int d)
-{
-    int r = 0;
-    int m = 1;
-    if (range.mode == 0x33) {
-        for (int k = range.segments.size() - 1; k >= 0; --k) {
-            if (d >= range.segments.at(k).min) {
-                static const int flags[] = {0, 0x22, 0x11, 0x33};
-                static const int mult[] = {1, 2, 2, 4};
-                r = flags[k];
-                m = mult[k];
-                break;
-            }
-        }
-    } else if (range.mode == 0x22 || range.mode == 0x11) {
-        if (d > range.segments.first().max) {
-            r = range.mode;
-            m = 2;
-        }
-    }
-    StageCode result;
-    if (table.hasTable(sensor)) {
-        result.code = table.find("SENSOR_" + sensor + "_DPI_" + QString::number(d / m));
-        result.fromTable = result.code >= 0;
-        if (!result.fromTable)
-            result.code = d / 50;
-    } else {
-        result.code = d / (50 * m) - 1;
-        if (highCodeBits(sensor)) {
-            const int h = result.code >> 8;
-            r |= (h << 2) | (h << 6);
-        }
-    }
-    result.flags = r & 0xFF;
-    return result;
-}
-
-int decode(const SensorTable& table, const QString& sensor, int code, int flags)
-{
-    int dpi = 0;
-    if (table.hasTable(sensor)) {
-        const QString key = "SENSOR_" + sensor + "_DPI";
-        for (int i = 0; i < table.names.size(); ++i) {
-            const QString& name = table.names.at(i);
-            if (name.contains(key) && table.values.at(i) == code) {
-                const QString tail = name.mid(name.indexOf('I') + 2);
-                int digits = 0;
-                while (digits < tail.size() && tail.at(digits).isDigit())
-                    ++digits;
-                dpi = tail.left(digits).toInt();
-                if (flags & 0x22)
-                    dpi *= 2;
-                break;
-            }
-        }
-    } else {
-        int v = code;
-        if (highCodeBits(sensor))
-            v |= (flags & 0xC0) << 2;
-        dpi = (v + 1) * ((flags & 0x22) ? 100 : 50);
-    }
-    if (flags & 0x11)
-        dpi *= 2;
-    return dpi;
+    SensorDpiCodec::Context ctx = table.context(sensor);
+    ctx.rangeMode = range.mode;
+    ctx.rangeMins = range.table.mins;
+    ctx.rangeMaxs = range.table.maxs;
+    return ctx;
 }
 
 // ---- firmware images ----------------------------------------------------------
@@ -572,7 +469,7 @@ void tst_Catalogue::dpiRangesAndStages()
         QCOMPARE(range.segments.size(), 4);  // one segment per flag combination
 
     for (int k = 0; k < range.segments.size(); ++k) {
-        const Segment& s = range.segments.at(k);
+        const DpiSegment& s = range.segments.at(k);
         QVERIFY(s.step > 0 && s.min >= 50 && s.min <= s.max);
         // Snapping rounds to multiples of the step counted from 0.
         QCOMPARE(s.min % s.step, 0);
@@ -583,17 +480,14 @@ void tst_Catalogue::dpiRangesAndStages()
 
     // Every value the stage editor can settle on is stored as a code that reads
     // back as the same value.
-    for (const Segment& s : range.segments) {
+    const SensorDpiCodec::Context ctx = codecContext(m_sensors, sensor, range);
+    for (const DpiSegment& s : range.segments) {
         for (int dpi = s.min; dpi <= s.max; dpi += s.step) {
-            const StageCode stage = encode(m_sensors, sensor, range, dpi);
+            const SensorDpiCodec::StageCode stage = SensorDpiCodec::encode(ctx, dpi);
             const QString what = group + " " + sensor + " " + QString::number(dpi);
-            if (m_sensors.hasTable(sensor))
-                QVERIFY2(stage.fromTable, qPrintable(what + " has no table entry"));
-            QVERIFY2(stage.code >= 0 && stage.code <= (highCodeBits(sensor) ? 0x3FF : 0xFF),
-                     qPrintable(what + " code " + QString::number(stage.code)));
-            QVERIFY2(decode(m_sensors, sensor, stage.code & 0xFF, stage.flags) == dpi,
-                     qPrintable(what + " reads back as "
-                                + QString::number(decode(m_sensors, sensor, stage.code & 0xFF, stage.flags))));
+            QVERIFY2(stage.valid, qPrintable(what + " has no code"));
+            const int back = SensorDpiCodec::decode(ctx, stage.code, stage.flags);
+            QVERIFY2(back == dpi, qPrintable(what + " reads back as " + QString::number(back)));
         }
     }
 

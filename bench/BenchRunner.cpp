@@ -1,0 +1,301 @@
+#include "BenchRunner.h"
+
+#include "ProbeOutput.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+// The specified fixed waits on the way from a click on a device to its pages.
+constexpr double kOpenSleepMs = 150;      // plain sleep before the device thread starts
+constexpr double kWaitDialogMs = 2500;    // the wait dialog's single-shot timer
+// A whole configuration read or write: 6912 bytes in 64-byte reports.
+constexpr double kImageReports = 108;
+constexpr int kChildTimeoutMs = 90000;
+
+const char kCableScenario[] = R"({"vendorId": "3A7C", "mice": [
+  {"id": "m7", "cid": 51, "mid": 7, "usbPid": "0A01", "receiverKind": 0, "firmware": "v1.3",
+   "cable": true, "powered": true, "battery": 100, "pairedTo": ""}], "receivers": []})";
+
+const char kReceiver8kScenario[] = R"({"vendorId": "3A7C", "mice": [
+  {"id": "m23", "cid": 51, "mid": 23, "usbPid": "0A01", "receiverKind": 8, "firmware": "v1.3",
+   "cable": false, "powered": true, "battery": 91, "pairedTo": "r23"}],
+ "receivers": [{"id": "r23", "kind": 8, "address": "8C2308", "firmware": "v1.3", "plugged": true}]})";
+
+double median(QVector<double> v)
+{
+    if (v.isEmpty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const int n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+QString spread(const QVector<double>& v, double scale = 1)
+{
+    if (v.size() < 2)
+        return QString();
+    const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
+    return QStringLiteral("%1..%2").arg(*lo / scale, 0, 'f', 1).arg(*hi / scale, 0, 'f', 1);
+}
+
+void line(const QString& text)
+{
+    std::fputs(text.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+// One row: figure, program, floor, ratio, distance to the floor, target, verdict, range.
+void row(const QString& figure, const QString& program, const QString& floor, const QString& ratio,
+         const QString& over, const QString& target, bool met, const QString& range)
+{
+    line(QStringLiteral("%1 %2 %3 %4 %5  %6 %7  %8")
+             .arg(figure, -40)
+             .arg(program, 10)
+             .arg(floor, 10)
+             .arg(ratio, 6)
+             .arg(over, 10)
+             .arg(target, -16)
+             .arg(met ? QStringLiteral("met") : QStringLiteral("MISSED"), -6)
+             .arg(range));
+}
+
+QString msText(double v)
+{
+    return QString::number(v, 'f', 1) + QStringLiteral(" ms");
+}
+
+QString mibText(double kb)
+{
+    return QString::number(kb / 1024, 'f', 1) + QStringLiteral(" MiB");
+}
+
+QString ratioText(double a, double b)
+{
+    return b > 0 ? QString::number(a / b, 'f', 2) + QLatin1Char('x') : QStringLiteral("-");
+}
+
+QString overText(double a, double b)
+{
+    return QString::asprintf("%+.1f ms", a - b);
+}
+}
+
+BenchRunner::BenchRunner(const Options& options)
+    : m_options(options)
+{
+    m_connections.append({QStringLiteral("cable"), QStringLiteral("m7"), 1000, kCableScenario, {}, {}, {}, {}, {}});
+    if (!options.shortRun)
+        m_connections.append(
+            {QStringLiteral("8K receiver"), QStringLiteral("m23"), 125, kReceiver8kScenario, {}, {}, {}, {}, {}});
+}
+
+QProcessEnvironment BenchRunner::environment(const QString& hidsimDir) const
+{
+    const QString home = m_work.path() + QStringLiteral("/home");
+    const QString runtime = m_work.path() + QStringLiteral("/run");
+    QDir().mkpath(home);
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env.insert(QStringLiteral("HIDSIM_DIR"), hidsimDir);
+    env.insert(QStringLiteral("DESKLINK_APP_DIR"), QStringLiteral(BENCH_APP_DIR));
+    env.insert(QStringLiteral("DESKLINK_BENCH_PICTURE"),
+               QStringLiteral(BENCH_APP_DIR "/Picture/DialogChange/MainBack.png"));
+    // Real time: the fixed waits and the transfer times are part of the floors.
+    env.insert(QStringLiteral("DESKLINK_TIME_SCALE"), QStringLiteral("1"));
+    env.insert(QStringLiteral("HIDSIM_TIME_SCALE"), QStringLiteral("1"));
+    return env;
+}
+
+bool BenchRunner::runChild(const QString& what, const QString& program, const QProcessEnvironment& env,
+                           QList<QByteArrayList>* lines, qint64* startNs)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::SeparateChannels);
+    p.setProgram(program);
+    *startNs = ProbeOutput::nowNs();
+    p.start();
+    const bool finished = p.waitForFinished(kChildTimeoutMs);
+    if (!finished)
+        p.kill(), p.waitForFinished(5000);
+
+    lines->clear();
+    bool error = false;
+    for (const QByteArray& l : p.readAllStandardOutput().split('\n')) {
+        const QByteArrayList fields = l.trimmed().split(' ');
+        if (fields.value(0).isEmpty())
+            continue;
+        lines->append(fields);
+        if (fields.first() == "error")
+            error = true;
+    }
+    if (finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 && !error)
+        return true;
+
+    QString why = !finished ? QStringLiteral("did not end within %1 s").arg(kChildTimeoutMs / 1000)
+                  : p.exitStatus() == QProcess::CrashExit ? QStringLiteral("crashed")
+                                                          : QStringLiteral("ended with code %1").arg(p.exitCode());
+    for (const QByteArrayList& f : qAsConst(*lines)) {
+        if (f.first() == "error")
+            why += QStringLiteral(": ") + QString::fromUtf8(f.mid(1).join(' '));
+    }
+    m_failures << what + QStringLiteral(" ") + why;
+    const QByteArray err = p.readAllStandardError();
+    line(QStringLiteral("!! %1 %2\n%3").arg(what, why, QString::fromLocal8Bit(err.right(4000))));
+    return false;
+}
+
+void BenchRunner::measureStartUp()
+{
+    const QProcessEnvironment env = environment(m_work.path() + QStringLiteral("/hidsim-sample"));
+    auto once = [&](const QString& what, const QString& program, QVector<double>* startMs, QVector<double>* memKb) {
+        QList<QByteArrayList> lines;
+        qint64 startNs = 0;
+        if (!runChild(what, program, env, &lines, &startNs))
+            return;
+        for (const QByteArrayList& f : qAsConst(lines)) {
+            if (f.first() == "frame" && startMs)
+                startMs->append(double(f.value(1).toLongLong() - startNs) / 1e6);
+            if (f.first() == "hwm" && memKb)
+                memKb->append(f.value(1).toDouble());
+        }
+    };
+    // A first start of each, not counted: it creates the data folders and the
+    // virtual devices and brings the files into the page cache.
+    once(QStringLiteral("bare window"), QStringLiteral(BENCH_BARE_WINDOW), nullptr, nullptr);
+    once(QStringLiteral("program start-up"), QStringLiteral(BENCH_PROGRAM), nullptr, nullptr);
+    // Alternated, so that a slow phase of the machine hits both alike.
+    for (int i = 0; i < m_options.runs; ++i) {
+        once(QStringLiteral("bare window"), QStringLiteral(BENCH_BARE_WINDOW), &m_bareStartMs, &m_bareMemKb);
+        once(QStringLiteral("program start-up"), QStringLiteral(BENCH_PROGRAM), &m_programStartMs, nullptr);
+    }
+}
+
+void BenchRunner::measureDevice(Connection& c)
+{
+    const QString dir = m_work.path() + QStringLiteral("/hidsim-") + c.mouseId;
+    QDir().mkpath(dir);
+    QFile scenario(dir + QStringLiteral("/scenario.json"));
+    if (!scenario.open(QIODevice::WriteOnly) || scenario.write(c.scenario) != c.scenario.size()) {
+        m_failures << QStringLiteral("cannot write ") + scenario.fileName();
+        return;
+    }
+    scenario.close();
+
+    QProcessEnvironment env = environment(dir);
+    env.insert(QStringLiteral("DESKLINK_BENCH_MODE"), QStringLiteral("open"));
+    env.insert(QStringLiteral("DESKLINK_BENCH_MOUSE"), c.mouseId);
+    env.insert(QStringLiteral("DESKLINK_BENCH_WRITES"), QString::number(m_options.shortRun ? 1 : 3));
+    for (int i = 0; i < m_options.runs; ++i) {
+        QList<QByteArrayList> lines;
+        qint64 startNs = 0;
+        if (!runChild(QStringLiteral("open and write (%1)").arg(c.name), QStringLiteral(BENCH_PROGRAM), env, &lines,
+                      &startNs))
+            continue;
+        for (const QByteArrayList& f : qAsConst(lines)) {
+            const QByteArray key = f.first();
+            const double v = f.value(1).toDouble();
+            if (key == "open-values")
+                c.values.append(v);
+            else if (key == "open-dialog")
+                c.dialog.append(v);
+            else if (key == "open-page")
+                c.page.append(v);
+            else if (key == "hwm")
+                m_programMemKb.append(v);
+            else if (key == "write") {
+                c.write.append(v);
+                c.busy.append(f.value(2).toDouble());
+            }
+        }
+    }
+}
+
+void BenchRunner::printReport() const
+{
+    line(QString());
+    line(QStringLiteral("DeskLink benchmark on %1, real time; each figure the median of its runs (range in the last column)")
+             .arg(qEnvironmentVariable("DESKLINK_BENCH_DISPLAY", qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("xcb")))));
+    line(QStringLiteral("%1 %2 %3 %4 %5  %6 %7  %8")
+             .arg(QStringLiteral("figure"), -40)
+             .arg(QStringLiteral("program"), 10)
+             .arg(QStringLiteral("floor"), 10)
+             .arg(QStringLiteral("ratio"), 6)
+             .arg(QStringLiteral("vs floor"), 10)
+             .arg(QStringLiteral("target"), -16)
+             .arg(QStringLiteral(""), -6)
+             .arg(QStringLiteral("range")));
+
+    if (!m_programStartMs.isEmpty() && !m_bareStartMs.isEmpty()) {
+        const double p = median(m_programStartMs), f = median(m_bareStartMs);
+        row(QStringLiteral("start-up to top window shown (%1 runs)").arg(m_programStartMs.size()), msText(p),
+            msText(f), ratioText(p, f), overText(p, f), QStringLiteral("<= 1.5x floor"), p <= 1.5 * f,
+            spread(m_programStartMs));
+    }
+    for (const Connection& c : m_connections) {
+        const double transfer = kImageReports * c.intervalUs / 1000;
+        auto timed = [&](const QString& figure, const QVector<double>& v, double floor, double slack) {
+            if (v.isEmpty())
+                return;
+            const double p = median(v);
+            row(figure.arg(c.name).arg(v.size()), msText(p), msText(floor), ratioText(p, floor), overText(p, floor),
+                QStringLiteral("<= floor + %1 ms").arg(slack), p <= floor + slack, spread(v));
+        };
+        timed(QStringLiteral("open %1: values on sensor page (%2)"), c.values, kOpenSleepMs + transfer, 50);
+        timed(QStringLiteral("open %1: wait dialog closed (%2)"), c.dialog,
+              kOpenSleepMs + std::max(kWaitDialogMs, transfer), 50);
+        timed(QStringLiteral("open %1: sensor page shown (%2)"), c.page, kOpenSleepMs + std::max(kWaitDialogMs, transfer),
+              50);
+        timed(QStringLiteral("write rate %1: flash holds it (%2)"), c.write, transfer, 20);
+        if (!c.busy.isEmpty()) {
+            const double p = median(c.busy);
+            const double worst = *std::max_element(c.busy.begin(), c.busy.end());
+            row(QStringLiteral("write rate %1: longest GUI busy (%2)").arg(c.name).arg(c.busy.size()), msText(p),
+                QString(), QString(), QString(), QStringLiteral("every run <= 16 ms"), worst <= 16, spread(c.busy));
+        }
+    }
+    if (!m_programMemKb.isEmpty() && !m_bareMemKb.isEmpty()) {
+        const double p = median(m_programMemKb), f = median(m_bareMemKb);
+        row(QStringLiteral("peak memory after opening (%1 runs)").arg(m_programMemKb.size()), mibText(p), mibText(f),
+            ratioText(p, f), QString(), QStringLiteral("<= 2x floor"), p <= 2 * f, spread(m_programMemKb, 1024));
+    }
+    line(QString());
+    line(QStringLiteral("Floors: start-up and memory: a bare Qt Widgets program showing one frameless 1020x700 window with "
+                        "one picture, measured alternately in this run. Open: the 150 ms wait before the device thread "
+                        "starts, plus the read of the whole configuration (108 reports, one per report interval) for "
+                        "its values; the wait dialog's 2500 ms timer, under which the read runs, for the dialog and the "
+                        "page. Write: the whole image sent, 108 reports at the connection's interval."));
+}
+
+int BenchRunner::run()
+{
+    if (!m_work.isValid()) {
+        line(QStringLiteral("!! no temporary folder"));
+        return 1;
+    }
+    line(QStringLiteral("%1 run(s) per figure%2").arg(m_options.runs).arg(m_options.shortRun ? QStringLiteral(" (short)") : QString()));
+    line(QStringLiteral("start-up ..."));
+    measureStartUp();
+    for (Connection& c : m_connections) {
+        line(QStringLiteral("open and write, %1 ...").arg(c.name));
+        measureDevice(c);
+    }
+    printReport();
+    if (m_failures.isEmpty())
+        return 0;
+    line(QStringLiteral("\nNot measured: ") + m_failures.join(QStringLiteral("; ")));
+    return 1;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArrayList>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVector>
+
+// Runs the measured programs one after another, each in a process of its own
+// with its own HOME and virtual devices, and prints every figure as the median
+// of its runs next to a floor measured or computed in the same run. Figures
+// never make it fail; a measured program that crashes or stops reporting does.
+class BenchRunner
+{
+public:
+    struct Options
+    {
+        bool shortRun = false;
+        int runs = 5;
+    };
+
+    explicit BenchRunner(const Options& options);
+
+    // Returns the process exit code: 0, or 1 when a measurement could not be taken.
+    int run();
+
+private:
+    struct Connection
+    {
+        QString name;
+        QString mouseId;
+        double intervalUs;
+        QByteArray scenario;
+        QVector<double> values, dialog, page, write, busy;
+    };
+
+    // One measured process: its report lines, split into fields, and the
+    // monotonic time just before it was started. False when it failed.
+    bool runChild(const QString& what, const QString& program, const QProcessEnvironment& env,
+                  QList<QByteArrayList>* lines, qint64* startNs);
+    QProcessEnvironment environment(const QString& hidsimDir) const;
+
+    void measureStartUp();
+    void measureDevice(Connection& c);
+    void printReport() const;
+
+    Options m_options;
+    QTemporaryDir m_work;
+    QVector<Connection> m_connections;
+    QVector<double> m_bareStartMs, m_programStartMs, m_bareMemKb, m_programMemKb;
+    QStringList m_failures;
+};

@@ -1,0 +1,215 @@
+#include "ProgramDriver.h"
+
+#include "FrameProbe.h"
+#include "ProbeOutput.h"
+#include "WriteWatch.h"
+
+#include "core/PostMsg.h"
+#include "ui/sensor/SensorRate.h"
+
+#include <HidSimControl.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+constexpr int kGiveUpMs = 60000;
+// Quiet time before each action, so the list, the link and earlier writes are settled.
+constexpr int kSettleMs = 300;
+
+QByteArray ms(qint64 ns)
+{
+    return QByteArray::number(double(ns) / 1e6, 'f', 2);
+}
+
+QAbstractButton* rateButton(QWidget* top, int index)
+{
+    return top ? top->findChild<QAbstractButton*>(QLatin1String(SensorRate::rate(index).objectName)) : nullptr;
+}
+}
+
+ProgramDriver::ProgramDriver()
+    : QObject(QCoreApplication::instance())
+{
+    m_mode = qEnvironmentVariable("DESKLINK_BENCH_MODE", QStringLiteral("start"));
+    m_mouseId = qEnvironmentVariable("DESKLINK_BENCH_MOUSE");
+    m_writesLeft = qEnvironmentVariableIntValue("DESKLINK_BENCH_WRITES");
+    QTimer::singleShot(kGiveUpMs, this, [this] { fail("no result within the time limit"); });
+    FrameProbe::onFirstFrame(QSize(1020, 700), [this](qint64 ns) { onFirstFrame(ns); });
+}
+
+void ProgramDriver::install()
+{
+    static ProgramDriver* driver = new ProgramDriver();
+    Q_UNUSED(driver)
+}
+
+QWidget* ProgramDriver::topWindow() const
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("DialogMain"))
+            return w;
+    }
+    return nullptr;
+}
+
+void ProgramDriver::click(QWidget* widget)
+{
+    const QPoint local = widget->rect().center();
+    const QPointF inWindow = widget->mapTo(widget->window(), local);
+    const QPointF onScreen = widget->mapToGlobal(local);
+    QPointer<QWidget> target = widget;
+    QMouseEvent press(QEvent::MouseButtonPress, local, inWindow, onScreen, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    if (!target)
+        return;
+    QMouseEvent release(QEvent::MouseButtonRelease, local, inWindow, onScreen, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+}
+
+void ProgramDriver::onFirstFrame(qint64 ns)
+{
+    ProbeOutput::say("frame " + QByteArray::number(ns));
+    if (m_mode != QLatin1String("open")) {
+        ProbeOutput::say("hwm " + QByteArray::number(ProbeOutput::peakResidentKb()));
+        end();
+        return;
+    }
+    waitForDeviceButton();
+}
+
+void ProgramDriver::waitForDeviceButton()
+{
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [this, timer] {
+        QWidget* top = topWindow();
+        auto* button = top ? top->findChild<QAbstractButton*>(QStringLiteral("btn0")) : nullptr;
+        if (!button || !button->isVisible())
+            return;
+        timer->deleteLater();
+        QTimer::singleShot(kSettleMs, this, [this] { openDevice(); });
+    });
+    timer->start(10);
+}
+
+void ProgramDriver::openDevice()
+{
+    QWidget* top = topWindow();
+    auto* button = top ? top->findChild<QAbstractButton*>(QStringLiteral("btn0")) : nullptr;
+    if (!button)
+        return fail("the device button went away");
+
+    const QByteArray flash = hidsim::HidSimControl::flash(m_mouseId);
+    if (flash.isEmpty())
+        return fail("no virtual mouse " + m_mouseId.toUtf8());
+    m_expectedRateIndex = SensorRate::indexOfCode(quint8(flash.at(0)));
+
+    // Runs on the emitting thread once the sensor page's own blocking handling
+    // of the same image has returned; the check itself belongs on the GUI thread.
+    connect(PostMsg::GetInstance(), &PostMsg::SigUpDataLightSensor, this,
+            [this] { QMetaObject::invokeMethod(this, [this] { onDeviceImage(); }, Qt::QueuedConnection); },
+            Qt::DirectConnection);
+    QCoreApplication::instance()->installEventFilter(this);
+
+    m_clickNs = ProbeOutput::nowNs();
+    click(button);
+}
+
+void ProgramDriver::onDeviceImage()
+{
+    if (m_valuesNs)
+        return;
+    QAbstractButton* expected = rateButton(topWindow(), m_expectedRateIndex);
+    if (expected && expected->isChecked())
+        m_valuesNs = ProbeOutput::nowNs();
+}
+
+bool ProgramDriver::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!m_waitDialogClosed && watched->isWidgetType() && watched->objectName() == QLatin1String("UpDataParam")) {
+        if (event->type() == QEvent::Show) {
+            m_waitDialogShown = true;
+        } else if (event->type() == QEvent::Hide && m_waitDialogShown) {
+            m_waitDialogClosed = true;
+            m_dialogClosedNs = ProbeOutput::nowNs();
+            // The person clicks the sensor-page button once the dialog has gone.
+            QTimer::singleShot(0, this, [this] { showSensorPage(); });
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ProgramDriver::showSensorPage()
+{
+    if (!m_valuesNs)
+        return fail("the sensor page never showed the device's values");
+    QWidget* top = topWindow();
+    auto* sensorButton = top ? top->findChild<QAbstractButton*>(QStringLiteral("SensorButton")) : nullptr;
+    if (!sensorButton)
+        return fail("no sensor-page button");
+    FrameProbe::onNextFrame(top, [this](qint64 ns) {
+        ProbeOutput::say("open-values " + ms(m_valuesNs - m_clickNs));
+        ProbeOutput::say("open-dialog " + ms(m_dialogClosedNs - m_clickNs));
+        ProbeOutput::say("open-page " + ms(ns - m_clickNs));
+        ProbeOutput::say("hwm " + QByteArray::number(ProbeOutput::peakResidentKb()));
+        if (m_writesLeft > 0)
+            QTimer::singleShot(kSettleMs, this, [this] { nextWrite(); });
+        else
+            end();
+    });
+    click(sensorButton);
+}
+
+void ProgramDriver::nextWrite()
+{
+    QWidget* top = topWindow();
+    // The next rate the page offers after the checked one.
+    int current = -1;
+    for (int i = 0; i < SensorRate::kRateCount; ++i) {
+        QAbstractButton* b = rateButton(top, i);
+        if (b && b->isChecked())
+            current = i;
+    }
+    int target = -1;
+    for (int step = 1; step <= SensorRate::kRateCount && target < 0; ++step) {
+        const int i = (current + step + SensorRate::kRateCount) % SensorRate::kRateCount;
+        QAbstractButton* b = rateButton(top, i);
+        if (b && b->isVisible() && !b->isChecked())
+            target = i;
+    }
+    if (target < 0)
+        return fail("no report-rate button to click");
+
+    m_watch = new WriteWatch(m_mouseId, SensorRate::rate(target).code, [this](qint64 doneNs, qint64 busyNs) {
+        if (doneNs < 0)
+            return fail("the mouse's flash never held the new rate");
+        ProbeOutput::say("write " + ms(doneNs - m_writeClickNs) + ' ' + ms(busyNs));
+        m_watch->deleteLater();
+        if (--m_writesLeft > 0)
+            QTimer::singleShot(kSettleMs, this, [this] { nextWrite(); });
+        else
+            end();
+    }, this);
+    m_watch->start();
+    m_writeClickNs = ProbeOutput::nowNs();
+    click(rateButton(top, target));
+}
+
+void ProgramDriver::fail(const QByteArray& why)
+{
+    ProbeOutput::say("error " + why);
+    std::_Exit(3);
+}
+
+void ProgramDriver::end()
+{
+    ProbeOutput::say("end");
+    QCoreApplication::quit();
+}

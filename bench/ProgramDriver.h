@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class WriteWatch;
+
+// Acts as the person at the desk inside the program's own process, on the
+// program's real start-up path, and reports each figure as a line on stdout.
+//
+// DESKLINK_BENCH_MODE=start: the first frame of the top window, then the end.
+// DESKLINK_BENCH_MODE=open: also clicks the first listed device, waits for the
+// wait dialog to close, clicks the sensor-page button, then clicks report-rate
+// buttons DESKLINK_BENCH_WRITES times, each until DESKLINK_BENCH_MOUSE's flash
+// holds the new rate.
+class ProgramDriver : public QObject
+{
+public:
+    // Called while the application object is being built, before the top window exists.
+    static void install();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    ProgramDriver();
+
+    void onFirstFrame(qint64 ns);
+    void waitForDeviceButton();
+    void openDevice();
+    void onDeviceImage();
+    void onWaitDialogClosed();
+    void showSensorPage();
+    void nextWrite();
+    void fail(const QByteArray& why);
+    void end();
+
+    QWidget* topWindow() const;
+    static void click(QWidget* widget);
+
+    QString m_mode;
+    QString m_mouseId;
+    int m_writesLeft = 0;
+    int m_expectedRateIndex = -1;
+
+    qint64 m_clickNs = 0;
+    qint64 m_valuesNs = 0;
+    qint64 m_dialogClosedNs = 0;
+    qint64 m_writeClickNs = 0;
+    bool m_waitDialogShown = false;
+    bool m_waitDialogClosed = false;
+    QPointer<WriteWatch> m_watch;
+};
