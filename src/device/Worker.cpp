@@ -11,6 +11,7 @@
 #include "device/DeviceChangeRelay.h"
 #include "device/DeviceDiscovery.h"
 #include "device/ReportHandler.h"
+#include "device/SanitizerHandOver.h"
 #include "device/WorkingImage.h"
 
 #include <HIDUsb.h>
@@ -157,6 +158,7 @@ void Worker::onPassFinished()
     // finished() is emitted just before the thread really ends; a start now
     // would be ignored. The remaining steps do not need this thread.
     QThread::wait();
+    SanitizerHandOver::acquire(this);
     m_passActive = false;
     if (m_startPending)
         launch();
@@ -263,6 +265,7 @@ void Worker::run()
     }
     g_FullReadDone = g_DeviceOnline.load();
     g_WorkerRunRequest = false;
+    SanitizerHandOver::release(this);
 }
 
 void Worker::emitCachedImageOrReset()

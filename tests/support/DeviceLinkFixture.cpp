@@ -23,7 +23,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 using hidsim::HidSimControl;
 
@@ -183,14 +185,14 @@ bool DeviceLinkFixture::deliverReport(const QByteArray& header, const QByteArray
     d.append(QByteArray(qMax(0, 64 - d.size()), '\0'));
     const int headerLength = header.size();
     const unsigned int dataLength = unsigned(data.size());
-    QThread* thread = QThread::create([&] {
+    std::atomic<bool> finished{false};
+    std::thread thread([&] {
         OnHidReport(reinterpret_cast<unsigned char*>(h.data()), headerLength,
                     reinterpret_cast<unsigned char*>(d.data()), dataLength);
+        finished = true;
     });
-    thread->start();
-    const bool done = QTest::qWaitFor([thread] { return thread->isFinished(); }, 5000);
-    thread->wait();
-    delete thread;
+    const bool done = QTest::qWaitFor([&finished] { return finished.load(); }, 5000);
+    thread.join();
     // Signals queued to the GUI thread (automatic connections) arrive now.
     QCoreApplication::processEvents();
     return done;

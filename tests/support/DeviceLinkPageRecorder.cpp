@@ -11,13 +11,14 @@
 #if defined(__SANITIZE_THREAD__)
 // ThreadSanitizer cannot see the synchronisation inside the Qt library (it is not
 // built with the sanitizer): a blocking queued connection hands the emitter's
-// arguments to the receiving slot and back through a semaphore in there, and
-// QThread (and the test runner's watchdog thread) signal their end through an
-// internal wait condition. Only those hand-overs are excluded; the device link's
-// own locks are annotated.
+// arguments to the receiving slot and back through a semaphore in there, queued
+// events pass through its event queue, and QThread (and the test runner's
+// watchdog thread) signal their end through an internal wait condition. Only
+// those hand-overs are excluded; the device link's own locks are annotated.
 extern "C" const char* __tsan_default_suppressions()
 {
     return "race:DeviceLinkPageRecorder::qt_static_metacall\n"
+           "race:QCoreApplication::removePostedEvents\n"
            "race:QWaitCondition::~QWaitCondition\n"
            "race:QTest::qRun\n";
 }

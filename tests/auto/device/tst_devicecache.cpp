@@ -1,4 +1,4 @@
-#include "TestHome.h"
+#include "DeviceLinkFixture.h"
 
 #include "core/AppPaths.h"
 #include "device/DeviceCache.h"
@@ -51,14 +51,11 @@ class TestDeviceCache : public QObject
     Q_OBJECT
 
 private:
-    TestHome m_home;
+    DeviceLinkFixture m_fixture;  // a temporary HOME with an empty "Device_Info"
 
 private slots:
-    void init()
-    {
-        QDir(AppPaths::dataSubdir("Device_Info")).removeRecursively();
-        QVERIFY(QDir().mkpath(AppPaths::dataSubdir("Device_Info")));
-    }
+    void init() { QVERIFY(m_fixture.setUp()); }
+    void cleanup() { m_fixture.tearDown(); }
 
     void fileName_data()
     {
