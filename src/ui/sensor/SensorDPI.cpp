@@ -218,7 +218,8 @@ void SensorDPI::buildForm()
 void SensorDPI::applyLook()
 {
     const QString f = m_pictureFolder;
-    setStyleSheet(QStringLiteral("QFrame#SensorDPI{border:none;background:transparent;}"));
+    // By class: the page renames the editor.
+    setStyleSheet(QStringLiteral("SensorDPI{border:none;background:transparent;}"));
     SensorLook::styleLabel(m_title);
     SensorLook::styleComboBox(m_chooseEvent, f, 5);
     m_slider->setStyleSheet(SensorLook::sliderSheet(f));
