@@ -143,6 +143,8 @@ private slots:
     void markerDrop();
     void sensorModeAndPerformance();
     void rateClickLocksAndUnlocksTheSensorMode();
+    void hideModelRules_data();
+    void hideModelRules();
     void nextChangeAfterEveryFillIsWritten();
     void oddCatalogueAndImageValues_data();
     void oddCatalogueAndImageValues();
@@ -608,6 +610,43 @@ void tst_SensorPage::rateClickLocksAndUnlocksTheSensorMode()
     QTest::mouseClick(m_page->rateFrame()->button(5), Qt::LeftButton);
     QVERIFY(chooser->isEnabled());
     QCOMPARE(notices(), 1);
+}
+
+void tst_SensorPage::hideModelRules_data()
+{
+    QTest::addColumn<QString>("listed");
+    QTest::addColumn<int>("high");
+    QTest::addColumn<bool>("enabled");  // chooser afterwards
+    QTest::addColumn<int>("entry");
+
+    // Byte 0 = 1000 Hz, byte 14 = HP in every row.
+    QTest::newRow("8K receiver, high rate locks LP") << "r17" << 1 << false << int(Sensor::LowPower);
+    QTest::newRow("8K receiver, low rate keeps the mode") << "r17" << 0 << true << 1;
+    QTest::newRow("1K receiver has no high rates") << "r8" << 1 << true << 1;
+    QTest::newRow("cable stays on LP") << "m17w" << 0 << false << int(Sensor::LowPower);
+    QTest::newRow("cable, high") << "m17w" << 1 << false << int(Sensor::LowPower);
+    QTest::newRow("sensor without the choice") << "r12" << 1 << false << 0;
+}
+
+void tst_SensorPage::hideModelRules()
+{
+    QFETCH(QString, listed);
+    QFETCH(int, high);
+    QFETCH(bool, enabled);
+    QFETCH(int, entry);
+    QVERIFY(link(listed, {0, 1, 14, 1}));
+    g_UiReady = false;
+    m_page->modeChooser()->setCurrentIndex(0);
+    g_UiReady = true;
+    fill();
+    const QByteArray before = mouseImage();
+
+    PostMsg::GetInstance()->PostHideModel(high);
+
+    QCOMPARE(m_page->modeChooser()->isEnabled(), enabled);
+    QCOMPARE(m_page->modeChooser()->currentIndex(), entry);
+    QCOMPARE(sends(), 0);
+    QCOMPARE(mouseImage(), before);
 }
 
 void tst_SensorPage::nextChangeAfterEveryFillIsWritten()
