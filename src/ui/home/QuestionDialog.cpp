@@ -111,14 +111,14 @@ void QuestionDialog::buildForm()
 
     m_label = new QLabel(m_frame);
     m_label->setObjectName(QStringLiteral("label"));
-    m_label->setGeometry(30, 22, 240, 28);
+    m_label->setGeometry(20, 22, 260, 28);
     m_label->setAlignment(Qt::AlignLeading | Qt::AlignLeft | Qt::AlignBottom);
     m_label->setFont(font);
     m_label->setText(QStringLiteral("Please create a macro first"));
 
     m_lineEdit = new QLineEdit(m_frame);
     m_lineEdit->setObjectName(QStringLiteral("lineEdit"));
-    m_lineEdit->setGeometry(30, 56, 240, 30);
+    m_lineEdit->setGeometry(20, 56, 260, 30);
     m_lineEdit->setAlignment(Qt::AlignCenter);
     m_lineEdit->setFont(font);
 
@@ -138,9 +138,10 @@ void QuestionDialog::buildForm()
 void QuestionDialog::applyLook()
 {
     StyleHelper::applyTextColor(m_label, QStringLiteral("LabelColor"));
-    const QString editColour = StyleHelper::colorRule(QStringLiteral("LinEditColor"));
-    if (!editColour.isEmpty())
-        m_lineEdit->setStyleSheet(QStringLiteral("QLineEdit{%1}").arg(editColour));
+    // A dark field, so that the light text colour of the look stays readable.
+    m_lineEdit->setStyleSheet(QStringLiteral("QLineEdit{background-color:rgb(21,23,28);border:1px solid rgb(44,50,61);"
+                                             "border-radius:3px;%1}QLineEdit:focus{border-color:rgb(39,194,160);}")
+                                  .arg(StyleHelper::colorRule(QStringLiteral("LinEditColor"))));
     m_frame->setStyleSheet(
         StyleHelper::frameBackground(m_frame->objectName(), m_pictureFolder, QStringLiteral("BackGround.png")));
     m_closeButton->setStyleSheet(StyleHelper::toolButtonImages(
