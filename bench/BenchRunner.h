@@ -35,6 +35,12 @@ private:
         QVector<double> values, dialog, page, write, busy;
     };
 
+    // Moments after the process start: Qt ready, top window built, first frame.
+    struct StartUp
+    {
+        QVector<double> appMs, shownMs, frameMs, memKb;
+    };
+
     // One measured process: its report lines, split into fields, and the
     // monotonic time just before it was started. False when it failed.
     bool runChild(const QString& what, const QString& program, const QProcessEnvironment& env,
@@ -48,6 +54,7 @@ private:
     Options m_options;
     QTemporaryDir m_work;
     QVector<Connection> m_connections;
-    QVector<double> m_bareStartMs, m_programStartMs, m_bareMemKb, m_programMemKb;
+    StartUp m_bare, m_program;
+    QVector<double> m_openMemKb;
     QStringList m_failures;
 };

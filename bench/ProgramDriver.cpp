@@ -40,6 +40,9 @@ ProgramDriver::ProgramDriver()
     m_mouseId = qEnvironmentVariable("DESKLINK_BENCH_MOUSE");
     m_writesLeft = qEnvironmentVariableIntValue("DESKLINK_BENCH_WRITES");
     QTimer::singleShot(kGiveUpMs, this, [this] { fail("no result within the time limit"); });
+    // Start-up phases: the application object exists (now), the top window is built (its Show).
+    ProbeOutput::say("app " + QByteArray::number(ProbeOutput::nowNs()));
+    QCoreApplication::instance()->installEventFilter(this);
     FrameProbe::onFirstFrame(QSize(1020, 700), [this](qint64 ns) { onFirstFrame(ns); });
 }
 
@@ -116,7 +119,6 @@ void ProgramDriver::openDevice()
     connect(PostMsg::GetInstance(), &PostMsg::SigUpDataLightSensor, this,
             [this] { QMetaObject::invokeMethod(this, [this] { onDeviceImage(); }, Qt::QueuedConnection); },
             Qt::DirectConnection);
-    QCoreApplication::instance()->installEventFilter(this);
 
     m_clickNs = ProbeOutput::nowNs();
     click(button);
@@ -133,6 +135,10 @@ void ProgramDriver::onDeviceImage()
 
 bool ProgramDriver::eventFilter(QObject* watched, QEvent* event)
 {
+    if (!m_topShown && event->type() == QEvent::Show && watched->objectName() == QLatin1String("DialogMain")) {
+        m_topShown = true;
+        ProbeOutput::say("shown " + QByteArray::number(ProbeOutput::nowNs()));
+    }
     if (!m_waitDialogClosed && watched->isWidgetType() && watched->objectName() == QLatin1String("UpDataParam")) {
         if (event->type() == QEvent::Show) {
             m_waitDialogShown = true;

@@ -49,6 +49,7 @@ private:
     qint64 m_valuesNs = 0;
     qint64 m_dialogClosedNs = 0;
     qint64 m_writeClickNs = 0;
+    bool m_topShown = false;
     bool m_waitDialogShown = false;
     bool m_waitDialogClosed = false;
     QPointer<WriteWatch> m_watch;

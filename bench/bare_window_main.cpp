@@ -1,6 +1,6 @@
 // The floor for any Qt Widgets program here: one frameless 1020 x 700 window
-// showing one picture. It reports when its first frame is on the screen and
-// its peak memory at that moment, then ends.
+// showing one picture. It reports the same start-up phases as the program's
+// driver, and its peak memory once its first frame is on the screen, then ends.
 #include "FrameProbe.h"
 #include "ProbeOutput.h"
 
@@ -9,9 +9,28 @@
 #include <QPixmap>
 #include <QWidget>
 
+namespace {
+class Window : public QWidget
+{
+public:
+    Window()
+        : QWidget(nullptr, Qt::FramelessWindowHint)
+    {
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        ProbeOutput::say("shown " + QByteArray::number(ProbeOutput::nowNs()));
+        QWidget::showEvent(event);
+    }
+};
+}
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    ProbeOutput::say("app " + QByteArray::number(ProbeOutput::nowNs()));
 
     FrameProbe::onFirstFrame(QSize(1020, 700), [](qint64 ns) {
         ProbeOutput::say("frame " + QByteArray::number(ns));
@@ -19,7 +38,7 @@ int main(int argc, char* argv[])
         QCoreApplication::quit();
     });
 
-    QWidget window(nullptr, Qt::FramelessWindowHint);
+    Window window;
     window.setFixedSize(1020, 700);
     auto* picture = new QLabel(&window);
     picture->setGeometry(0, 0, 1020, 700);
