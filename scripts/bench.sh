@@ -19,10 +19,11 @@ else
 fi
 
 BENCH=$BUILD/bench/desklink-bench
-if command -v xvfb-run >/dev/null && [[ ${BENCH_PLATFORM:-xvfb} == xvfb ]]; then
+XVFB_ARGS=(-a -s "-screen 0 1280x1024x24 -nolisten tcp")
+if [[ ${BENCH_PLATFORM:-xvfb} == xvfb ]] && command -v xvfb-run >/dev/null \
+    && xvfb-run "${XVFB_ARGS[@]}" true >/dev/null 2>&1; then
     export QT_QPA_PLATFORM=xcb DESKLINK_BENCH_DISPLAY="xcb (Xvfb)"
-    exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$BENCH" "$@"
-else
-    export QT_QPA_PLATFORM=offscreen
-    exec "$BENCH" "$@"
+    exec xvfb-run "${XVFB_ARGS[@]}" "$BENCH" "$@"
 fi
+export QT_QPA_PLATFORM=offscreen
+exec "$BENCH" "$@"

@@ -19,6 +19,10 @@ run_suite() {
 
 run_suite "$ROOT/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+# The benchmark, once, on the build just tested: its figures are printed, never judged.
+echo "== benchmark (short run)"
+BENCH_BUILD_DIR="$ROOT/build/test" bash "$ROOT/scripts/bench.sh" --short
+
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite "$ROOT/build/asan" -DCMAKE_BUILD_TYPE=Debug -DDESKLINK_SANITIZE=ON
