@@ -20,5 +20,6 @@ public:
     static bool isHandling();
 
 private:
+    friend class DeviceChangeRelayTarget;
     static void deliver(Handler handler);
 };

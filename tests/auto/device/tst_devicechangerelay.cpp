@@ -1,3 +1,5 @@
+#include "DeviceLinkFixture.h"
+
 #include "device/DeviceChangeRelay.h"
 
 #include <QCoreApplication>
@@ -51,6 +53,9 @@ void handlerA()
 class TestDeviceChangeRelay : public QObject
 {
     Q_OBJECT
+
+private:
+    DeviceLinkFixture m_fixture;
 
 private slots:
     void init()
