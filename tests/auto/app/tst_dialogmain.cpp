@@ -20,6 +20,7 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include <cstdio>
@@ -78,6 +79,7 @@ private slots:
     void init();
     void startsOnTheList();
     void pageSwitching();
+    void backArrowReturnsToTheList();
     void keys_data();
     void keys();
     void spaceOnTheList_data();
@@ -131,6 +133,7 @@ void tst_DialogMain::init()
 
 void tst_DialogMain::showList()
 {
+    g_DevicePollingEnabled = true;
     if (stack()->currentIndex() != 0)
         m_window->SlotChangeMainDialog(0);
     HidSimControl::clearCallLog();
@@ -138,6 +141,9 @@ void tst_DialogMain::showList()
 
 void tst_DialogMain::showHome()
 {
+    // No device is open: keep the device thread's scan from returning to the
+    // list in the middle of a test.
+    g_DevicePollingEnabled = false;
     if (stack()->currentIndex() != 1)
         m_window->SlotChangeMainDialog(1);
     HidSimControl::clearCallLog();
@@ -190,6 +196,21 @@ void tst_DialogMain::pageSwitching()
     QVERIFY(g_UiReady);
     QCOMPARE(stack()->currentIndex(), 0);
     QCOMPARE(linkCalls(), QStringList());
+}
+
+void tst_DialogMain::backArrowReturnsToTheList()
+{
+    showHome();
+    g_LinkEnabled = 1;
+    QSignalSpy macroPage(PostMsg::GetInstance(), &PostMsg::SigSetMacroPage);
+    QTest::mouseClick(m_window->homePage()->findChild<QToolButton*>("UpArrow"), Qt::LeftButton);
+    QCOMPARE(stack()->currentIndex(), 0);
+    QCOMPARE(g_LinkEnabled.load(), 0);
+    QCOMPARE(macroPage.count(), 1);
+    const QStringList calls = linkCalls();
+    QCOMPARE(calls.first(), QString("UsbServer_SetPCDriverStatus(0)"));
+    // The list's device-change callback is registered again, last.
+    QVERIFY2(calls.last().startsWith("StartUsbChanged"), qPrintable(calls.join(' ')));
 }
 
 void tst_DialogMain::keys_data()
