@@ -77,6 +77,8 @@ static Answer clickOn(const char* name)
 static Answer press(Qt::Key key)
 {
     return [key](QWidget* d) {
+        // Shortcuts only reach the active window, which the dialog becomes a moment after it shows.
+        QTest::qWaitForWindowActive(d);
         QTest::keyClick(d, key);
         QTest::qWaitFor([d] { return !d->isVisible(); }, 1000);
     };
