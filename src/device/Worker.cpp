@@ -13,6 +13,8 @@
 #include "device/ReportHandler.h"
 #include "device/SanitizerHandOver.h"
 #include "device/WorkingImage.h"
+#include "ui/settings/FormSetting.h"
+#include "ui/settings/UpDateRepair.h"
 
 #include <HIDUsb.h>
 
@@ -23,14 +25,6 @@
 #include <QMutex>
 #include <QTimer>
 
-#if __has_include("ui/settings/FormSetting.h")
-#include "ui/settings/FormSetting.h"
-#define DESKLINK_HAS_FORMSETTING 1
-#endif
-#if __has_include("ui/settings/UpDateRepair.h")
-#include "ui/settings/UpDateRepair.h"
-#define DESKLINK_HAS_UPDATEREPAIR 1
-#endif
 
 std::atomic<bool> g_LastPassOnline{false};
 std::atomic<bool> g_StatusRefreshRequested{false};
@@ -53,23 +47,7 @@ bool s_returnedToList = false;
 
 bool updateDialogVisible()
 {
-#ifdef DESKLINK_HAS_UPDATEREPAIR
     return g_UpDateRepairDialog && g_UpDateRepairDialog->isVisible();
-#else
-    return false;
-#endif
-}
-
-bool hasNewerFirmware(int type, const QString& version, int receiverKind)
-{
-#ifdef DESKLINK_HAS_FORMSETTING
-    return FormSetting::HasNewerFirmware(type, version, receiverKind);
-#else
-    Q_UNUSED(type)
-    Q_UNUSED(version)
-    Q_UNUSED(receiverKind)
-    return false;
-#endif
 }
 
 int receiverKindOf(quint8 connectionType)
@@ -347,8 +325,8 @@ void Worker::HandleUsbDeviceChanged()
             }
         }
         if (QDir(AppPaths::appSubdir(QStringLiteral("bin"))).exists()) {
-            g_DongleUpdateRequested = hasNewerFirmware(211, receiverText, kind);
-            g_MouseUpdateRequested = hasNewerFirmware(210, mouseText, kind);
+            g_DongleUpdateRequested = FormSetting::HasNewerFirmware(211, receiverText, kind);
+            g_MouseUpdateRequested = FormSetting::HasNewerFirmware(210, mouseText, kind);
             bus->PostLabelTextB(receiverText,
                                 g_DongleUpdateRequested || g_MouseUpdateRequested ? QStringLiteral("true")
                                                                                   : QString());

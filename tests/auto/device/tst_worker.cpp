@@ -9,6 +9,8 @@
 #include <HIDUsb.h>
 #include <HidSimControl.h>
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -274,6 +276,39 @@ private slots:
         QVERIFY(currentDeviceCopy().direct);
         QTRY_VERIFY(!g_Worker->passActive());
         QCOMPARE(pages()->count("ChangeMainDialog"), 0);
+    }
+
+    void firmwareHintForACableMouse_data()
+    {
+        QTest::addColumn<bool>("imagesPresent");
+        QTest::addColumn<QString>("flag");
+        QTest::newRow("no firmware folder") << false << "";
+        QTest::newRow("images of other versions") << true << "true";
+    }
+    void firmwareHintForACableMouse()
+    {
+        QFETCH(bool, imagesPresent);
+        QFETCH(QString, flag);
+        if (imagesPresent) {
+            QVERIFY(QDir().mkpath(m_fixture.appDir() + "/bin"));
+            for (const char* name : {"m08_mouse.bin", "m08_receiver.bin"})
+                QVERIFY(QFile::copy(QStringLiteral(DESKLINK_APP_DIR "/bin/") + name, m_fixture.appDir() + "/bin/" + name));
+        }
+        QVERIFY(m_fixture.openDevice("r8"));
+        QVERIFY(waitForPassEnd());
+        QVERIFY(HidSimControl::plug("m8"));
+        Worker::HandleUsbDeviceChanged();  // follows the mouse onto its cable
+        QTRY_COMPARE(currentDeviceCopy().path, path("m8"));
+        pages()->clear();
+
+        Worker::HandleUsbDeviceChanged();
+
+        // Cable and receiver listed: the receiver's version and kind go into the hint.
+        QCOMPARE(pages()->count("LabelTextB"), 1);
+        QCOMPARE(pages()->last("LabelTextB").args, (QVariantList{"v1.5", flag}));
+        QCOMPARE(pages()->count("Setver"), 1);
+        QCOMPARE(pages()->last("Setver").args, QVariantList{4});
+        QDir(m_fixture.appDir() + "/bin").removeRecursively();
     }
 
     void vanishedDeviceReturnsToTheListOnce_data()
