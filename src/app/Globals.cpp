@@ -1,6 +1,7 @@
 #include "app/Globals.h"
 
-#include <QMutexLocker>
+#include "device/AnnotatedMutexLocker.h"
+
 
 #include <set>
 
@@ -96,13 +97,13 @@ QString g_MouseButtonNames[5];
 
 DeviceAllInfo currentDeviceCopy()
 {
-    QMutexLocker lock(&g_CurrentDeviceMutex);
+    AnnotatedMutexLocker lock(g_CurrentDeviceMutex);
     return g_CurrentDevice;
 }
 
 const char* setDevicePath(const std::string& path)
 {
-    QMutexLocker lock(&s_devicePathMutex);
+    AnnotatedMutexLocker lock(s_devicePathMutex);
     const char* stable = devicePaths().insert(path).first->c_str();
     g_DevicePathString = path;
     g_DevicePath.store(stable);
@@ -121,18 +122,18 @@ const char* setDevicePath(const QString& path)
 
 std::string devicePathString()
 {
-    QMutexLocker lock(&s_devicePathMutex);
+    AnnotatedMutexLocker lock(s_devicePathMutex);
     return g_DevicePathString;
 }
 
 FlashDataMap currentFlashData()
 {
-    QMutexLocker lock(&g_FlashDataMutex);
+    AnnotatedMutexLocker lock(g_FlashDataMutex);
     return g_FlashData;
 }
 
 void replaceFlashData(const FlashDataMap& image)
 {
-    QMutexLocker lock(&g_FlashDataMutex);
+    AnnotatedMutexLocker lock(g_FlashDataMutex);
     g_FlashData = image;
 }
