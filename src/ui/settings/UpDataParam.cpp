@@ -4,13 +4,13 @@
 #include "app/LanguageTables.h"
 #include "core/PostMsg.h"
 #include "core/Timing.h"
+#include "device/AnnotatedMutexLocker.h"
 #include "device/DeviceCache.h"
 #include "ui/common/StyleHelper.h"
 
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
-#include <QMutexLocker>
 #include <QTimer>
 
 namespace {
@@ -115,7 +115,7 @@ void UpDataParam::onTimeupDestroy()
         QString selectedFile;
         QString lastReadFile;
         {
-            QMutexLocker lock(&g_FlashDataMutex);
+            AnnotatedMutexLocker lock(g_FlashDataMutex);
             selectedFile = g_SelectedFlashDataFile;
             lastReadFile = g_FlashDataFile;
         }
@@ -127,7 +127,7 @@ void UpDataParam::onTimeupDestroy()
 
     QString selectedFile;
     {
-        QMutexLocker lock(&g_FlashDataMutex);
+        AnnotatedMutexLocker lock(g_FlashDataMutex);
         selectedFile = g_SelectedFlashDataFile;
     }
     FlashDataMap cached;
