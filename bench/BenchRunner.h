@@ -46,6 +46,8 @@ private:
     bool runChild(const QString& what, const QString& program, const QProcessEnvironment& env,
                   QList<QByteArrayList>* lines, qint64* startNs);
     QProcessEnvironment environment(const QString& hidsimDir) const;
+    // Where the virtual devices' folders go: in memory when possible.
+    QString devicesPath() const;
 
     void measureStartUp();
     void measureDevice(Connection& c);
@@ -53,6 +55,7 @@ private:
 
     Options m_options;
     QTemporaryDir m_work;
+    QTemporaryDir m_deviceFolders;
     QVector<Connection> m_connections;
     StartUp m_bare, m_program;
     QVector<double> m_openMemKb;
