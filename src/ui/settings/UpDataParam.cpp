@@ -51,6 +51,8 @@ UpDataParam::UpDataParam(QWidget* parent)
 
     m_timer = new QTimer(this);
     m_timer->setSingleShot(true);
+    // A coarse timer (Qt's default) may end this wait up to 125 ms early or late.
+    m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, SIGNAL(timeout()), this, SLOT(onTimeupDestroy()));
     connect(PostMsg::GetInstance(), SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(g_LanguageIndex);
