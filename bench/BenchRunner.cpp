@@ -310,8 +310,8 @@ void BenchRunner::printReport() const
                         "one picture, measured alternately in this run. Open: the 150 ms wait before the device thread "
                         "starts, plus the read of the whole configuration (108 reports at the report interval) for its "
                         "values; 150 ms plus the wait dialog's 2500 ms timer, under which the read runs, for the dialog "
-                        "and the page (Qt lets a timer that long fire up to 5 % early or late). Write: the whole image "
-                        "sent, 108 reports at the report interval. The virtual devices keep their folder in %1.")
+                        "and the page. Write: the whole image sent, 108 reports at the report interval. The virtual "
+                        "devices keep their folder in %1.")
              .arg(devicesPath()));
 }
 
