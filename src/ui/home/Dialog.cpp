@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "core/PostMsg.h"
 #include "core/Timing.h"
+#include "device/AnnotatedMutexLocker.h"
 #include "device/DeviceCache.h"
 #include "device/WorkingImage.h"
 #include "platform/CrashHandler.h"
@@ -22,7 +23,6 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMutexLocker>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -241,7 +241,7 @@ void Dialog::saveWorkingImage()
     QString name;
     FlashDataMap image;
     {
-        QMutexLocker lock(&g_FlashDataMutex);
+        AnnotatedMutexLocker lock(g_FlashDataMutex);
         // Until the open device has been read, the working image is still the
         // previous device's (or empty at start): it must not become a cache.
         if (!WorkingImage::isCurrentLocked() || g_FlashDataFile.isEmpty())
