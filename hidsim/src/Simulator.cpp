@@ -1275,11 +1275,9 @@ bool Simulator::setPowered(const QString& id, bool on, QString* error)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return mutate([&](World& w, QString* err) {
-        World::Mouse* m = w.mouse(id);
-        if (!m) {
-            *err = "no mouse \"" + id + "\"";
+        World::Mouse* m = w.mouse(id, err);
+        if (!m)
             return false;
-        }
         m->powered = on;
         if (!on)
             m->pairing = false;
@@ -1291,11 +1289,9 @@ bool Simulator::setBattery(const QString& id, int level, bool charging, QString*
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return mutate([&](World& w, QString* err) {
-        World::Mouse* m = w.mouse(id);
-        if (!m) {
-            *err = "no mouse \"" + id + "\"";
+        World::Mouse* m = w.mouse(id, err);
+        if (!m)
             return false;
-        }
         if (level < 0 || level > 100) {
             *err = "the battery level is 0..100";
             return false;
@@ -1310,11 +1306,9 @@ bool Simulator::pressButton(const QString& id, bool dpi, QString* error)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return mutate([&](World& w, QString* err) {
-        World::Mouse* m = w.mouse(id);
-        if (!m) {
-            *err = "no mouse \"" + id + "\"";
+        World::Mouse* m = w.mouse(id, err);
+        if (!m)
             return false;
-        }
         if ((!m->powered && !m->cable) || m->bootLoader) {
             *err = "mouse " + id + " is switched off";
             return false;
@@ -1342,11 +1336,9 @@ bool Simulator::pair(const QString& mouseId, const QString& receiverId, QString*
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return mutate([&](World& w, QString* err) {
-        World::Mouse* m = w.mouse(mouseId);
-        if (!m) {
-            *err = "no mouse \"" + mouseId + "\"";
+        World::Mouse* m = w.mouse(mouseId, err);
+        if (!m)
             return false;
-        }
         if (m->receiverKind == 0) {
             *err = "mouse " + mouseId + " is a wired model";
             return false;

@@ -155,6 +155,14 @@ const World::Mouse* World::mouse(const QString& id) const
     return const_cast<World*>(this)->mouse(id);
 }
 
+World::Mouse* World::mouse(const QString& id, QString* error)
+{
+    Mouse* m = mouse(id);
+    if (!m)
+        *error = "no mouse \"" + id + "\"";
+    return m;
+}
+
 World::Receiver* World::receiver(const QString& id)
 {
     for (Receiver& r : receivers)

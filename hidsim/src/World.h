@@ -61,6 +61,8 @@ public:
 
     Mouse* mouse(const QString& id);
     const Mouse* mouse(const QString& id) const;
+    // The mouse, or null with *error saying that there is none of that id.
+    Mouse* mouse(const QString& id, QString* error);
     Receiver* receiver(const QString& id);
     const Receiver* receiver(const QString& id) const;
     // The mouse paired with this receiver, if any.
