@@ -8,7 +8,7 @@
 class Timing
 {
 public:
-    // Duration to use for a specified wait of `ms` milliseconds (scaled, at least 0).
+    // Duration to use for a fixed wait of `ms` milliseconds (scaled, at least 0).
     static int scaled(int ms);
 
     // Plain sleep of the calling thread.
