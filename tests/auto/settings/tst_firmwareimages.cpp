@@ -150,10 +150,10 @@ void tst_FirmwareImages::search()
     QFETCH(bool, repair);
     QFETCH(QString, repairTakes);
 
-    for (const QString& spec : images) {
+    for (const QString& described : images) {
         Image image;
-        image.file = spec.section('=', 0, 0);
-        image.version = spec.section('=', 1).toUInt(nullptr, 16);
+        image.file = described.section('=', 0, 0);
+        image.version = described.section('=', 1).toUInt(nullptr, 16);
         write(image);
     }
 

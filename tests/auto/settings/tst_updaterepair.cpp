@@ -46,11 +46,11 @@ static QString catalogue()
 }
 
 // "wired:<mid>" a mouse on its cable, "recv:<mid>:<pid>" a receiver.
-static DeviceAllInfo entry(const QString& spec)
+static DeviceAllInfo entry(const QString& described)
 {
-    const QStringList p = spec.split(':');
+    const QStringList p = described.split(':');
     DeviceAllInfo d;
-    d.path = "path-" + spec;
+    d.path = "path-" + described;
     d.cid = 51;
     d.mid = quint8(p.at(1).toInt());
     d.direct = p.at(0) == "wired" ? 1 : 0;
@@ -147,9 +147,9 @@ void tst_UpDateRepair::repairCheck()
 
     QVERIFY(m_link.setUp(::bootMice(bootMice), catalogue()));
     QVERIFY(Registry::setValue(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo", record));
-    for (const QString& spec : devices) {
-        g_DeviceList.append(entry(spec));
-        g_DeviceListB.append(entry(spec));
+    for (const QString& described : devices) {
+        g_DeviceList.append(entry(described));
+        g_DeviceListB.append(entry(described));
     }
     if (images.contains("mouse"))
         writeImage(210, "ORX-M8");
