@@ -3,7 +3,9 @@
 //   "notice:<label>|<button>"  the already-running notice is shown; it is then
 //                           closed through its confirm button
 // DESKLINK_PROBE_ACTION says what to do once the top window is shown:
-//   stay (default), quit, segv, segv-thread, abort, fpe, terminate, segv-no-folder.
+//   stay (default), quit, segv, segv-thread, abort, fpe, terminate, segv-no-folder;
+// "segv-before-window" faults while the application object is still being built,
+// before any window exists.
 #include "app/AppStartup.h"
 #include "core/AppPaths.h"
 
@@ -63,6 +65,8 @@ void act(const QByteArray& action)
 
 void installProbe()
 {
+    if (qgetenv("DESKLINK_PROBE_ACTION") == "segv-before-window")
+        segfault();
     auto* timer = new QTimer(qApp);
     QObject::connect(timer, &QTimer::timeout, [timer] {
         static bool reportedRunning = false;
