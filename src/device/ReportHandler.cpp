@@ -13,7 +13,11 @@
 #include <HIDUsb.h>
 
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <deque>
+#include <vector>
 
 std::atomic<bool> g_ReceiverSettingsApplied{false};
 std::atomic<bool> g_ConnectCleanupPending{false};
@@ -55,15 +59,84 @@ bool listItem(const QStringList& list, int i, int* value)
     return ok;
 }
 
-// Patches one byte of the image and sends it back, unless the image is not yet
-// the open device's (then only the byte changes). Returns nothing: the device
-// gives no acknowledgement.
-void patchByteAndSend(int offset, uint8_t value)
+// The reads whose answers patch the working image, in the order they were asked
+// for (the link answers in that order), each with what the image held then in
+// the part its answer patches. When that part has changed by the time the
+// answer comes, a newer change (one the user sent, say) went to the mouse after
+// the read: the answer tells of the older state and would put it back, on the
+// pages and, with the next send, in the mouse.
+enum class ImagePart { Whole, ReportRate, DpiStage, DpiLed, LedBar };
+
+struct AskedRead
+{
+    ImagePart part;
+    std::vector<uint8_t> held;
+};
+
+std::deque<AskedRead> s_askedReads;  // guarded by g_FlashDataMutex
+
+// The caller holds g_FlashDataMutex.
+std::vector<uint8_t> imagePart(ImagePart part)
+{
+    const uint8_t* image = imageBytes(g_FlashData);
+    auto bytes = [image](std::size_t offset, std::size_t size) {
+        return std::vector<uint8_t>(image + offset, image + offset + size);
+    };
+    switch (part) {
+    case ImagePart::Whole: return bytes(0, sizeof(FlashDataMap));
+    case ImagePart::ReportRate: return bytes(offsetof(FlashDataMap, reportRate), 1);
+    case ImagePart::DpiStage: return bytes(offsetof(FlashDataMap, activeDpiStage), 1);
+    case ImagePart::DpiLed: return bytes(offsetof(FlashDataMap, dpiLed), sizeof(DpiLedSettings));
+    case ImagePart::LedBar: return bytes(offsetof(FlashDataMap, ledBar), sizeof(LedBarSettings));
+    }
+    return {};
+}
+
+// Asks for a read and notes it. The caller holds g_FlashDataMutex, so that no
+// send of the image can come between the note and the request.
+void askForLocked(ImagePart part, void (*read)())
+{
+    s_askedReads.push_back({part, imagePart(part)});
+    read();
+}
+
+void askFor(ImagePart part, void (*read)())
 {
     AnnotatedMutexLocker lock(g_FlashDataMutex);
+    askForLocked(part, read);
+}
+
+// Takes the oldest noted read of the part (older reads of other parts went
+// unanswered: the device went away or the link was restarted). False when the
+// part has changed since it was asked for. An answer to a read not noted here
+// is taken as it comes. The caller holds g_FlashDataMutex.
+bool answerIsCurrentLocked(ImagePart part)
+{
+    const auto asked = std::find_if(s_askedReads.begin(), s_askedReads.end(),
+                                    [part](const AskedRead& r) { return r.part == part; });
+    if (asked == s_askedReads.end())
+        return true;
+    const bool current = asked->held == imagePart(part);
+    s_askedReads.erase(s_askedReads.begin(), asked + 1);
+    return current;
+}
+
+// Patches one byte with a read answer and sends the image back when that
+// changed it, unless the image is not yet the open device's. An unchanged byte
+// is not sent again: the mouse holds it already, and a status flood would fill
+// the link with whole-image writes that hold up the user's own. False when the
+// answer is older than a change sent since (nothing changes then).
+bool patchByteAndSend(ImagePart part, int offset, uint8_t value)
+{
+    AnnotatedMutexLocker lock(g_FlashDataMutex);
+    if (!answerIsCurrentLocked(part))
+        return false;
+    if (imageBytes(g_FlashData)[offset] == value)
+        return true;
     imageBytes(g_FlashData)[offset] = value;
     if (WorkingImage::isCurrentLocked())
         ProtocolDataUpdate(&g_FlashData);
+    return true;
 }
 
 void handleBattery(const unsigned char* data, unsigned int length)
@@ -98,7 +171,7 @@ void handleConnected()
     // Set before asking, so the answer cannot overtake them.
     g_ConnectCleanupPending = true;
     g_ReceiverSettingsApplied = true;
-    UsbServer_ReadAllFlashData();
+    RequestFullRead();
 }
 
 // Buttons whose records survive the connect clean-up: "KeyParam" + k lists whose
@@ -120,6 +193,12 @@ void handleFullRead(const unsigned char* data)
     const DeviceAllInfo current = CurrentDevice::copy();
     {
         AnnotatedMutexLocker lock(g_FlashDataMutex);
+        // Read before a change that went to the mouse since: ask again, or the
+        // change would be undone here and, by the send below, in the mouse.
+        if (!answerIsCurrentLocked(ImagePart::Whole)) {
+            askForLocked(ImagePart::Whole, UsbServer_ReadAllFlashData);
+            return;
+        }
         // Parse into a copy: a malformed flash must neither reach the working
         // image nor be written back to the mouse.
         FlashDataMap parsed = g_FlashData;
@@ -130,7 +209,7 @@ void handleFullRead(const unsigned char* data)
         g_FlashDataFile = DeviceCacheFileName(current.cid, current.mid);
     }
 
-    UsbServer_ReadDPILed();
+    askFor(ImagePart::DpiLed, UsbServer_ReadDPILed);
     UsbServer_ReadBatteryLevel();
     UsbServer_ReadVersion();
     UsbServer_ReadConfig();
@@ -187,15 +266,17 @@ void handleFlashRead(int address, const unsigned char* data, unsigned int length
     if (address == 0 && length == kFullReadLength) {
         handleFullRead(data);
     } else if (address == 0 && length == 1) {
-        patchByteAndSend(0, data[0]);
-        bus->PostUpDataReportRate(data[0]);
+        if (patchByteAndSend(ImagePart::ReportRate, 0, data[0]))
+            bus->PostUpDataReportRate(data[0]);
     } else if (address == 4 && length == 1) {
-        patchByteAndSend(2, data[0]);
-        bus->PostUpDataDPI(data[0]);
+        if (patchByteAndSend(ImagePart::DpiStage, 2, data[0]))
+            bus->PostUpDataDPI(data[0]);
     } else if (address == 0x4C && length == 8) {
         FlashDataMap copy;
         {
             AnnotatedMutexLocker lock(g_FlashDataMutex);
+            if (!answerIsCurrentLocked(ImagePart::DpiLed))
+                return;
             BufferToDPILed(data, reinterpret_cast<unsigned char*>(&g_FlashData.dpiLed));
             copy = g_FlashData;
         }
@@ -204,6 +285,8 @@ void handleFlashRead(int address, const unsigned char* data, unsigned int length
         FlashDataMap copy;
         {
             AnnotatedMutexLocker lock(g_FlashDataMutex);
+            if (!answerIsCurrentLocked(ImagePart::LedBar))
+                return;
             BufferToLedBar(data, reinterpret_cast<unsigned char*>(&g_FlashData.ledBar));
             copy = g_FlashData;
         }
@@ -285,18 +368,29 @@ void RereadChangedStatus()
 {
     const quint8* flags = g_StatusChangedFlags;
     if (flags[0])
-        UsbServer_ReadCurrentDPI();
+        askFor(ImagePart::DpiStage, UsbServer_ReadCurrentDPI);
     if (flags[1])
-        UsbServer_ReadReportRate();
+        askFor(ImagePart::ReportRate, UsbServer_ReadReportRate);
     if (flags[6])
         UsbServer_ReadBatteryLevel();
     if (flags[5])
-        UsbServer_ReadLedBar();
+        askFor(ImagePart::LedBar, UsbServer_ReadLedBar);
     if (flags[3])
-        UsbServer_ReadDPILed();
+        askFor(ImagePart::DpiLed, UsbServer_ReadDPILed);
     // Within 3000 ms of the last refresh a further request is dropped.
     if (flags[2] && TakeStatusRefreshSlot()) {
         g_RefreshPending = true;
         g_StatusRefreshRequested = true;
     }
+}
+
+void RequestFullRead()
+{
+    askFor(ImagePart::Whole, UsbServer_ReadAllFlashData);
+}
+
+void ForgetRequestedReads()
+{
+    AnnotatedMutexLocker lock(g_FlashDataMutex);
+    s_askedReads.clear();
 }

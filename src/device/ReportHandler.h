@@ -18,6 +18,15 @@ void OnHidReport(unsigned char* header, int headerLength, unsigned char* data, u
 // The targeted reads after a status change, from g_StatusChangedFlags.
 void RereadChangedStatus();
 
+// Asks the linked mouse for its whole configuration. Use it instead of
+// UsbServer_ReadAllFlashData: an answer read before a change that was sent to
+// the mouse afterwards is then told apart (and asked for again) rather than
+// undoing that change. Answers to the targeted reads are treated alike.
+void RequestFullRead();
+// Forgets the reads asked for so far; call when the link is (re)started, which
+// drops their answers.
+void ForgetRequestedReads();
+
 // Set by the connected report: the next full read skips reading the receiver
 // light and long-range mode, and clears the key-event and macro records.
 extern std::atomic<bool> g_ReceiverSettingsApplied;

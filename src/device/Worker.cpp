@@ -234,10 +234,11 @@ void Worker::run()
         m_lastConnectionType = current.connectionType;
 
         // Started for an offline device too, so its image arrives once it answers.
+        ForgetRequestedReads();
         UsbServerC_Start(path, path, OnHidReport);
         qDebug() << "OnlinA";
         UsbServer_SetPCDriverStatus(true);
-        UsbServer_ReadAllFlashData();
+        RequestFullRead();
         g_LastPassOnline = g_DeviceOnline.load();
         qDebug() << "OnlinB";
     }

@@ -282,5 +282,6 @@ void DeviceLinkFixture::resetDeviceLinkState()
     std::memset(g_StatusChangedFlags, 0, 7);
     std::memset(g_OnlineAddressBuffer, 0, 10);
     std::memset(g_WorkerAddressBuffer, 0, 10);
+    ForgetRequestedReads();
     DeviceDiscovery::SetDeviceInfoQueryForTests(nullptr);
 }

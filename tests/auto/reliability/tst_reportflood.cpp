@@ -1,0 +1,173 @@
+#include "DeviceLinkFixture.h"
+
+#include "app/Globals.h"
+#include "device/DeviceWriters.h"
+#include "device/Worker.h"
+#include "device/WorkingImage.h"
+
+#include <HidSimControl.h>
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+
+using hidsim::HidSimControl;
+
+namespace {
+QByteArray imageBytes(const FlashDataMap& image)
+{
+    return QByteArray(reinterpret_cast<const char*>(&image), sizeof image);
+}
+
+// One user change: the writer call, and the same change applied to the image
+// the test expects the mouse to end up with.
+struct Change
+{
+    std::function<bool(int)> write;
+    std::function<void(FlashDataMap&, int)> expect;
+};
+
+QList<Change> changes()
+{
+    return {
+        {[](int n) { return WriteReportRateToDevice(n % 2 ? 8 : 2); },
+         [](FlashDataMap& m, int n) { m.reportRate = n % 2 ? 8 : 2; }},
+        {[](int n) { return WriteDpiIndexToDevice(quint8(n % 4)); },
+         [](FlashDataMap& m, int n) { m.activeDpiStage = quint8(n % 4); }},
+        {[](int n) { return WriteLodToDevice(quint8(1 + n % 2)); },
+         [](FlashDataMap& m, int n) { m.liftOffDistance = quint8(1 + n % 2); }},
+        {[](int n) { return WriteDpiColorToDevice(n % 8, quint8(n), 10, 20); },
+         [](FlashDataMap& m, int n) {
+             m.dpiStages[n % 8].red = quint8(n);
+             m.dpiStages[n % 8].green = 10;
+             m.dpiStages[n % 8].blue = 20;
+         }},
+        {[](int n) { return WriteSensorLightBrightnessToDevice(quint8(n % 5)); },
+         [](FlashDataMap& m, int n) { m.dpiLed.brightness = quint8(n % 5); }},
+        {[](int n) { return WriteLightSpeedToDevice(quint8(n % 6)); },
+         [](FlashDataMap& m, int n) { m.ledBar.speed = quint8(n % 6); }},
+        {[](int n) { return WriteButtonToDevice(n % 5, 1, quint8(n), 0); },
+         [](FlashDataMap& m, int n) { m.buttons[n % 5] = ButtonMapping{1, quint8(n), 0}; }},
+        {[](int n) { return WriteSleepTimeToDevice(quint8(n % 60)); },
+         [](FlashDataMap& m, int n) { m.idleLightOffTime = quint8(n % 60); }},
+    };
+}
+}
+
+// The mouse floods the program with status-change reports (thousands a second)
+// while the user changes settings: the GUI thread keeps running its events
+// and every change the user made ends up in the mouse.
+class TestReportFlood : public QObject
+{
+    Q_OBJECT
+
+private:
+    // The virtual mice keep their flash in memory: the flood should meet the
+    // program, not the disk the simulator would write every flash to.
+    struct DevicesInMemory
+    {
+        DevicesInMemory() { qputenv("HIDSIM_DIR", "/dev/null/no-such-folder"); }
+    } m_devicesInMemory;
+    DeviceLinkFixture m_fixture;
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_fixture.setUp());
+        m_fixture.createWorker();
+    }
+    void cleanup() { m_fixture.tearDown(); }
+
+    void userChangesDuringAFlood_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("mouse");
+        QTest::addColumn<int>("flags");
+        QTest::newRow("DPI stage and report rate") << "m7" << "m7" << 0x03;
+        QTest::newRow("lights and battery") << "m7" << "m7" << 0x68;
+        QTest::newRow("everything, with refreshes, 8K receiver") << "r17" << "m17" << 0x6F;
+    }
+
+    void userChangesDuringAFlood()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, mouse);
+        QFETCH(int, flags);
+        QVERIFY(m_fixture.openDevice(device));
+        QTRY_VERIFY(!g_Worker->passActive());
+        QTRY_VERIFY(m_fixture.pages()->count("UpDataConfigUI") > 0);
+
+        FlashDataMap expected = currentFlashData();
+        QCOMPARE(imageBytes(expected), HidSimControl::configImage(mouse));
+
+        // About 3000 reports a second for one second, through the library's own
+        // report thread as a real flood would come.
+        std::atomic<bool> flooding{true};
+        std::atomic<int> injected{0};
+        QThread* flood = QThread::create([&] {
+            QElapsedTimer clock;
+            clock.start();
+            while (clock.elapsed() < 1000) {
+                for (int i = 0; i < 3; ++i) {
+                    if (HidSimControl::injectReport(DeviceLinkFixture::header(10), QByteArray(1, char(flags))))
+                        ++injected;
+                }
+                QThread::usleep(1000);
+            }
+            flooding = false;
+        });
+
+        // The user: a change every 7 ms.
+        const QList<Change> script = changes();
+        int made = 0;
+        int refused = 0;
+        QTimer user;
+        user.setInterval(7);
+        connect(&user, &QTimer::timeout, this, [&] {
+            const Change& c = script.at(made % script.size());
+            if (c.write(made))
+                c.expect(expected, made);
+            else
+                ++refused;
+            ++made;
+        });
+
+        // The GUI's pulse: the longest gap between two 5 ms ticks.
+        QElapsedTimer pulse;
+        qint64 longestGap = 0;
+        QTimer heart;
+        heart.setInterval(5);
+        connect(&heart, &QTimer::timeout, this, [&] {
+            longestGap = qMax(longestGap, pulse.restart());
+        });
+
+        flood->start();
+        pulse.start();
+        heart.start();
+        user.start();
+        QVERIFY(QTest::qWaitFor([&] { return !flooding; }, 30000));
+        user.stop();
+        flood->wait();
+        delete flood;
+
+        QElapsedTimer drain;
+        drain.start();
+        QTRY_COMPARE_WITH_TIMEOUT(HidSimControl::configImage(mouse), imageBytes(expected), 10000);
+        heart.stop();
+        qInfo("%d reports, %d changes (%d refused), longest GUI gap %lld ms, mouse caught up %lld ms later",
+              injected.load(), made, refused, longestGap, drain.elapsed());
+        QCOMPARE(refused, 0);
+        QVERIFY(injected > 1500);
+        QVERIFY2(longestGap < 500, qPrintable(QString("the GUI stood still for %1 ms").arg(longestGap)));
+        // The program's own view agrees with the mouse once the reports are answered.
+        QTRY_COMPARE(imageBytes(currentFlashData()), imageBytes(expected));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReportFlood)
+#include "tst_reportflood.moc"
