@@ -737,7 +737,7 @@ void tst_SensorPage::oddCatalogueAndImageValues()
         if (!stageField && i != 1 && i != 2 && i != 5 && i != 64)
             QVERIFY2(a.at(i) == before.at(i), qPrintable(QString("byte %1 changed").arg(i)));
     }
-    QVERIFY(after.dpiStageCount >= 1 && after.dpiStageCount <= 8 || after.dpiStageCount == before.at(1));
+    QVERIFY((after.dpiStageCount >= 1 && after.dpiStageCount <= 8) || after.dpiStageCount == before.at(1));
     QVERIFY(after.activeDpiStage < 8 || after.activeDpiStage == quint8(before.at(2)));
     QVERIFY(QList<int>({1, 2, 3, quint8(before.at(5))}).contains(after.liftOffDistance));
     if (stage >= 0) {
