@@ -1,5 +1,7 @@
-#include "ui/settings/NoticeForm.h"
+#include "ui/common/NoticeForm.h"
 
+#include "app/Globals.h"
+#include "core/PostMsg.h"
 #include "ui/common/StyleHelper.h"
 
 #include <QDialog>
@@ -43,7 +45,11 @@ NoticeForm::NoticeForm(QDialog* dialog, const QString& dialogName, const QString
 
     label = new QLabel(frame);
     label->setObjectName(QStringLiteral("label"));
-    label->setGeometry(15, 30, 270, 66);
+    // Without buttons the message has the body of the notice to itself.
+    if (buttonNames.isEmpty())
+        label->setGeometry(15, 35, 270, 80);
+    else
+        label->setGeometry(15, 30, 270, 66);
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
     label->setFont(labelFont);
@@ -63,17 +69,13 @@ NoticeForm::NoticeForm(QDialog* dialog, const QString& dialogName, const QString
         x += kButtonWidth + kButtonGap;
     }
 
-    pictureFolder = StyleHelper::pictureFolder(QStringLiteral("WarningDialog"));
+    pictureFolder = StyleHelper::pictureFolder(QStringLiteral("Picture/WarningDialog"));
     dialog->setWindowFlags(StyleHelper::noticeFlags());
     // Return and Escape answer these dialogs; they need the keyboard when shown.
     StyleHelper::activateWhenShown(dialog);
 
     StyleHelper::applyTextColor(label, QStringLiteral("LabelColor"));
-    const QString buttonSheet = StyleHelper::toolButtonImages(
-        pictureFolder, QStringLiteral("Confirm.png"), QString(), QStringLiteral("ConfirmClick.png"),
-        QString(), StyleHelper::colorRule(QStringLiteral("ButtonColor")));
-    for (QToolButton* button : buttons)
-        button->setStyleSheet(buttonSheet);
+    setButtonPictures(QStringLiteral("Confirm.png"), QStringLiteral("ConfirmClick.png"));
     closeButton->setStyleSheet(
         QStringLiteral("QToolButton{border:none;background:url(%1Close.png) center no-repeat;}"
                        "QToolButton:hover{background:url(%1CloseHover.png) center no-repeat;}"
@@ -81,4 +83,19 @@ NoticeForm::NoticeForm(QDialog* dialog, const QString& dialogName, const QString
             .arg(pictureFolder));
     frame->setStyleSheet(QStringLiteral("QFrame#%1{border:none;background:url(%2BackGround.png) center no-repeat;}")
                              .arg(frameName, pictureFolder));
+}
+
+void NoticeForm::setButtonPictures(const QString& normal, const QString& pressed)
+{
+    const QString sheet = StyleHelper::toolButtonImages(pictureFolder, normal, QString(), pressed, QString(),
+                                                        StyleHelper::colorRule(QStringLiteral("ButtonColor")));
+    for (QToolButton* button : buttons)
+        button->setStyleSheet(sheet);
+}
+
+void NoticeForm::connectDialog(QDialog* dialog)
+{
+    QMetaObject::connectSlotsByName(dialog);
+    QObject::connect(PostMsg::GetInstance(), SIGNAL(SigAllLanguage(int)), dialog, SLOT(SlotAllLanguage(int)));
+    QMetaObject::invokeMethod(dialog, "SlotAllLanguage", Qt::DirectConnection, Q_ARG(int, g_LanguageIndex));
 }

@@ -22,6 +22,14 @@ public:
                const QString& defaultMessage, const QStringList& buttonNames,
                const QStringList& defaultButtonTexts, int labelPointSize = 11);
 
+    // Other pictures (of the same folder) for the confirming buttons.
+    void setButtonPictures(const QString& normal, const QString& pressed);
+
+    // Connects the dialog's "on_" slots by name and its SlotAllLanguage(int) to
+    // the language broadcast, and shows the texts of the current language.
+    // Called last in the dialog's constructor, once its form is in place.
+    static void connectDialog(QDialog* dialog);
+
     QFrame* frame = nullptr;
     QLabel* label = nullptr;
     QToolButton* closeButton = nullptr;

@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QDialog>
-#include <QString>
 
-class QFrame;
-class QLabel;
-class QToolButton;
+#include <memory>
+
+class NoticeForm;
 
 // Question: delete the selected macro? `confirmed` is true after the confirm
 // button and false after the close button (or any other way of closing).
@@ -25,12 +24,5 @@ public slots:
     void SlotAllLanguage(int language);
 
 private:
-    void buildForm();
-    void applyLook();
-
-    QFrame* m_frame = nullptr;
-    QLabel* m_label = nullptr;
-    QToolButton* m_newHong = nullptr;
-    QToolButton* m_closeButton = nullptr;
-    QString m_pictureFolder;
+    std::unique_ptr<NoticeForm> m_form;
 };

@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QDialog>
-#include <QString>
 
-class QFrame;
-class QLabel;
-class QToolButton;
+#include <memory>
+
+class NoticeForm;
 
 // Notice: the left button must keep its function.
 class LeftButtonOnly : public QDialog
@@ -21,11 +20,5 @@ public slots:
     void SlotAllLanguage(int language);
 
 private:
-    void buildForm();
-    void applyLook();
-
-    QFrame* m_frame = nullptr;
-    QLabel* m_label = nullptr;
-    QToolButton* m_closeButton = nullptr;
-    QString m_pictureFolder;
+    std::unique_ptr<NoticeForm> m_form;
 };

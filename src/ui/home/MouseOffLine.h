@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QDialog>
-#include <QString>
 
-class QFrame;
-class QLabel;
-class QToolButton;
+#include <memory>
+
+class NoticeForm;
 
 // Notice: the mouse does not answer (g_MouseOffLineKind 0) or its freshly read
 // settings were not applied in time (1). It also closes by itself when the
@@ -24,12 +23,5 @@ public slots:
     void SlotAllLanguage(int language);
 
 private:
-    void buildForm();
-    void applyLook();
-
-    QFrame* m_frame = nullptr;
-    QLabel* m_label = nullptr;
-    QToolButton* m_newHong = nullptr;
-    QToolButton* m_closeButton = nullptr;
-    QString m_pictureFolder;
+    std::unique_ptr<NoticeForm> m_form;
 };

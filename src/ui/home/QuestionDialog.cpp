@@ -1,11 +1,9 @@
 #include "ui/home/QuestionDialog.h"
 
-#include "app/Globals.h"
 #include "app/LanguageTables.h"
-#include "core/PostMsg.h"
+#include "ui/common/NoticeForm.h"
 #include "ui/common/StyleHelper.h"
 
-#include <QFont>
 #include <QFrame>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -71,99 +69,48 @@ QString cutToBytes(const QString& text, int maxBytes)
 
 QuestionDialog::QuestionDialog(QWidget* parent)
     : QDialog(parent)
+    , m_form(std::make_unique<NoticeForm>(this, QStringLiteral("QuestionDialog"), QStringLiteral("Question"),
+                                          QStringLiteral("Please create a macro first"),
+                                          QStringList{QStringLiteral("NewHong"), QStringLiteral("NewHong_2")},
+                                          QStringList{QString::fromUtf8("确认"), QString::fromUtf8("取消")}))
 {
-    buildForm();
-    QMetaObject::connectSlotsByName(this);
+    // The prompt stands above the name field, in up to two lines that end
+    // just above it (long prompts of some languages need the second line).
+    QLabel* label = m_form->label;
+    label->setGeometry(20, 12, 250, 40);
+    label->setAlignment(Qt::AlignLeading | Qt::AlignLeft | Qt::AlignBottom);
 
-    m_pictureFolder = StyleHelper::pictureFolder(QStringLiteral("Picture/WarningDialog"));
-    setWindowFlags(StyleHelper::noticeFlags());
-    setFixedSize(width(), height());
-    StyleHelper::activateWhenShown(this);
-
-    connect(m_newHong2, SIGNAL(clicked()), this, SLOT(WindowClosedLan()));
-    applyLook();
-
-    m_lineEdit->setFocus(Qt::ActiveWindowFocusReason);
-    m_lineEdit->installEventFilter(this);
-
-    connect(PostMsg::GetInstance(), SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
-    SlotAllLanguage(g_LanguageIndex);
-}
-
-QuestionDialog::~QuestionDialog() = default;
-
-void QuestionDialog::buildForm()
-{
-    setObjectName(QStringLiteral("QuestionDialog"));
-    setWindowTitle(QStringLiteral("Dialog"));
-    resize(300, 140);
-
-    QFont font(QString::fromUtf8("微软雅黑"));
-    font.setPointSize(11);
-
-    m_frame = new QFrame(this);
-    m_frame->setObjectName(QStringLiteral("Question"));
-    m_frame->setGeometry(0, 0, 300, 140);
-
-    m_closeButton = new QToolButton(m_frame);
-    m_closeButton->setObjectName(QStringLiteral("CloseButton"));
-    m_closeButton->setGeometry(272, 8, 20, 20);
-
-    m_label = new QLabel(m_frame);
-    m_label->setObjectName(QStringLiteral("label"));
-    m_label->setGeometry(20, 22, 260, 28);
-    m_label->setAlignment(Qt::AlignLeading | Qt::AlignLeft | Qt::AlignBottom);
-    m_label->setFont(font);
-    m_label->setText(QStringLiteral("Please create a macro first"));
-
-    m_lineEdit = new QLineEdit(m_frame);
+    m_lineEdit = new QLineEdit(m_form->frame);
     m_lineEdit->setObjectName(QStringLiteral("lineEdit"));
     m_lineEdit->setGeometry(20, 56, 260, 30);
     m_lineEdit->setAlignment(Qt::AlignCenter);
-    m_lineEdit->setFont(font);
-
-    m_newHong = new QToolButton(m_frame);
-    m_newHong->setObjectName(QStringLiteral("NewHong"));
-    m_newHong->setGeometry(45, 102, 90, 24);
-    m_newHong->setFont(font);
-    m_newHong->setText(QString::fromUtf8("确认"));
-
-    m_newHong2 = new QToolButton(m_frame);
-    m_newHong2->setObjectName(QStringLiteral("NewHong_2"));
-    m_newHong2->setGeometry(165, 102, 90, 24);
-    m_newHong2->setFont(font);
-    m_newHong2->setText(QString::fromUtf8("取消"));
-}
-
-void QuestionDialog::applyLook()
-{
-    StyleHelper::applyTextColor(m_label, QStringLiteral("LabelColor"));
+    m_lineEdit->setFont(label->font());
     // A dark field, so that the light text colour of the look stays readable.
     m_lineEdit->setStyleSheet(QStringLiteral("QLineEdit{background-color:rgb(21,23,28);border:1px solid rgb(44,50,61);"
                                              "border-radius:3px;%1}QLineEdit:focus{border-color:rgb(39,194,160);}")
                                   .arg(StyleHelper::colorRule(QStringLiteral("LinEditColor"))));
-    m_frame->setStyleSheet(
-        StyleHelper::frameBackground(m_frame->objectName(), m_pictureFolder, QStringLiteral("BackGround.png")));
-    m_closeButton->setStyleSheet(StyleHelper::toolButtonImages(
-        m_pictureFolder, QStringLiteral("Close.png"), QStringLiteral("CloseHover.png"), QStringLiteral("CloseClick.png")));
-    const QString buttons = StyleHelper::toolButtonImages(
-        m_pictureFolder, QStringLiteral("Confirm.png"), QString(), QStringLiteral("ConfirmClick.png"), QString(),
-        StyleHelper::colorRule(QStringLiteral("ButtonColor")));
-    m_newHong->setStyleSheet(buttons);
-    m_newHong2->setStyleSheet(buttons);
+
+    connect(m_form->buttons.at(1), SIGNAL(clicked()), this, SLOT(WindowClosedLan()));
+
+    m_lineEdit->setFocus(Qt::ActiveWindowFocusReason);
+    m_lineEdit->installEventFilter(this);
+
+    NoticeForm::connectDialog(this);
 }
+
+QuestionDialog::~QuestionDialog() = default;
 
 void QuestionDialog::SetMode(int mode)
 {
-    m_label->setText(mode == 0 ? m_newMacroPrompt : m_renamePrompt);
+    m_form->label->setText(mode == 0 ? m_newMacroPrompt : m_renamePrompt);
 }
 
 void QuestionDialog::SlotAllLanguage(int language)
 {
     m_newMacroPrompt = LanguageTables::text(LanguageSection::Question, language, 0);
     m_renamePrompt = LanguageTables::text(LanguageSection::Question, language, 1);
-    m_newHong->setText(LanguageTables::text(LanguageSection::Question, language, 2));
-    m_newHong2->setText(LanguageTables::text(LanguageSection::Question, language, 3));
+    m_form->buttons.at(0)->setText(LanguageTables::text(LanguageSection::Question, language, 2));
+    m_form->buttons.at(1)->setText(LanguageTables::text(LanguageSection::Question, language, 3));
 }
 
 void QuestionDialog::on_NewHong_clicked()

@@ -3,10 +3,10 @@
 #include <QDialog>
 #include <QString>
 
-class QFrame;
-class QLabel;
+#include <memory>
+
+class NoticeForm;
 class QLineEdit;
-class QToolButton;
 
 // Asks for the name of a new macro (SetMode(0)) or a new name for one (SetMode(1)).
 // After exec(), `answer` holds the confirmed name, or is empty when the user
@@ -49,16 +49,8 @@ protected:
     void keyReleaseEvent(QKeyEvent* e) override;
 
 private:
-    void buildForm();
-    void applyLook();
-
-    QFrame* m_frame = nullptr;
-    QLabel* m_label = nullptr;
+    std::unique_ptr<NoticeForm> m_form;
     QLineEdit* m_lineEdit = nullptr;
-    QToolButton* m_newHong = nullptr;
-    QToolButton* m_newHong2 = nullptr;
-    QToolButton* m_closeButton = nullptr;
-    QString m_pictureFolder;
     QString m_newMacroPrompt;
     QString m_renamePrompt;
 };

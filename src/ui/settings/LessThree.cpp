@@ -1,9 +1,7 @@
 #include "ui/settings/LessThree.h"
 
-#include "app/Globals.h"
 #include "app/LanguageTables.h"
-#include "core/PostMsg.h"
-#include "ui/settings/NoticeForm.h"
+#include "ui/common/NoticeForm.h"
 
 #include <QLabel>
 #include <QToolButton>
@@ -15,9 +13,7 @@ LessThree::LessThree(QWidget* parent)
                                           QStringList{QStringLiteral("NewHong")},
                                           QStringList{QString::fromUtf8("确定")}, 9))
 {
-    QMetaObject::connectSlotsByName(this);
-    connect(PostMsg::GetInstance(), SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
-    SlotAllLanguage(g_LanguageIndex);
+    NoticeForm::connectDialog(this);
 }
 
 LessThree::~LessThree() = default;

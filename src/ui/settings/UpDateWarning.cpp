@@ -1,9 +1,7 @@
 #include "ui/settings/UpDateWarning.h"
 
-#include "app/Globals.h"
 #include "app/LanguageTables.h"
-#include "core/PostMsg.h"
-#include "ui/settings/NoticeForm.h"
+#include "ui/common/NoticeForm.h"
 
 #include <QLabel>
 #include <QToolButton>
@@ -14,9 +12,7 @@ UpDateWarning::UpDateWarning(QWidget* parent)
                                           QStringLiteral("Confirm Delete"), QStringList{QStringLiteral("NewHong")},
                                           QStringList{QString::fromUtf8("确定")}))
 {
-    QMetaObject::connectSlotsByName(this);
-    connect(PostMsg::GetInstance(), SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
-    SlotAllLanguage(g_LanguageIndex);
+    NoticeForm::connectDialog(this);
 }
 
 UpDateWarning::~UpDateWarning() = default;
