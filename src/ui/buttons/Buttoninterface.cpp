@@ -32,12 +32,17 @@ Buttoninterface::Buttoninterface(QWidget* parent)
     PostMsg* bus = PostMsg::GetInstance();
     connect(bus, SIGNAL(SigMouseIndex(int)), this, SLOT(SlotMouseIndex(int)));
     m_pictureFolder = StyleHelper::pictureFolder(QStringLiteral("Buttoninterface"));
-    m_markers[0]->parentWidget()->setStyleSheet(
+    // On the markers themselves: the model picture replaces its holder's sheet.
+    const QString markerSheet =
         QStringLiteral("QToolButton{color: rgb(0, 0, 0);border:0px;background-position:center;"
                        "background-repeat:no-repeat;background-image: url(%1NumberOrigin.png);}"
                        "QToolButton:hover{background-image: url(%1NumberHover.png);}"
                        "QToolButton:pressed{padding-left: 0px;background-image: url(%1NumberClick.png);}")
-            .arg(m_pictureFolder));
+            .arg(m_pictureFolder);
+    for (QToolButton* marker : m_markers)
+        marker->setStyleSheet(markerSheet);
+    // The panel lies on the dark page: no light frame line around it.
+    m_mainWindow->setStyleSheet(QStringLiteral("QFrame#MainWindow{border:none;background:transparent;}"));
 
     connect(bus, SIGNAL(SigUpDataLightUIButton(FlashDataMap)), this, SLOT(SlotUpDataButtonUIButton(FlashDataMap)),
             Qt::BlockingQueuedConnection);

@@ -212,17 +212,24 @@ void tst_Dialog::modelLayout_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<bool>("lightsShown");
+    QTest::addColumn<QString>("buttonPagePicture");
 
+    const int pictureOf[] = {0, 4, 5, 6, 7, 8, 9};
     for (int i : {1, 2, 4, 5, 6})
-        QTest::addRow("model %d hides the lighting button", i) << i << false;
-    for (int i : {0, 3, 7, -1})
-        QTest::addRow("model %d keeps it", i) << i << true;
+        QTest::addRow("model %d hides the lighting button", i) << i << false
+                                                               << QString("mouse%1.png").arg(pictureOf[i]);
+    for (int i : {0, 3})
+        QTest::addRow("model %d keeps it", i) << i << true << QString("mouse%1.png").arg(pictureOf[i]);
+    // Indexes without a layout leave the picture of the model before (2).
+    for (int i : {7, -1})
+        QTest::addRow("model %d keeps it", i) << i << true << QString("mouse5.png");
 }
 
 void tst_Dialog::modelLayout()
 {
     QFETCH(int, index);
     QFETCH(bool, lightsShown);
+    QFETCH(QString, buttonPagePicture);
 
     // From the other layout each time, so that every row changes something.
     PostMsg::GetInstance()->PostMouseIndex(lightsShown ? 2 : 0);
@@ -232,6 +239,15 @@ void tst_Dialog::modelLayout()
     QCOMPARE(m_page->findChild<QFrame*>("line_6")->isHidden(), !lightsShown);
     QCOMPARE(button("FormSetting")->pos(), QPoint(lightsShown ? 545 : 470, 60));
     QCOMPARE(button("LightsButton")->pos(), QPoint(470, 60));
+
+    // The button page shows the model, and its six markers keep their own look.
+    auto* buttonPage = m_page->findChild<Buttoninterface*>();
+    const QString holderSheet = buttonPage->findChild<QWidget*>("widget")->styleSheet();
+    QVERIFY2(holderSheet.contains("/" + buttonPagePicture), qPrintable(holderSheet));
+    for (int n = 1; n <= 6; ++n) {
+        const QString marker = buttonPage->findChild<QToolButton*>(QString("Number%1").arg(n))->styleSheet();
+        QVERIFY2(marker.contains("NumberOrigin.png"), qPrintable(QString("Number%1: %2").arg(n).arg(marker)));
+    }
 }
 
 void tst_Dialog::recordingLock()
