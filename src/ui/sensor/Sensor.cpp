@@ -159,8 +159,10 @@ void Sensor::buildForm()
     m_frameRate->setObjectName(QStringLiteral("frameRate"));
     m_frameRate->move(80, 214);
 
-    // Sensor settings: mode, lift-off and performance side by side, the
-    // switches in a column of their own at the right.
+    // Sensor settings: mode and lift-off side by side, the performance mode
+    // below them, the switches in a column of their own at the right (it
+    // stays clear of the DPI light moved up by the short layout). Each column
+    // leaves room for the longest translation of its title.
     m_titleButton4 = titleMark("TitleButton_4", 40, 293);
     m_label5 = new QLabel(page);
     m_label5->setObjectName(QStringLiteral("label_5"));
@@ -181,11 +183,11 @@ void Sensor::buildForm()
 
     m_performance = new QCheckBox(page);
     m_performance->setObjectName(QStringLiteral("Performance"));
-    m_performance->setGeometry(440, 320, 170, 21);
+    m_performance->setGeometry(80, 388, 320, 21);
     m_performance->setFocusPolicy(Qt::NoFocus);
     m_performanceOpen = new MyConmboBox(page);
     m_performanceOpen->setObjectName(QStringLiteral("PerformanceOpen"));
-    m_performanceOpen->setGeometry(440, 345, 130, 30);
+    m_performanceOpen->setGeometry(80, 413, 130, 30);
     m_performanceOpen->setFocusPolicy(Qt::NoFocus);
     m_performanceOpen->addItems({QStringLiteral("30 s"), QStringLiteral("1 min"), QStringLiteral("2 min"),
                                  QStringLiteral("5 min"), QStringLiteral("10 min"), QStringLiteral("15 min")});
@@ -193,13 +195,13 @@ void Sensor::buildForm()
 
     m_frameRipple = new RippeControl(page);
     m_frameRipple->setObjectName(QStringLiteral("frame"));
-    m_frameRipple->move(630, 318);
+    m_frameRipple->move(613, 318);
     m_frameStraightLine = new StraightLine(page);
     m_frameStraightLine->setObjectName(QStringLiteral("frame_4"));
-    m_frameStraightLine->move(630, 350);
+    m_frameStraightLine->move(613, 350);
     m_frameMotionSync = new MotionSync(page);
     m_frameMotionSync->setObjectName(QStringLiteral("frame_3"));
-    m_frameMotionSync->move(630, 382);
+    m_frameMotionSync->move(613, 382);
 
     // DPI light.
     m_titleButton3 = titleMark("TitleButton_3", 40, 463);

@@ -52,6 +52,8 @@ const char* const kPlaceholderTexts[SensorDPI::kStageCount] = {"100", "200", "20
 const char* const kDefaultColours[SensorDPI::kStageCount] = {
     "255,255,0", "0,0,255", "255,0,255", "0,255,0", "255,0,0", "0,255,255", "159,0,0", "0,212,252"};
 
+constexpr int kChooseEventX = 115;
+constexpr int kTitleGap = 8;
 constexpr int kStageY = 99;
 constexpr int kSwatchY = 141;
 constexpr QSize kStageSize(54, 56);
@@ -161,7 +163,7 @@ void SensorDPI::buildForm()
 
     m_chooseEvent = new MyConmboBox(this);
     m_chooseEvent->setObjectName(QStringLiteral("ChooseEvent"));
-    m_chooseEvent->setGeometry(115, 1, 81, 21);
+    m_chooseEvent->setGeometry(kChooseEventX, 1, 81, 21);
 
     m_slider = new MySlider(this);
     m_slider->setObjectName(QStringLiteral("horizontalSliderC"));
@@ -368,6 +370,11 @@ void SensorDPI::SelectStage(int stage)
 void SensorDPI::SetTitle(const QString& text)
 {
     m_title->setText(text);
+    // The stage count follows a title longer than its place (some languages).
+    const int end = m_title->x() + m_title->fontMetrics().horizontalAdvance(text) + kTitleGap;
+    const int x = qMax(kChooseEventX, end);
+    m_title->resize(x - m_title->x(), m_title->height());
+    m_chooseEvent->move(x, m_chooseEvent->y());
 }
 
 void SensorDPI::ApplyModelDefaults()

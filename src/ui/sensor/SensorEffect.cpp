@@ -71,11 +71,12 @@ SensorEffect::SensorEffect(QWidget* parent)
     m_speedLabel = new QLabel(this);
     m_speedLabel->setObjectName(QStringLiteral("label_14"));
     m_speedLabel->setAlignment(Qt::AlignCenter);
-    m_speedLabel->setGeometry(160, 32, 100, 22);
+    // Wide enough for the longest translation, up to the sliders.
+    m_speedLabel->setGeometry(150, 32, 116, 22);
     m_lightLabel = new QLabel(this);
     m_lightLabel->setObjectName(QStringLiteral("label_15"));
     m_lightLabel->setAlignment(Qt::AlignCenter);
-    m_lightLabel->setGeometry(160, 72, 100, 22);
+    m_lightLabel->setGeometry(150, 72, 116, 22);
 
     m_speed = makeSlider(this, "SpeedH", QRect(270, 34, 180, 18), 5);
     m_light = makeSlider(this, "LightH", QRect(270, 74, 180, 18), 10);

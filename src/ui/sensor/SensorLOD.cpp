@@ -18,12 +18,13 @@ SensorLOD::SensorLOD(QWidget* parent)
     : QFrame(parent)
 {
     setObjectName(QStringLiteral("SensorLOD"));
-    resize(170, 56);
+    // The title may be wider than the chooser (long translations).
+    resize(230, 56);
 
     m_label = new QLabel(this);
     m_label->setObjectName(QStringLiteral("label"));
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_label->setGeometry(0, 0, 170, 21);
+    m_label->setGeometry(0, 0, 230, 21);
 
     m_lod = new MyConmboBox(this);
     m_lod->setObjectName(QStringLiteral("LOD"));

@@ -45,9 +45,11 @@ void SensorLook::styleComboBox(QComboBox* box, const QString& folder, int maxVis
 QString SensorLook::sliderSheet(const QString& folder)
 {
     const QString fill = StyleHelper::optionRgb(QStringLiteral("SliderColor"));
-    return QStringLiteral("QSlider::groove:horizontal{height:5px;border:none;background:rgb(255,255,255);}"
+    // The empty part of the groove in the panels' border colour: a white one
+    // glares on the dark pages and outshines the filled part.
+    return QStringLiteral("QSlider::groove:horizontal{height:5px;border:none;background:rgb(44,50,61);}"
                           "QSlider::sub-page:horizontal{height:5px;border:none;%2}"
-                          "QSlider::add-page:horizontal{height:5px;border:none;background:rgb(255,255,255);}"
+                          "QSlider::add-page:horizontal{height:5px;border:none;background:rgb(44,50,61);}"
                           "QSlider::handle:horizontal{width:6px;margin:-7px 0px;border:none;"
                           "border-image:url(%1HuaKuai.png);}")
         .arg(folder, rule(QStringLiteral("background"), fill));

@@ -20,8 +20,8 @@ public:
     // can colour), showing at most maxVisible rows when maxVisible > 0.
     static void styleComboBox(QComboBox* box, const QString& folder, int maxVisible = 0);
 
-    // Horizontal slider: white 5-pixel groove, the folder's handle picture and
-    // the filled part in "SliderColor".
+    // Horizontal slider: a 5-pixel groove in the dark border colour, the
+    // folder's handle picture and the filled part in "SliderColor".
     static QString sliderSheet(const QString& folder);
 
     // "LabelColor" text on a transparent background.

@@ -23,7 +23,8 @@ const SwitchFrame::Row kRows[] = {
 
 constexpr int kSwitchWidth = 36;
 constexpr int kSwitchHeight = 18;
-constexpr int kFrameWidth = 200;
+// Room for the longest translated title, a single word of about 215 px.
+constexpr int kFrameWidth = 270;
 constexpr int kFrameHeight = 24;
 }
 

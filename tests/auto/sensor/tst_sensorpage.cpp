@@ -152,6 +152,7 @@ private slots:
     void resetWithoutImage();
     void mouseButtonsShowOnThePage();
     void languageTexts();
+    void shippedTextsFit();
 
 private:
     // Links the listed device, gives its mouse `patch` over its own image, makes
@@ -860,6 +861,34 @@ void tst_SensorPage::languageTexts()
     QCOMPARE(m_page->effectFrame()->modeChooser()->itemText(2), text(18));
     QCOMPARE(m_page->modeChooser()->itemText(2), QString("LP"));
     LanguageTables::clear();
+}
+
+void tst_SensorPage::shippedTextsFit()
+{
+    AppPaths::setApplicationDirOverride(QStringLiteral(DESKLINK_APP_DIR));
+    LanguageTables::load();
+    AppPaths::setApplicationDirOverride(m_fixture.appDir());
+    m_page.reset(new Sensor);
+    QStringList cut;
+    for (int language = 0; language < kLanguageCount; ++language) {
+        m_page->SlotAllLanguage(language);
+        for (QWidget* w : m_page->findChildren<QWidget*>()) {
+            if (w->window() != m_page.get())
+                continue;  // the colour dialog has texts of its own
+            int needed = 0;
+            if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap())
+                needed = label->fontMetrics().horizontalAdvance(label->text()) - label->contentsRect().width();
+            else if (auto* box = qobject_cast<QCheckBox*>(w))
+                needed = box->sizeHint().width() - box->width();
+            if (needed > 0)
+                cut << QString("%1 %2: \"%3\" lacks %4 px")
+                           .arg(language)
+                           .arg(w->objectName(), w->property("text").toString())
+                           .arg(needed);
+        }
+    }
+    LanguageTables::clear();
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
 }
 
 QTEST_MAIN(tst_SensorPage)
