@@ -22,8 +22,16 @@ void CallLog::record(const char* function, const QString& arguments)
 
 QVector<hidsim::CallRecord> CallLog::entries() const
 {
+    // A copy that shares no data with the log: with Qt's implicit sharing, the
+    // caller's first change of its copy would race with the next call recorded
+    // on another thread.
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_entries;
+    QVector<hidsim::CallRecord> copy;
+    copy.reserve(m_entries.size());
+    for (const hidsim::CallRecord& r : m_entries)
+        copy.append({QString(r.function.constData(), r.function.size()),
+                     QString(r.arguments.constData(), r.arguments.size()), r.thread, r.elapsedUs});
+    return copy;
 }
 
 void CallLog::clear()

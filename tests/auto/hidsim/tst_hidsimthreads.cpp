@@ -128,6 +128,7 @@ private slots:
     void plugsWithinTheIntervalGiveOneCall();
     void reRegisteringInsideTheCallback();
     void stoppedRegistrationGetsNoCall();
+    void callLogReadWhileCallsAreRecorded();
 };
 
 void tst_HidSimThreads::initTestCase()
@@ -274,6 +275,27 @@ void tst_HidSimThreads::stoppedRegistrationGetsNoCall()
     QVERIFY(HidSimControl::plug("r3"));
     QTest::qWait(200);  // well beyond the scaled window of 30 ms
     QCOMPARE(g_changeCalls.load(), 1);
+}
+
+void tst_HidSimThreads::callLogReadWhileCallsAreRecorded()
+{
+    HidSimControl::clearCallLog();
+    std::atomic<bool> done{false};
+    std::thread caller([&done] {
+        for (int i = 0; i < 1000; ++i)
+            UsbFinderC_GetDeviceOnLine("a");
+        done = true;
+    });
+    int reads = 0;
+    while (!done || reads == 0) {
+        QVector<hidsim::CallRecord> log = HidSimControl::callLog();
+        for (hidsim::CallRecord& r : log)  // a changeable copy, as tests filter it
+            QCOMPARE(r.function, QString("UsbFinderC_GetDeviceOnLine"));
+        log.append(hidsim::CallRecord());
+        ++reads;
+    }
+    caller.join();
+    QCOMPARE(HidSimControl::callLog().size(), 1000);
 }
 
 QTEST_GUILESS_MAIN(tst_HidSimThreads)
