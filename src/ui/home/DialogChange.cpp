@@ -313,10 +313,11 @@ void DialogChange::buildForm()
     m_findVerLabel->setFont(buttonFont);
     m_noApear = new QCheckBox(m_findVer);
     m_noApear->setObjectName(QStringLiteral("NoApear"));
-    m_noApear->setGeometry(20, 104, 150, 20);
+    // A line of its own: the translations are longer than the space beside the button.
+    m_noApear->setGeometry(20, 80, 260, 20);
     m_newHong = new QToolButton(m_findVer);
     m_newHong->setObjectName(QStringLiteral("NewHong"));
-    m_newHong->setGeometry(190, 102, 90, 24);
+    m_newHong->setGeometry(105, 106, 90, 24);
     m_newHong->setFont(buttonFont);
 
     retranslateForm();

@@ -109,6 +109,9 @@ FormSetting::FormSetting(QWidget* parent)
     for (QCheckBox* box : m_reUntil)
         m_lightGroup->addButton(box);
     connect(bus, SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    // The page may be built after the start-up broadcast of the language.
+    SlotAllLanguage(g_LanguageIndex);
+    SlotLanguageSameB(g_LanguageIndex);
 }
 
 FormSetting::~FormSetting() = default;
@@ -397,6 +400,8 @@ void FormSetting::SlotAllLanguage(int language)
     // The values follow their captions, whose length depends on the language.
     const int captionWidth = qMax(m_label4->fontMetrics().horizontalAdvance(m_label4->text()),
                                   m_label6->fontMetrics().horizontalAdvance(m_label6->text()));
+    m_label4->resize(qMax(m_label4->width(), captionWidth), m_label4->height());
+    m_label6->resize(qMax(m_label6->width(), captionWidth), m_label6->height());
     const int valueX = m_label4->x() + captionWidth + 12;
     m_label5->move(valueX, m_label5->y());
     m_label7->move(valueX, m_label7->y());
