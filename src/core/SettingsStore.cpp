@@ -4,9 +4,32 @@
 #include "core/AppPaths.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QMutexLocker>
 #include <QSettings>
 #include <QVariant>
+
+namespace {
+// QSettings writes under the lock file "<file>.lock". A process killed between
+// creating that file and writing its owner into it leaves a lock that QSettings
+// only takes for stale after 30 s: every write would wait that long. Only the
+// running instance writes Macro.ini, and this store is made before its first
+// write, so a lock without an owner found now is such a leftover.
+void removeLeftoverLock(const QString& settingsPath)
+{
+    const QString lockPath = settingsPath + QStringLiteral(".lock");
+    if (!QFileInfo::exists(lockPath))
+        return;
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    // A lock that names its owner is left to QSettings, which checks that owner.
+    if (!QLockFile(lockPath).getLockInfo(&pid, &host, &application))
+        QFile::remove(lockPath);
+}
+}
 
 SettingsStore* SettingsStore::instance()
 {
@@ -27,6 +50,7 @@ SettingsStore::SettingsStore()
     : m_path(AppPaths::macroIniPath())
     , m_settings(new QSettings(m_path, QSettings::IniFormat))
 {
+    removeLeftoverLock(m_path);
     m_settings->setIniCodec("UTF-8");
     // QSettings posts itself update events; a store first used on a short-lived
     // thread must not stay bound to it.
