@@ -10,6 +10,9 @@
 #include <QSaveFile>
 #include <QtDebug>
 
+#include <chrono>
+#include <thread>
+
 
 namespace {
 
@@ -27,6 +30,24 @@ QByteArray encodeFlash(const SimStore::MouseFlash& f)
     for (const QByteArray& p : f.profiles)
         out.append(p.size() == FlashLayout::kFlashSize ? p : FlashLayout::factoryFlash());
     return out;
+}
+
+// A process killed between creating the lock file and writing its owner into it
+// leaves a lock nobody holds, which QLockFile takes for stale only after the
+// stale time: every change would wait for it until then. A lock being made
+// names its owner within microseconds, so one still without an owner a moment
+// later is such a leftover.
+void removeLeftoverLock(QLockFile& lock, const QString& path)
+{
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    auto ownerless = [&] { return QFile::exists(path) && !lock.getLockInfo(&pid, &host, &application); };
+    if (!ownerless())
+        return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (ownerless())
+        QFile::remove(path);
 }
 
 bool decodeFlash(const QByteArray& data, SimStore::MouseFlash* f)
@@ -66,6 +87,7 @@ void SimStore::open()
     }
     m_lock.reset(new QLockFile(m_dir + "/.lock"));
     m_lock->setStaleLockTime(10000);
+    removeLeftoverLock(*m_lock, m_dir + "/.lock");
     if (!QFile::exists(scenarioPath())) {
         QString error;
         lock();
