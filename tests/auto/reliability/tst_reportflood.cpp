@@ -2,6 +2,7 @@
 
 #include "app/Globals.h"
 #include "device/DeviceWriters.h"
+#include "device/ReportHandler.h"
 #include "device/Worker.h"
 #include "device/WorkingImage.h"
 
@@ -81,7 +82,84 @@ private slots:
         QVERIFY(m_fixture.setUp());
         m_fixture.createWorker();
     }
-    void cleanup() { m_fixture.tearDown(); }
+    void cleanup()
+    {
+        m_fixture.tearDown();
+        HidSimControl::setTimeScale(qEnvironmentVariableIsSet("DESKLINK_TIME_SCALE")
+                                        ? qEnvironmentVariable("DESKLINK_TIME_SCALE").toDouble()
+                                        : 1.0);
+    }
+
+    // A read asked for just before the user changed the same setting is
+    // answered with the old value: that answer must neither come back into the
+    // working image nor, sent with it, into the mouse.
+    void answerOlderThanAUserChange_data()
+    {
+        QTest::addColumn<int>("flags");      // the status report that asks for the read; 0: a whole read
+        QTest::addColumn<int>("change");     // index into changes()
+        QTest::newRow("report rate") << 0x02 << 0;
+        QTest::newRow("DPI stage") << 0x01 << 1;
+        QTest::newRow("DPI light") << 0x08 << 4;
+        QTest::newRow("light bar") << 0x20 << 5;
+        QTest::newRow("whole configuration") << 0 << 3;
+    }
+    void answerOlderThanAUserChange()
+    {
+        QFETCH(int, flags);
+        QFETCH(int, change);
+        QVERIFY(m_fixture.openDevice("m7"));
+        QTRY_VERIFY(!g_Worker->passActive());
+        QTRY_VERIFY(m_fixture.pages()->count("UpDataConfigUI") > 0);
+        FlashDataMap expected = currentFlashData();
+
+        // Real speed, and a whole-image write ahead on the link: the read waits
+        // about 100 ms behind it, long enough for the user's change to follow it.
+        HidSimControl::setTimeScale(1.0);
+        QVERIFY(WriteSleepTimeToDevice(33));
+        expected.idleLightOffTime = 33;
+        const QString read = flags == 0x02 ? "UsbServer_ReadReportRate"
+            : flags == 0x01                ? "UsbServer_ReadCurrentDPI"
+            : flags == 0x08                ? "UsbServer_ReadDPILed"
+            : flags == 0x20                ? "UsbServer_ReadLedBar"
+                                           : "UsbServer_ReadAllFlashData";
+        const int readsBefore = DeviceLinkFixture::callCount(read);
+        if (flags)
+            QVERIFY(HidSimControl::injectReport(DeviceLinkFixture::header(10), QByteArray(1, char(flags))));
+        else
+            RequestFullRead();
+        QElapsedTimer clock;
+        clock.start();
+        while (DeviceLinkFixture::callCount(read) == readsBefore && clock.elapsed() < 5000)
+            QThread::usleep(100);
+        QCOMPARE(DeviceLinkFixture::callCount(read), readsBefore + 1);
+
+        const Change c = changes().at(change);
+        QVERIFY(c.write(7));
+        c.expect(expected, 7);
+
+        QTRY_COMPARE(HidSimControl::configImage("m7"), imageBytes(expected));
+        QTest::qWait(300);  // every answer is in
+        QCOMPARE(HidSimControl::configImage("m7"), imageBytes(expected));
+        QCOMPARE(imageBytes(currentFlashData()), imageBytes(expected));
+        if (!flags)  // the whole read was asked for again, after the change
+            QCOMPARE(DeviceLinkFixture::callCount(read), readsBefore + 2);
+    }
+
+    // Answers that only repeat what the image holds do not send it again.
+    void unchangedAnswersAreNotSentBack()
+    {
+        QVERIFY(m_fixture.openDevice("m7"));
+        QTRY_VERIFY(!g_Worker->passActive());
+        QTRY_VERIFY(m_fixture.pages()->count("UpDataConfigUI") > 0);
+        DeviceLinkFixture::clearCalls();
+        m_fixture.pages()->clear();
+
+        QVERIFY(HidSimControl::injectReport(DeviceLinkFixture::header(10), QByteArray(1, char(0x03))));
+
+        QTRY_COMPARE(m_fixture.pages()->count("UpDataReportRate"), 1);
+        QTRY_COMPARE(m_fixture.pages()->count("UpDataDPI"), 1);
+        QCOMPARE(DeviceLinkFixture::callCount("ProtocolDataUpdate"), 0);
+    }
 
     void userChangesDuringAFlood_data()
     {
