@@ -185,23 +185,27 @@ void Dialog::applyLook()
     m_batteryOutline->setStyleSheet(QStringLiteral("QLabel{border:none;border-image:url(%1Battery.png);}").arg(f));
     m_chargeLabel->setStyleSheet(QStringLiteral("QLabel{border:none;border-image:url(%1Charg.png);}").arg(f));
 
-    m_buttonMain->setStyleSheet(StyleHelper::toolButtonImages(f, QStringLiteral("Home.png"), QStringLiteral("HomeHover.png"),
-                                                              QString(), QStringLiteral("HomeChecked.png")));
-    m_sensorButton->setStyleSheet(StyleHelper::toolButtonImages(f, QStringLiteral("Sensor.png"), QStringLiteral("SensorHover.png"),
-                                                                QString(), QStringLiteral("SensorChecked.png")));
-    m_macroButton->setStyleSheet(StyleHelper::toolButtonImages(f, QStringLiteral("Macro.png"), QStringLiteral("MacroHover.png"),
-                                                               QString(), QStringLiteral("MacroChecked.png")));
-    m_lightsButton->setStyleSheet(StyleHelper::toolButtonImages(f, QStringLiteral("Light.png"), QStringLiteral("LightHover.png"),
-                                                                QString(), QStringLiteral("LightChecked.png")));
-    m_formSettingButton->setStyleSheet(StyleHelper::toolButtonImages(
-        f, QStringLiteral("Setting.png"), QStringLiteral("SettingHover.png"), QString(), QStringLiteral("SettingClick.png")));
-    m_closeButton->setStyleSheet(StyleHelper::toolButtonImages(f, QStringLiteral("Close.png"), QStringLiteral("CloseHover.png"),
-                                                               QStringLiteral("CloseClick.png")));
-    m_minButton->setStyleSheet(StyleHelper::toolButtonImages(f, QStringLiteral("Min.png"), QStringLiteral("MinHover.png"),
-                                                             QStringLiteral("MinClick.png")));
-    m_upArrow->setStyleSheet(StyleHelper::toolButtonImages(f, QStringLiteral("PageChange.png"),
-                                                           QStringLiteral("PageChangeHover.png"),
-                                                           QStringLiteral("PageChangeClick.png")));
+    // Page buttons: normal, hover and checked; the plain buttons: normal, hover and pressed.
+    const struct
+    {
+        QToolButton* button;
+        const char* normal;
+        const char* hover;
+        const char* pressed;
+        const char* checked;
+    } buttons[] = {
+        {m_buttonMain, "Home.png", "HomeHover.png", "", "HomeChecked.png"},
+        {m_sensorButton, "Sensor.png", "SensorHover.png", "", "SensorChecked.png"},
+        {m_macroButton, "Macro.png", "MacroHover.png", "", "MacroChecked.png"},
+        {m_lightsButton, "Light.png", "LightHover.png", "", "LightChecked.png"},
+        {m_formSettingButton, "Setting.png", "SettingHover.png", "", "SettingClick.png"},
+        {m_closeButton, "Close.png", "CloseHover.png", "CloseClick.png", ""},
+        {m_minButton, "Min.png", "MinHover.png", "MinClick.png", ""},
+        {m_upArrow, "PageChange.png", "PageChangeHover.png", "PageChangeClick.png", ""},
+    };
+    for (const auto& b : buttons)
+        b.button->setStyleSheet(StyleHelper::toolButtonImages(f, QLatin1String(b.normal), QLatin1String(b.hover),
+                                                              QLatin1String(b.pressed), QLatin1String(b.checked)));
     m_line6->setStyleSheet(QStringLiteral("QFrame{color:rgb(44,50,61);}"));
 
     StyleHelper::applyTextColor(m_valueLabel, QStringLiteral("LabelColor"));

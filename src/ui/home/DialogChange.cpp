@@ -15,6 +15,7 @@
 #include "ui/home/QuestiondialogB.h"
 #include "ui/macro/mytoolButtonEnter.h"
 #include "ui/sensor/MyConmboBox.h"
+#include "ui/sensor/SensorLook.h"
 #include "ui/settings/FirmwareImageSearch.h"
 #include "ui/settings/FormSetting.h"
 #include "ui/settings/Match.h"
@@ -31,7 +32,6 @@
 #include <QFrame>
 #include <QHash>
 #include <QLabel>
-#include <QListView>
 #include <QPair>
 #include <QPixmap>
 #include <QPointer>
@@ -347,27 +347,8 @@ void DialogChange::applyLook()
     m_leftButton->setStyleSheet(StyleHelper::toolButtonImages(f, QStringLiteral("Left.png"),
                                                               QStringLiteral("LeftClick.png"), QString()));
 
-    // Each colour only where Config.ini gives all three components.
-    const QString comboText = StyleHelper::optionRgb(QStringLiteral("ComboxTextColor"));
-    const QString comboSelect = StyleHelper::optionRgb(QStringLiteral("ComboxSelectColor"));
-    const QString comboBack = StyleHelper::optionRgb(QStringLiteral("ComboxBackGroundColor"));
-    auto colourRule = [](const QString& property, const QString& rgb) {
-        return rgb.isEmpty() ? QString() : property + QLatin1Char(':') + rgb + QLatin1Char(';');
-    };
-    m_comboBox->setStyleSheet(
-        QStringLiteral("QComboBox{border:none;%1border-image:url(%2ComboboxBack.png);}"
-                       "QComboBox::drop-down{border:none;%3}"
-                       "QComboBox::down-arrow{image:url(%2Menu.png);}"
-                       "QComboBox::down-arrow:on{image:url(%2MenuClicked.png);}"
-                       "QComboBox QAbstractItemView{outline:0px;%1border-image:url(%2ComboboxTextBack.png);}"
-                       "QComboBox QAbstractItemView::item{height:25px;}"
-                       "QComboBox QAbstractItemView::item:selected,QComboBox QAbstractItemView::item:hover{%4}")
-            .arg(colourRule(QStringLiteral("color"), comboText), f,
-                 colourRule(QStringLiteral("background"), comboBack),
-                 colourRule(QStringLiteral("background-color"), comboSelect)));
-    auto* view = new QListView(m_comboBox);
-    m_comboBox->setView(view);
-    m_comboBox->setMaxVisibleItems(5);
+    // The look of every chooser, with this page's pictures; 5 rows of 25 px.
+    SensorLook::styleComboBox(m_comboBox, f, 5);
 
     m_label2->setStyleSheet(QStringLiteral("color:rgb(255,255,255);"));
     m_label3->setStyleSheet(QStringLiteral("color:rgb(255,255,255);"));

@@ -20,7 +20,10 @@ QString SensorLook::comboBoxSheet(const QString& folder)
     const QString back = StyleHelper::optionRgb(QStringLiteral("ComboxBackGroundColor"));
     return QStringLiteral("QComboBox{border:none;%1border-image:url(%2ComboboxBack.png);}"
                           "QComboBox:disabled{color:#8A93A6;}"
-                          "QComboBox::drop-down{border:none;width:24px;%3}"
+                          // The button covers the right end of the field's
+                          // picture: it repeats its 1-px border and rounded corners.
+                          "QComboBox::drop-down{width:24px;border:1px solid rgb(44,50,61);"
+                          "border-top-right-radius:5px;border-bottom-right-radius:5px;%3}"
                           "QComboBox::down-arrow{image:url(%2Menu.png);}"
                           "QComboBox::down-arrow:on{image:url(%2MenuClicked.png);}"
                           "QComboBox QAbstractItemView{outline:0px;%1"
