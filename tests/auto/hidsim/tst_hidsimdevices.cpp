@@ -479,6 +479,9 @@ void tst_HidSimDevices::firmwareTransfer()
     const unsigned char* data = reinterpret_cast<const unsigned char*>(image.constData());
     if (failAt >= 0)
         HidSimControl::failNextFirmwareTransfer(failAt);
+    // About 100 ms a transfer: still running at the second start below, also on a
+    // busy machine.
+    HidSimControl::setTimeScale(0.07);
 
     QVERIFY(UsbUpgrade_Start(data, onProgress, 10000));
     QVERIFY(!UsbUpgrade_Start(data, onProgress, 10000));  // one transfer at a time
