@@ -11,6 +11,9 @@
 namespace {
 constexpr int kMaxPathsPerSearch = 5;
 constexpr int kMaxIdentifyCalls = 10;
+// Model ids are one byte, so no catalogue tells more models apart; a larger
+// (garbage) count would only make every catalogue lookup loop over it.
+constexpr int kMaxCatalogueModels = 256;
 
 std::atomic<DeviceDiscovery::DeviceInfoQuery> s_deviceInfoQuery{nullptr};
 
@@ -185,7 +188,7 @@ int DeviceDiscovery::CatalogueIndex(quint8 cid, quint8 mid)
 
 int DeviceDiscovery::DeviceTotal()
 {
-    return option("DeviceTotal").toInt();
+    return qBound(0, option("DeviceTotal").toInt(), kMaxCatalogueModels);
 }
 
 QString DeviceDiscovery::UsbVersionText(const QByteArray& path)

@@ -63,7 +63,7 @@ public:
     // Catalogue index (N - 1) of the first group whose "MID" matches mid while
     // "Option"/"CID" matches cid; -1 when none does.
     static int CatalogueIndex(quint8 cid, quint8 mid);
-    // "Option"/"DeviceTotal" (0 when absent).
+    // "Option"/"DeviceTotal" (0 when absent or negative, at most 256).
     static int DeviceTotal();
     // Receiver (or cable mouse) firmware text from the USB attribute record.
     static QString UsbVersionText(const QByteArray& path);

@@ -212,7 +212,7 @@ DialogChange::DialogChange(QWidget* parent)
     m_repair->hide();
     m_repair->setVisible(!updateFailInfo().isEmpty());
 
-    m_deviceTotal = option(QStringLiteral("DeviceTotal")).toInt();
+    m_deviceTotal = DeviceDiscovery::DeviceTotal();
     s_catalogueSize = m_deviceTotal;
 
     connect(bus, SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));

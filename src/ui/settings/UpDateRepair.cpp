@@ -4,6 +4,7 @@
 #include "app/LanguageTables.h"
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
+#include "device/DeviceDiscovery.h"
 #include "platform/Registry.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/settings/FirmwareImageSearch.h"
@@ -284,7 +285,7 @@ bool UpDateRepair::RepairCheck()
             return refuse(autoRepairText(5));
 
         m_modelGroup.clear();
-        const int total = option(QStringLiteral("Option"), QStringLiteral("DeviceTotal")).toInt();
+        const int total = DeviceDiscovery::DeviceTotal();
         for (int n = 1; n <= total; ++n) {
             const QString group = QStringLiteral("Drive%1").arg(n);
             bool ok = false;
