@@ -11,7 +11,7 @@
 #include <cstdio>
 
 namespace {
-// The specified fixed waits on the way from a click on a device to its pages.
+// The fixed waits the program makes on the way from a click on a device to its pages.
 constexpr double kOpenSleepMs = 150;      // plain sleep before the device thread starts
 constexpr double kWaitDialogMs = 2500;    // the wait dialog's single-shot timer
 // A whole configuration read or write: 6912 bytes in 64-byte reports.
