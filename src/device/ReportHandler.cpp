@@ -139,6 +139,20 @@ bool patchByteAndSend(ImagePart part, int offset, uint8_t value)
     return true;
 }
 
+// Converts a light answer into its block of the working image (not sent back:
+// the mouse reported it) and gives a copy for the pages. False when the answer
+// is older than a change sent since.
+bool applyLightAnswer(ImagePart part, void (*convert)(const unsigned char*, unsigned char*),
+                      std::size_t offset, const unsigned char* data, FlashDataMap* copy)
+{
+    AnnotatedMutexLocker lock(g_FlashDataMutex);
+    if (!answerIsCurrentLocked(part))
+        return false;
+    convert(data, imageBytes(g_FlashData) + offset);
+    *copy = g_FlashData;
+    return true;
+}
+
 void handleBattery(const unsigned char* data, unsigned int length)
 {
     if (length < kBatteryLength)
@@ -273,24 +287,12 @@ void handleFlashRead(int address, const unsigned char* data, unsigned int length
             bus->PostUpDataDPI(data[0]);
     } else if (address == 0x4C && length == 8) {
         FlashDataMap copy;
-        {
-            AnnotatedMutexLocker lock(g_FlashDataMutex);
-            if (!answerIsCurrentLocked(ImagePart::DpiLed))
-                return;
-            BufferToDPILed(data, reinterpret_cast<unsigned char*>(&g_FlashData.dpiLed));
-            copy = g_FlashData;
-        }
-        bus->PostUpDataDPILed(copy);
+        if (applyLightAnswer(ImagePart::DpiLed, BufferToDPILed, offsetof(FlashDataMap, dpiLed), data, &copy))
+            bus->PostUpDataDPILed(copy);
     } else if (address == 0xA0 && length == 9) {
         FlashDataMap copy;
-        {
-            AnnotatedMutexLocker lock(g_FlashDataMutex);
-            if (!answerIsCurrentLocked(ImagePart::LedBar))
-                return;
-            BufferToLedBar(data, reinterpret_cast<unsigned char*>(&g_FlashData.ledBar));
-            copy = g_FlashData;
-        }
-        bus->PostUpDataLightLight(copy);
+        if (applyLightAnswer(ImagePart::LedBar, BufferToLedBar, offsetof(FlashDataMap, ledBar), data, &copy))
+            bus->PostUpDataLightLight(copy);
     }
 }
 
