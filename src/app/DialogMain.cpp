@@ -32,6 +32,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStackedWidget>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -81,11 +82,11 @@ DialogMain::DialogMain(QWidget* parent)
 
     m_pictureFolder = StyleHelper::pictureFolder(QStringLiteral("Picture/Dialog"));
 
-    m_dialog = new Dialog(this);
     m_dialogChange = new DialogChange(this);
     m_stackedWidgetMain->addWidget(m_dialogChange);
-    m_stackedWidgetMain->addWidget(m_dialog);
     m_stackedWidgetMain->setCurrentIndex(kListPage);
+    // Until the home page exists, user input builds it before it is delivered.
+    qApp->installEventFilter(this);
 
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
     setFixedSize(width(), height());
@@ -112,7 +113,52 @@ DialogMain::DialogMain(QWidget* parent)
 DialogMain::~DialogMain()
 {
     // Only tests get here: the program never deletes its top window.
+    qApp->removeEventFilter(this);
     delete m_trayIcon;
+}
+
+Dialog* DialogMain::homePage()
+{
+    buildHomePage();
+    return m_dialog;
+}
+
+void DialogMain::buildHomePage()
+{
+    if (m_dialog)
+        return;
+    qApp->removeEventFilter(this);
+    m_dialog = new Dialog(this);
+    m_stackedWidgetMain->insertWidget(kHomePage, m_dialog);
+}
+
+void DialogMain::paintEvent(QPaintEvent* e)
+{
+    QDialog::paintEvent(e);
+    // Queued: it runs once this first frame is on the screen.
+    if (!m_dialog && !m_homePageQueued) {
+        m_homePageQueued = true;
+        QTimer::singleShot(0, this, [this] { buildHomePage(); });
+    }
+}
+
+bool DialogMain::eventFilter(QObject* watched, QEvent* e)
+{
+    switch (e->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin:
+    case QEvent::TabletPress:
+    case QEvent::ContextMenu:
+        buildHomePage();
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, e);
 }
 
 void DialogMain::buildForm()
@@ -181,6 +227,7 @@ void DialogMain::SlotChangeMainDialog(int page)
         m_stackedWidgetMain->setCurrentIndex(kListPage);
         StartUsbChanged(DialogChange::OnUsbChanged, kUsbChangedInterval);
     } else if (page == 1) {
+        buildHomePage();
         m_stackedWidgetMain->setCurrentIndex(kHomePage);
         StartUsbChanged(Worker::OnUsbDeviceChanged, kUsbChangedInterval);
     }

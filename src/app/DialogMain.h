@@ -25,6 +25,12 @@ class QStackedWidget;
 // Closing a notice while the window is hidden in the tray must not end the
 // program, so the application does not quit when its last window closes: the
 // window's own close and the tray's exit end it.
+//
+// The home page (with its five configuration pages) is hidden at start and
+// costs more to build than everything the first frame shows, so it is built
+// right after that frame; any user input, a switch to it or homePage() that
+// comes earlier builds it first, so that its bus connections exist before a
+// device can be opened.
 class DialogMain : public QDialog
 {
     Q_OBJECT
@@ -37,7 +43,8 @@ public:
     static void Delay(int ms);
 
     DialogChange* listPage() const { return m_dialogChange; }
-    Dialog* homePage() const { return m_dialog; }
+    // Builds the home page when it does not exist yet.
+    Dialog* homePage();
     QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
     QMenu* trayMenu() const { return m_trayMenu; }
 
@@ -60,9 +67,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void buildForm();
+    void buildHomePage();
     void takeOverInstalledLanguage();
     void goToTray();
     void restoreFromTray(bool tellDevice);
@@ -85,6 +95,7 @@ private:
     DialogChange* m_dialogChange = nullptr;
     QString m_pictureFolder;
     Dialog* m_dialog = nullptr;
+    bool m_homePageQueued = false;
     QString m_restoreText;
     QString m_exitText;
 

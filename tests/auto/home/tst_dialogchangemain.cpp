@@ -83,7 +83,7 @@ void tst_DialogChangeMain::openAndLeaveByUnplugging()
         QVERIFY(g_DialogChange);
         auto* list = g_DialogChange;
         auto* pages = main.findChild<QStackedWidget*>("stackedWidgetMain");
-        auto* home = main.findChild<Dialog*>();
+        auto* home = main.homePage();
         auto homeShown = [&] { return pages->currentWidget() == home; };
         auto* stack = list->findChild<QStackedWidget*>("stackedWidget");
         QTRY_COMPARE(list->findChildren<QToolButton*>(QRegularExpression("^btn")).size(), 2);
