@@ -612,15 +612,9 @@ void DialogChange::BuildDevicePage()
             button->setObjectName(QStringLiteral("btn%1").arg(index));
             button->setGeometry(QRect(kButtons[onPage - 1][slot], QSize(kButtonWidth, kButtonHeight)));
             button->setFocusPolicy(Qt::NoFocus);
-            if (entry.modelIndex >= s_catalogueSize) {
-                setButtonPicture(button, QStringLiteral("Unknow.png"));
-            } else {
-                const int k = pictureNumber(entry.mid);
-                if (k >= 0)
-                    setButtonPicture(button, QStringLiteral("DisOnlin%1.png").arg(k));
-                else
-                    button->setStyleSheet(buttonSheet(QString()));
-            }
+            // The picture follows below, once the device has been asked again: a
+            // picture set here would be decoded only to be replaced at once.
+            button->setStyleSheet(buttonSheet(QString()));
 
             QLabel* offline = makeBadge(devicePage, QStringLiteral("label%1").arg(index), QStringLiteral("DisOnline.png"),
                                         QSize(32, 32));
