@@ -590,20 +590,25 @@ int Simulator::rawRequest(const char* path, const unsigned char* request, int re
 bool Simulator::startLink(const char* path, UsbDataCallback callback)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    // Requests are served in the order they were made: what the old link still
+    // sends goes first.
+    const Clock::time_point busy = std::max(Clock::now(), m_link.busyUntil);
     m_link = Link();
     m_link.open = true;
     m_link.path = path ? std::string(path) : std::string();
     m_link.callback = callback;
     m_link.generation = ++m_linkGeneration;
-    m_link.busyUntil = Clock::now();
+    m_link.busyUntil = busy;
     return endpoint(m_link.path) != nullptr;
 }
 
 void Simulator::exitLink()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    const Clock::time_point busy = m_link.busyUntil;
     m_link = Link();
     m_link.generation = ++m_linkGeneration;
+    m_link.busyUntil = busy;
 }
 
 void Simulator::setDriverStatus(bool on)
@@ -626,7 +631,7 @@ const World::Mouse* Simulator::linkedMouse() const
     return e ? mouseBehind(*e) : nullptr;
 }
 
-void Simulator::linkRequest(int reports, bool needsMouse, std::function<void()> done)
+void Simulator::linkRequest(int reports, bool needsMouse, std::function<void()> done, bool outlivesLink)
 {
     if (!m_link.open)
         return;
@@ -638,8 +643,8 @@ void Simulator::linkRequest(int reports, bool needsMouse, std::function<void()> 
         start + scaled(double(reports) * intervalUs(*e)) + std::chrono::microseconds(m_extraLatencyUs);
     m_link.busyUntil = end;
     const quint64 generation = m_link.generation;
-    scheduleAt(end, [this, generation, done] {
-        if (m_link.open && m_link.generation == generation)
+    scheduleAt(end, [this, generation, done, outlivesLink] {
+        if (outlivesLink || (m_link.open && m_link.generation == generation))
             done();
     });
 }
@@ -749,8 +754,13 @@ bool Simulator::writeImage(const FlashDataMap* image)
     QByteArray flash;
     if (!FlashLayout::pack(*image, &flash))
         return false;
-    linkRequest(kFlashReports, true, [this, flash] {
-        const World::Mouse* m = linkedMouse();
+    // Once sent, the image reaches the mouse even when the link is restarted (the
+    // device thread does so for each new pass) or closed meanwhile; only a mouse
+    // that is gone by the end of the transfer misses it.
+    const std::string path = m_link.path;
+    linkRequest(kFlashReports, true, [this, path, flash] {
+        const Endpoint* e = endpoint(path);
+        const World::Mouse* m = e ? mouseBehind(*e) : nullptr;
         if (!m)
             return;
         const QString id = m->id;
@@ -759,7 +769,7 @@ bool Simulator::writeImage(const FlashDataMap* image)
         f.profiles[f.currentProfile] = flash;
         saveFlash(id, f);
         m_store.unlock();
-    });
+    }, true);
     return true;
 }
 

@@ -175,7 +175,9 @@ private:
 
     // Link.
     const World::Mouse* linkedMouse() const;
-    void linkRequest(int reports, bool needsMouse, std::function<void()> done);
+    // Serves a request on the link after its transfer time. done runs only while
+    // the same link is open, unless the request outlives the link (data sent).
+    void linkRequest(int reports, bool needsMouse, std::function<void()> done, bool outlivesLink = false);
     void postReport(int type, int address, const QByteArray& data);
     void postConnected();
     void beginRestart(const QString& mouseId);

@@ -107,6 +107,8 @@ private slots:
     void partialReadsFitTheImage();
     void macrosThatDoNotFitAreNotSent();
     void injectedWriteFailureSendsNothing();
+    void sentImageArrivesAfterTheLinkEnds_data();
+    void sentImageArrivesAfterTheLinkEnds();
     void parserToleratesMalformedFlash_data();
     void parserToleratesMalformedFlash();
     void statusFlagsAndBattery();
@@ -271,6 +273,33 @@ void tst_HidSimImage::injectedWriteFailureSendsNothing()
     QVERIFY(ProtocolDataUpdate(&changed));  // only the next write failed
     QVERIFY(kit::readImage(&after));
     QCOMPARE(after.sensorMode, uint8_t(1));
+}
+
+void tst_HidSimImage::sentImageArrivesAfterTheLinkEnds_data()
+{
+    QTest::addColumn<bool>("restart");
+    QTest::newRow("link restarted") << true;
+    QTest::newRow("link closed") << false;
+}
+
+void tst_HidSimImage::sentImageArrivesAfterTheLinkEnds()
+{
+    QFETCH(bool, restart);
+    FlashDataMap image;
+    QVERIFY(kit::readImage(&image));
+    image.debounceTime = uint8_t(image.debounceTime + 1);
+    HidSimControl::setTimeScale(0.2);  // the image is still on its way below
+
+    QVERIFY(ProtocolDataUpdate(&image));
+    if (restart) {
+        kit::openLink("m1");  // as the device thread does for each new pass
+        FlashDataMap read;
+        QVERIFY(kit::readImage(&read));  // served after the image, not before
+        QCOMPARE(kit::bytesOf(read), kit::bytesOf(image));
+    } else {
+        UsbServer_Exit();
+    }
+    QTRY_COMPARE(HidSimControl::configImage("m1"), kit::bytesOf(image));
 }
 
 void tst_HidSimImage::parserToleratesMalformedFlash_data()
