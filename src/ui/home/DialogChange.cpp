@@ -612,8 +612,9 @@ void DialogChange::BuildDevicePage()
             button->setObjectName(QStringLiteral("btn%1").arg(index));
             button->setGeometry(QRect(kButtons[onPage - 1][slot], QSize(kButtonWidth, kButtonHeight)));
             button->setFocusPolicy(Qt::NoFocus);
-            // The picture follows below, once the device has been asked again: a
-            // picture set here would be decoded only to be replaced at once.
+            // The picture comes with the restyle below, once the device has been
+            // asked again. Set here, it would be decoded when the page joins the
+            // stack, only to be replaced at once.
             button->setStyleSheet(buttonSheet(QString()));
 
             QLabel* offline = makeBadge(devicePage, QStringLiteral("label%1").arg(index), QStringLiteral("DisOnline.png"),
