@@ -8,23 +8,6 @@
 
 #include <cstring>
 
-#if defined(__SANITIZE_THREAD__)
-// ThreadSanitizer cannot see the synchronisation inside the Qt library (it is not
-// built with the sanitizer). Calls the library makes (allocations, copies, wait
-// conditions of its event queue and threads) are therefore not tracked, and the
-// one hand-over that shows in our own code is excluded: a blocking queued
-// connection passes the emitter's arguments to the receiving slot and back
-// through a semaphore in the library. The device link's own locks are annotated.
-extern "C" const char* __tsan_default_options()
-{
-    return "ignore_noninstrumented_modules=1";
-}
-extern "C" const char* __tsan_default_suppressions()
-{
-    return "race:DeviceLinkPageRecorder::qt_static_metacall\n";
-}
-#endif
-
 namespace {
 // The signals the device thread and the report callback send to the pages, with
 // the connection kind the pages use.

@@ -6,15 +6,6 @@
 
 #include <cstring>
 
-#if defined(__SANITIZE_THREAD__)
-// Qt is not built with ThreadSanitizer: QtTest's watchdog thread hands over
-// through Qt's own wait condition, which the sanitizer cannot see.
-extern "C" const char* __tsan_default_options()
-{
-    return "ignore_noninstrumented_modules=1";
-}
-#endif
-
 class tst_DeviceRecords : public QObject
 {
     Q_OBJECT

@@ -21,17 +21,6 @@
 #include <vector>
 #include <thread>
 
-#if defined(__SANITIZE_THREAD__)
-// Qt is not built with ThreadSanitizer, so the hand-over inside QtTest's watchdog
-// thread (a QWaitCondition woken, then destroyed) is invisible to it. Only those
-// Qt-internal frames are excused; every report about our own code still counts.
-extern "C" const char* __tsan_default_suppressions()
-{
-    return "race:QWaitCondition::~QWaitCondition\n"
-           "called_from_lib:libQt5Test.so.5\n";
-}
-#endif
-
 namespace kit {
 
 using hidsim::HidSimControl;
