@@ -7,6 +7,7 @@
 #include "ui/sensor/DpiSnapper.h"
 #include "ui/sensor/SensorDpiCodec.h"
 #include "ui/sensor/SensorDpiTables.h"
+#include "ui/settings/FirmwareImageSearch.h"
 
 #include <QColor>
 #include <QDir>
@@ -166,36 +167,7 @@ SensorDpiCodec::Context codecContext(const SensorTable& table, const QString& se
 
 // ---- firmware images ----------------------------------------------------------
 
-struct ImageHeader
-{
-    quint32 version = 0;
-    int type = 0;
-    int cid = 0;
-    int mid = 0;
-    QString name;
-};
-
-constexpr int kHeaderSize = 728;
-
-bool readHeader(const QByteArray& data, ImageHeader& header)
-{
-    if (data.size() < kHeaderSize)
-        return false;
-    const auto* bytes = reinterpret_cast<const uchar*>(data.constData());
-    header.version = qFromLittleEndian<quint32>(bytes + 0x10);
-    header.type = bytes[0x14];
-    header.cid = bytes[0x15];
-    header.mid = bytes[0x16];
-    const QByteArray name = data.mid(0x57, 64);
-    const int end = name.indexOf('\0');
-    header.name = QString::fromLocal8Bit(end < 0 ? name : name.left(end));
-    return true;
-}
-
-QString versionText(quint32 version)
-{
-    return "v" + QString::number(version >> 8) + "." + QString::number(version & 0xFF, 16);
-}
+constexpr int kHeaderSize = FirmwareImageHeader::kSize;
 
 quint32 crc32(const QByteArray& data)
 {
@@ -633,15 +605,16 @@ void tst_Catalogue::firmwareImages()
         QFile file(bin.filePath(fileName));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray data = file.readAll();
-        ImageHeader header;
-        QVERIFY2(readHeader(data, header), qPrintable(fileName));
+        const FirmwareImageHeader header = FirmwareImageHeader::parse(data);
+        QVERIFY2(header.valid, qPrintable(fileName));
+        const int mid = header.modelId;
         const QStringList& fields = described.value(fileName);
 
-        QCOMPARE(header.type, fields.at(1) == "mouse" ? 210 : 211);
-        QCOMPARE(header.cid, kCustomerId);
-        QCOMPARE(header.mid, fields.at(3).toInt());
-        QCOMPARE(header.name, fields.at(4));
-        QCOMPARE(versionText(header.version), "v" + fields.at(5));
+        QCOMPARE(int(header.type), fields.at(1) == "mouse" ? 210 : 211);
+        QCOMPARE(int(header.customerId), kCustomerId);
+        QCOMPARE(mid, fields.at(3).toInt());
+        QCOMPARE(header.modelName, fields.at(4));
+        QCOMPARE(FirmwareImageSearch::versionText(header.version), "v" + fields.at(5));
         QCOMPARE(data.size(), kHeaderSize + fields.at(6).toInt());
         const auto* bytes = reinterpret_cast<const uchar*>(data.constData());
         QCOMPARE(data.left(8), QByteArray("ORVXFW01"));
@@ -650,22 +623,22 @@ void tst_Catalogue::firmwareImages()
 
         // The image must be findable: its name is the one the model's group gives
         // for that type (the mouse's, or the receiver kind the model is sold with).
-        QVERIFY2(groupOfMid.contains(header.mid), qPrintable(fileName));
-        const QString group = groupOfMid.value(header.mid);
-        if (header.type == 210) {
-            QCOMPARE(header.name, c.value(group, "MM"));
+        QVERIFY2(groupOfMid.contains(mid), qPrintable(fileName));
+        const QString group = groupOfMid.value(mid);
+        if (header.type == FirmwareImageHeader::kMouseType) {
+            QCOMPARE(header.modelName, c.value(group, "MM"));
         } else {
             bool matches = false;
             for (const QString& key : kReceiverKeys)
-                matches = matches || (c.contains(group, key) && c.value(group, key) == header.name);
+                matches = matches || (c.contains(group, key) && c.value(group, key) == header.modelName);
             QVERIFY2(matches, qPrintable(fileName + " names no receiver of " + group));
         }
         // One image per device kind, or the search's result depends on file order.
-        const QString identity = QStringLiteral("%1/%2/%3").arg(header.type).arg(header.mid).arg(header.name);
+        const QString identity = QStringLiteral("%1/%2/%3").arg(int(header.type)).arg(mid).arg(header.modelName);
         QVERIFY2(!identities.contains(identity), qPrintable(fileName));
         identities.insert(identity);
-        newer = newer || versionText(header.version) == "v1.4";
-        same = same || versionText(header.version) == "v1.3";
+        newer = newer || FirmwareImageSearch::versionText(header.version) == "v1.4";
+        same = same || FirmwareImageSearch::versionText(header.version) == "v1.3";
     }
     // Updates are offered for some devices and not for others.
     QVERIFY(newer && same);

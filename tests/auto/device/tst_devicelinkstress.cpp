@@ -1,4 +1,5 @@
 #include "DeviceLinkFixture.h"
+#include "ImageBytes.h"
 
 #include "app/Globals.h"
 #include "device/AnnotatedMutexLocker.h"
@@ -18,14 +19,6 @@
 using hidsim::HidSimControl;
 
 namespace {
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray b;
-    for (int v : values)
-        b.append(char(v));
-    return b;
-}
-
 // The working image, copied under the device link's own lock.
 QByteArray workingImage()
 {

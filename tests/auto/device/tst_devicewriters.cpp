@@ -1,4 +1,5 @@
 #include "DeviceLinkFixture.h"
+#include "ImageBytes.h"
 
 #include "app/Globals.h"
 #include "core/PostMsg.h"
@@ -17,18 +18,6 @@
 using hidsim::HidSimControl;
 
 namespace {
-QByteArray imageBytes(const FlashDataMap& image)
-{
-    return QByteArray(reinterpret_cast<const char*>(&image), sizeof image);
-}
-
-QByteArray patched(QByteArray image, const QList<int>& patch)
-{
-    for (int i = 0; i + 1 < patch.size(); i += 2)
-        image[patch.at(i)] = char(patch.at(i + 1));
-    return image;
-}
-
 // offset, value pairs for a whole record written at offset.
 QList<int> recordPatch(int offset, const void* record, int size)
 {

@@ -1,4 +1,5 @@
 #include "DeviceLinkFixture.h"
+#include "ImageBytes.h"
 
 #include "app/Globals.h"
 #include "core/Timing.h"
@@ -19,27 +20,6 @@
 using hidsim::HidSimControl;
 
 namespace {
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray b;
-    for (int v : values)
-        b.append(char(v));
-    return b;
-}
-
-QByteArray imageBytes(const FlashDataMap& image)
-{
-    return QByteArray(reinterpret_cast<const char*>(&image), sizeof image);
-}
-
-// The image with the bytes of `patch` (offset, value, offset, value, ...) set.
-QByteArray patched(QByteArray image, const QList<int>& patch)
-{
-    for (int i = 0; i + 1 < patch.size(); i += 2)
-        image[patch.at(i)] = char(patch.at(i + 1));
-    return image;
-}
-
 // The receivers of the fixture scenario are named after their mice: r8 serves m8.
 QString mouseOf(const QString& listedId)
 {

@@ -1,4 +1,5 @@
 #include "DeviceLinkFixture.h"
+#include "ImageBytes.h"
 
 #include "app/Globals.h"
 #include "core/PostMsg.h"
@@ -22,11 +23,6 @@
 using hidsim::HidSimControl;
 
 namespace {
-QByteArray imageBytes(const FlashDataMap& image)
-{
-    return QByteArray(reinterpret_cast<const char*>(&image), sizeof image);
-}
-
 FlashDataMap patternImage(int seed)
 {
     FlashDataMap image;

@@ -2,6 +2,7 @@
 // program writes comes back from the mouse unchanged, and the partial reads fit
 // what the report handler does with them.
 #include "HidSimTestKit.h"
+#include "ImageBytes.h"
 
 #include <QRandomGenerator>
 
@@ -23,14 +24,6 @@ void apply(FlashDataMap* image, const Patch& patch)
     unsigned char* p = reinterpret_cast<unsigned char*>(image);
     for (const auto& part : patch)
         std::memcpy(p + part.first, part.second.constData(), size_t(part.second.size()));
-}
-
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray b;
-    for (int v : values)
-        b.append(char(v));
-    return b;
 }
 
 MacroEvent macroEvent(int direction, int kind, int code, uint32_t delay)

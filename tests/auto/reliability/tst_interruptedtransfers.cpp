@@ -1,4 +1,5 @@
 #include "DeviceLinkFixture.h"
+#include "ImageBytes.h"
 
 #include "app/Globals.h"
 #include "core/PostMsg.h"
@@ -19,11 +20,6 @@
 using hidsim::HidSimControl;
 
 namespace {
-QByteArray imageBytes(const FlashDataMap& image)
-{
-    return QByteArray(reinterpret_cast<const char*>(&image), sizeof image);
-}
-
 // A whole 6912-byte transfer: 108 reports of 1 ms (cable and 1K receiver), at
 // the time scale of the tests.
 constexpr double kTimeScale = 0.05;

@@ -1,4 +1,5 @@
 #include "DeviceLinkFixture.h"
+#include "ImageBytes.h"
 
 #include "app/Globals.h"
 #include "device/DeviceWriters.h"
@@ -20,11 +21,6 @@
 using hidsim::HidSimControl;
 
 namespace {
-QByteArray imageBytes(const FlashDataMap& image)
-{
-    return QByteArray(reinterpret_cast<const char*>(&image), sizeof image);
-}
-
 // One user change: the writer call, and the same change applied to the image
 // the test expects the mouse to end up with.
 struct Change

@@ -3,6 +3,7 @@
 // offline notice.
 
 #include "DeviceLinkFixture.h"
+#include "ImageBytes.h"
 #include "ModalDialogDriver.h"
 
 #include "app/Globals.h"
@@ -46,13 +47,6 @@ QByteArray baseline()
     const QList<int> fields = {0, 1, 5, 2, 6, 10, 7, 0, 8, 6, 9, 0, 10, 0, 63, 1, 64, 128, 65, 3, 66, 1};
     for (int i = 0; i + 1 < fields.size(); i += 2)
         image[fields.at(i)] = char(fields.at(i + 1));
-    return image;
-}
-
-QByteArray patched(QByteArray image, const QList<int>& patch)
-{
-    for (int i = 0; i + 1 < patch.size(); i += 2)
-        image[patch.at(i)] = char(patch.at(i + 1));
     return image;
 }
 

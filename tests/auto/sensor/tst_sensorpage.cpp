@@ -3,6 +3,7 @@
 // writes into the mouse, and what the mouse's own buttons show on the page.
 
 #include "DeviceLinkFixture.h"
+#include "ImageBytes.h"
 
 #include "app/Globals.h"
 #include "device/AnnotatedMutexLocker.h"
@@ -78,13 +79,6 @@ QString mouseOf(const QString& listed)
 QByteArray bytesOf(const FlashDataMap& image)
 {
     return QByteArray(reinterpret_cast<const char*>(&image), sizeof image);
-}
-
-QByteArray patched(QByteArray image, const QList<int>& patch)
-{
-    for (int i = 0; i + 1 < patch.size(); i += 2)
-        image[patch.at(i)] = char(patch.at(i + 1));
-    return image;
 }
 
 // A stage record at image offset 15 + 6 * stage.
