@@ -135,8 +135,9 @@ void DialogMain::buildHomePage()
 void DialogMain::paintEvent(QPaintEvent* e)
 {
     QDialog::paintEvent(e);
-    // Queued: it runs once this first frame is on the screen.
-    if (!m_dialog && !m_homePageQueued) {
+    // Queued: it runs once this frame is on the screen. Not before the device
+    // list's first scan is painted, which waits for the window's first frame.
+    if (!m_dialog && !m_homePageQueued && m_dialogChange->firstScanDone()) {
         m_homePageQueued = true;
         QTimer::singleShot(0, this, [this] { buildHomePage(); });
     }

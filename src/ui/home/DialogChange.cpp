@@ -37,6 +37,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -46,6 +47,9 @@ constexpr int kPageHeight = 700;
 constexpr int kButtonWidth = 284;
 constexpr int kButtonHeight = 360;
 constexpr int kOpenDelayMs = 150;
+// How long the first scan waits for a first frame that does not come (a window
+// the desktop never exposes must still list its devices).
+constexpr int kFirstFrameWaitMs = 250;
 
 const char* const kLanguageNames[] = {"English", "Deutsch", "Français", "Español", "Italiano",
                                       "Nederlands", "Polski", "Romanesc", "繁体中文", "Українська"};
@@ -505,11 +509,46 @@ void DialogChange::HandleUsbChanged()
         s_rebuildPending = true;
         return;
     }
+    if (page->scanWaitsForFirstFrame())
+        return;
     page->showRepairState(!updateFailInfo().isEmpty());
     DeviceDiscovery::ScanDeviceList();
     BuildDevicePage();
+    page->m_firstScanDone = true;
     if (g_UpDateRepairDialog && g_UpDateRepairDialog->isVisible() && !g_RepairRunning)
         PostMsg::GetInstance()->PostRepairCheckUpdate();
+}
+
+// The library reports its devices as soon as the page registers for changes;
+// their identification queries take tens of milliseconds, which belong after
+// the window's first frame, not before it.
+bool DialogChange::scanWaitsForFirstFrame()
+{
+    if (m_firstFrameWaitOver || !isVisible())
+        return false;
+    if (!m_scanAfterFirstFrame) {
+        m_scanAfterFirstFrame = true;
+        QTimer::singleShot(Timing::scaled(kFirstFrameWaitMs), this, &DialogChange::endFirstFrameWait);
+    }
+    return true;
+}
+
+void DialogChange::endFirstFrameWait()
+{
+    if (m_firstFrameWaitOver)
+        return;
+    m_firstFrameWaitOver = true;
+    if (m_scanAfterFirstFrame) {
+        m_scanAfterFirstFrame = false;
+        // Queued: the frame is flushed to the screen when this paint returns.
+        DeviceChangeRelay::post(&DialogChange::HandleUsbChanged);
+    }
+}
+
+void DialogChange::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    endFirstFrameWait();
 }
 
 bool DialogChange::RefreshDevice(int i)

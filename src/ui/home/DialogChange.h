@@ -45,6 +45,9 @@ public:
     // Re-reads the online state and receiver address of device i.
     static bool RefreshDevice(int i);
 
+    // True once the device list has been scanned and built for the first time.
+    bool firstScanDone() const { return m_firstScanDone; }
+
     // Texts of the current language kept for the device pages.
     static QString offlineTooltip();
 
@@ -66,12 +69,17 @@ public slots:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void buildForm();
     void retranslateForm();
     void applyLook();
     void showRepairState(bool repairShown);
+    // True when a scan must wait for this page's first frame (the scan is then
+    // run once that frame is painted).
+    bool scanWaitsForFirstFrame();
+    void endFirstFrameWait();
     // The pairing check of a receiver entry; true = the click goes on and opens it.
     bool runPairingCheck(const DeviceAllInfo& entry);
     void runPairing(const DeviceAllInfo& entry);
@@ -79,6 +87,9 @@ private:
     void placeCentred(QWidget* dialog, int dx = 0) const;
 
     int m_deviceTotal = 0;
+    bool m_firstFrameWaitOver = false;
+    bool m_scanAfterFirstFrame = false;
+    bool m_firstScanDone = false;
 
     QFrame* m_frame = nullptr;
     QToolButton* m_minButton = nullptr;

@@ -1,11 +1,13 @@
 #include "tst_dialogchangefixture.h"
 
 #include "core/SettingsStore.h"
+#include "core/Timing.h"
 #include "platform/Registry.h"
 #include "ui/settings/UpDateRepair.h"
 
 #include <QComboBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QtTest>
 
 using namespace listtest;
@@ -31,6 +33,8 @@ private slots:
     void foldingAndDuplicates();
     void catalogueLargerThanFifteenModels();
     void deviceChangeRebuildsThePages();
+    void firstScanWaitsForTheFirstFrame_data();
+    void firstScanWaitsForTheFirstFrame();
     void repairButtonFollowsTheRecord();
     void languageChoice();
     void languageFromTheSettingsPageWritesNothing();
@@ -322,6 +326,58 @@ void tst_DialogChange::deviceChangeRebuildsThePages()
     QCOMPARE(m_fx.stack()->count(), 0);
     QVERIFY(m_fx.label("label_2")->isVisible());
     QCOMPARE(m_fx.label("label_2")->text(), LanguageTables::text(LanguageSection::DialogChange, 0, 0));
+}
+
+// Counts the page's paint events and the device buttons listed at the first.
+class PaintWatch : public QObject
+{
+public:
+    explicit PaintWatch(ListFixture* fx) : m_fx(fx) {}
+    int paints = 0;
+    int buttonsAtFirstPaint = -1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched == m_fx->page.get() && paints++ == 0)
+            buttonsAtFirstPaint = m_fx->deviceButtons().size();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    ListFixture* m_fx;
+};
+
+void tst_DialogChange::firstScanWaitsForTheFirstFrame_data()
+{
+    QTest::addColumn<bool>("painted");
+    QTest::newRow("window painted") << true;
+    // A window that is never painted (the desktop never exposes it) still lists its devices.
+    QTest::newRow("window never painted") << false;
+}
+
+void tst_DialogChange::firstScanWaitsForTheFirstFrame()
+{
+    QFETCH(bool, painted);
+    QVERIFY(m_fx.setUp(wiredMice(3)));
+    // Real waits: the frame must not lose a race with a scaled-down fallback.
+    const double scale = Timing::scale();
+    Timing::setScale(1);
+    auto restoreScale = qScopeGuard([scale] { Timing::setScale(scale); });
+
+    m_fx.page.reset(new DialogChange(nullptr));
+    PaintWatch watch(&m_fx);
+    m_fx.page->installEventFilter(&watch);
+    m_fx.page->setUpdatesEnabled(painted);
+    m_fx.page->show();
+
+    QTRY_COMPARE_WITH_TIMEOUT(m_fx.deviceButtons().size(), 3, 5000);
+    if (painted) {
+        QCOMPARE(watch.buttonsAtFirstPaint, 0);
+        QTRY_VERIFY(watch.paints > 1);
+    } else {
+        QCOMPARE(watch.paints, 0);
+    }
 }
 
 void tst_DialogChange::repairButtonFollowsTheRecord()
