@@ -528,6 +528,9 @@ bool DialogChange::scanWaitsForFirstFrame()
         return false;
     if (!m_scanAfterFirstFrame) {
         m_scanAfterFirstFrame = true;
+        // Neither "connect a device" nor "click a picture" is known to be true yet.
+        m_label2->hide();
+        m_label3->hide();
         QTimer::singleShot(Timing::scaled(kFirstFrameWaitMs), this, &DialogChange::endFirstFrameWait);
     }
     return true;

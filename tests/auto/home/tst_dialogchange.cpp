@@ -328,19 +328,22 @@ void tst_DialogChange::deviceChangeRebuildsThePages()
     QCOMPARE(m_fx.label("label_2")->text(), LanguageTables::text(LanguageSection::DialogChange, 0, 0));
 }
 
-// Counts the page's paint events and the device buttons listed at the first.
+// Counts the page's paint events and notes what the first one showed.
 class PaintWatch : public QObject
 {
 public:
     explicit PaintWatch(ListFixture* fx) : m_fx(fx) {}
     int paints = 0;
     int buttonsAtFirstPaint = -1;
+    bool messageAtFirstPaint = false;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint && watched == m_fx->page.get() && paints++ == 0)
+        if (event->type() == QEvent::Paint && watched == m_fx->page.get() && paints++ == 0) {
             buttonsAtFirstPaint = m_fx->deviceButtons().size();
+            messageAtFirstPaint = m_fx->label("label_2")->isVisible() || m_fx->label("label_3")->isVisible();
+        }
         return QObject::eventFilter(watched, event);
     }
 
@@ -372,8 +375,11 @@ void tst_DialogChange::firstScanWaitsForTheFirstFrame()
     m_fx.page->show();
 
     QTRY_COMPARE_WITH_TIMEOUT(m_fx.deviceButtons().size(), 3, 5000);
+    QVERIFY(m_fx.label("label_3")->isVisible());
     if (painted) {
         QCOMPARE(watch.buttonsAtFirstPaint, 0);
+        // No "connect a device" flashes up while the devices are still being listed.
+        QVERIFY(!watch.messageAtFirstPaint);
         QTRY_VERIFY(watch.paints > 1);
     } else {
         QCOMPARE(watch.paints, 0);

@@ -103,13 +103,10 @@ public:
         page->show();
         if (!QTest::qWaitForWindowExposed(page.get()))
             return nullptr;
-        if (!QTest::qWaitFor([this] { return built(); }, 5000))
+        if (!QTest::qWaitFor([this] { return page->firstScanDone(); }, 5000))
             return nullptr;
         return page.get();
     }
-
-    // A build has run: pages exist, or the main message stands alone.
-    bool built() const { return stack()->count() > 0 || label("label_3")->isHidden(); }
 
     QStackedWidget* stack() const { return page->findChild<QStackedWidget*>("stackedWidget"); }
     QLabel* label(const QString& name) const { return page->findChild<QLabel*>(name); }
