@@ -70,6 +70,21 @@ QString dataDir(const QString& home)
 {
     return home + "/AppData/Local/" + kAppName;
 }
+
+// The shipped Config.ini with each (from, to) text replaced.
+Breakage editedCatalogue(const QList<QPair<QByteArray, QByteArray>>& edits)
+{
+    return [edits](const QString&, AppFolder& app) {
+        app.linkEntries(QString(), {"usersetting"});
+        QFile shipped(app.real("usersetting/Config.ini"));
+        if (!shipped.open(QIODevice::ReadOnly))
+            return false;
+        QByteArray text = shipped.readAll();
+        for (const auto& edit : edits)
+            text.replace(edit.first, edit.second);
+        return writeFile(app.path() + "/usersetting/Config.ini", text);
+    };
+}
 }
 
 Q_DECLARE_METATYPE(Breakage)
@@ -134,41 +149,21 @@ private slots:
             app.linkEntries(QString(), {"usersetting"});
             return writeFile(app.path() + "/usersetting/Config.ini", garbage(32 * 1024, 2));
         }) << false;
-        QTest::newRow("Config.ini numbers out of range") << Breakage([=](const QString&, AppFolder& app) {
-            app.linkEntries(QString(), {"usersetting"});
-            QFile shipped(app.real("usersetting/Config.ini"));
-            if (!shipped.open(QIODevice::ReadOnly))
-                return false;
-            QByteArray text = shipped.readAll();
-            text.replace("DeviceTotal=11", "DeviceTotal=2147483647");
-            text.replace("DPIMaxGrade=4", "DPIMaxGrade=1000");
-            text.replace("KeyNumber=5", "KeyNumber=-3");
-            text.replace("DPIRange=100,12000,100,00", "DPIRange=0,0,0,99");
-            text.replace("DPIGrade=400,800,", "DPIGrade=-400,99999999999,");
-            text.replace("LabelColor=230,232,238", "LabelColor=999,-1,abc");
-            text.replace("Adveanced=-1,-1", "Adveanced=77,99999");
-            return writeFile(app.path() + "/usersetting/Config.ini", text);
+        QTest::newRow("Config.ini numbers out of range") << editedCatalogue({
+            {"DeviceTotal=11", "DeviceTotal=2147483647"},
+            {"DPIMaxGrade=4", "DPIMaxGrade=1000"},
+            {"KeyNumber=5", "KeyNumber=-3"},
+            {"DPIRange=100,12000,100,00", "DPIRange=0,0,0,99"},
+            {"DPIGrade=400,800,", "DPIGrade=-400,99999999999,"},
+            {"LabelColor=230,232,238", "LabelColor=999,-1,abc"},
+            {"Adveanced=-1,-1", "Adveanced=77,99999"},
         }) << true;
-        QTest::newRow("Config.ini model count out of range, a model outside it")
-            << Breakage([=](const QString&, AppFolder& app) {
-                   app.linkEntries(QString(), {"usersetting"});
-                   QFile shipped(app.real("usersetting/Config.ini"));
-                   if (!shipped.open(QIODevice::ReadOnly))
-                       return false;
-                   QByteArray text = shipped.readAll();
-                   text.replace("DeviceTotal=11", "DeviceTotal=2147483647");
-                   text.replace("[Drive1]\nMID=7", "[Drive1]\nMID=250");  // the mouse on its cable is unknown now
-                   return writeFile(app.path() + "/usersetting/Config.ini", text);
-               })
-            << true;
-        QTest::newRow("Config.ini model count negative") << Breakage([=](const QString&, AppFolder& app) {
-            app.linkEntries(QString(), {"usersetting"});
-            QFile shipped(app.real("usersetting/Config.ini"));
-            if (!shipped.open(QIODevice::ReadOnly))
-                return false;
-            QByteArray text = shipped.readAll();
-            text.replace("DeviceTotal=11", "DeviceTotal=-5");
-            return writeFile(app.path() + "/usersetting/Config.ini", text);
+        QTest::newRow("Config.ini model count out of range, a model outside it") << editedCatalogue({
+            {"DeviceTotal=11", "DeviceTotal=2147483647"},
+            {"[Drive1]\nMID=7", "[Drive1]\nMID=250"},  // the mouse on its cable is unknown now
+        }) << true;
+        QTest::newRow("Config.ini model count negative") << editedCatalogue({
+            {"DeviceTotal=11", "DeviceTotal=-5"},
         }) << false;  // as with no catalogue: nothing is recognised
         QTest::newRow("language folder missing") << Breakage([=](const QString&, AppFolder& app) {
             app.linkEntries(QString(), {"Language"});
