@@ -6,8 +6,10 @@
 // either. Both survive the device's packing unchanged.
 
 #include "device/FlashDataMap.h"
+#include "ui/macro/MacroRow.h"
 
 #include <QByteArray>
+#include <QVector>
 
 #include <cstring>
 
@@ -68,6 +70,24 @@ inline int variantOf(const QByteArray& imageBytes)
         if (imageBytes == bytes(image(v)))
             return v;
     return -1;
+}
+
+// Two macros of 70 key events that differ in every row, for the macro file.
+inline int macroRepeat(int variant)
+{
+    return (variant & 1) ? 254 : 7;
+}
+
+inline QVector<MacroRow> macroRows(int variant)
+{
+    const int v = variant & 1;
+    QVector<MacroRow> rows;
+    for (int e = 0; e < 70; ++e) {
+        if (e > 0)
+            rows << MacroRow::delay(quint32(1000 + e + v * 70000));
+        rows << MacroRow::key(QString::asprintf("0x%02X", 4 + (e / 2 + v) % 26), 1, e & 1);
+    }
+    return rows;
 }
 
 }  // namespace reliability

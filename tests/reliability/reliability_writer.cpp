@@ -3,12 +3,15 @@
 //   cache     the per-device configuration cache (two images in turn)
 //   settings  the user settings Macro.ini (the language in turn, one fixed key)
 //   flash     a simulated mouse's flash through the device library (HIDSIM_DIR)
+//   macro     a macro file of the macro folder (two macros in turn)
 // Prints "ready" once the first write is complete, then "w <n>" after each
 // further one. Ends by itself after 30 s should nobody kill it.
 #include "ReliabilityImages.h"
 
 #include "core/SettingsStore.h"
 #include "device/DeviceCache.h"
+#include "ui/macro/MacroFile.h"
+#include "ui/macro/MacroFolder.h"
 
 #include <HIDUsb.h>
 #include <HidSimControl.h>
@@ -95,6 +98,14 @@ int main(int argc, char* argv[])
             return ProtocolDataUpdate(&img) && flashHolds(mouse, int(n & 1));
         });
     }
-    say("usage: reliability_writer cache|settings|flash");
+    if (mode == "macro") {
+        const QString path = MacroFolder::filePath(MacroFolder::defaultPath(), QStringLiteral("killed"));
+        return loop([&](long n) {
+            const int variant = int(n & 1);
+            return MacroFile::write(path, reliability::macroRepeat(variant), reliability::macroRows(variant),
+                                    MacroFile::WriteMode::CreateOrReplace);
+        });
+    }
+    say("usage: reliability_writer cache|settings|flash|macro");
     return 1;
 }

@@ -4,6 +4,8 @@
 #include "core/AppPaths.h"
 #include "core/SettingsStore.h"
 #include "device/DeviceCache.h"
+#include "ui/macro/MacroFile.h"
+#include "ui/macro/MacroFolder.h"
 
 #include <HIDUsb.h>
 
@@ -64,6 +66,20 @@ private:
                 return -1;
             return language == "3" ? 0 : language == "7" ? 1 : -1;
         }
+        if (mode == "macro") {
+            MacroFile::Contents contents;
+            const QString path = MacroFolder::filePath(MacroFolder::defaultPath(), QStringLiteral("killed"));
+            if (!MacroFile::read(path, &contents)) {
+                *why = "the macro file is missing";
+                return -1;
+            }
+            *why = QString("macro file of %1 bytes").arg(QFileInfo(path).size());
+            for (int v = 0; v < 2; ++v) {
+                if (contents.repeatCode == reliability::macroRepeat(v) && contents.rows == reliability::macroRows(v))
+                    return v;
+            }
+            return -1;
+        }
         // The simulator's flash file: 8-byte header, then four 6912-byte profiles.
         QFile file(simDir() + "/flash/m7.bin");
         if (QFile::exists(file.fileName() + ".bad") || !file.open(QIODevice::ReadOnly)) {
@@ -89,6 +105,7 @@ private slots:
     {
         QVERIFY(m_home.isValid());
         QVERIFY(QDir().mkpath(AppPaths::dataSubdir("Device_Info")));
+        QVERIFY(QDir().mkpath(MacroFolder::defaultPath()));
         QVERIFY(QDir().mkpath(simDir()));
         QFile scenario(simDir() + "/scenario.json");
         QVERIFY(scenario.open(QIODevice::WriteOnly));
@@ -103,6 +120,7 @@ private slots:
         QTest::newRow("configuration cache") << "cache";
         QTest::newRow("user settings") << "settings";
         QTest::newRow("mouse flash") << "flash";
+        QTest::newRow("macro file") << "macro";
     }
 
     void killedMidWrite()
