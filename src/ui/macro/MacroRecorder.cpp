@@ -1,0 +1,75 @@
+#include "ui/macro/MacroRecorder.h"
+
+#include <limits>
+#include <utility>
+
+MacroRecorder::MacroRecorder(NameOf nameOf, Clock clock)
+    : m_nameOf(std::move(nameOf))
+    , m_clock(std::move(clock))
+{
+    m_timer.start();
+}
+
+qint64 MacroRecorder::now() const
+{
+    return m_clock ? m_clock() : m_timer.elapsed();
+}
+
+void MacroRecorder::start()
+{
+    m_active = true;
+    m_firstEvent = true;
+    m_keyEvents = 0;
+    m_held.clear();
+    m_last = now();
+}
+
+void MacroRecorder::stop()
+{
+    m_active = false;
+    m_keyEvents = 0;
+    m_held.clear();
+}
+
+MacroRecorder::Step MacroRecorder::onKey(int virtualKey, bool down)
+{
+    Step step;
+    if (!m_active) {
+        m_last = now();
+        return step;
+    }
+    // A held key repeats its press; only its first press counts, and the time
+    // it is held ends up in the pause before its release.
+    if (down) {
+        if (m_held.contains(virtualKey))
+            return step;
+        m_held.insert(virtualKey);
+    } else {
+        m_held.remove(virtualKey);
+    }
+
+    const qint64 t = now();
+    if (m_firstEvent) {
+        m_firstEvent = false;
+    } else {
+        step.addDelay = true;
+        const qint64 measured = qBound<qint64>(0, t - m_last, std::numeric_limits<quint32>::max());
+        step.delayMs = m_fixedDelay ? m_fixedDelay : quint32(measured);
+    }
+    m_last = t;
+
+    // A key without a name adds no row; the next key follows its pause directly.
+    if (!m_nameOf || !m_nameOf(virtualKey, &step.name)) {
+        m_firstEvent = true;
+        return step;
+    }
+    step.addKey = true;
+    step.release = !down;
+    if (++m_keyEvents >= kMaxKeyEvents) {
+        step.limitReached = true;
+        m_active = false;
+        m_keyEvents = 0;
+        m_held.clear();
+    }
+    return step;
+}

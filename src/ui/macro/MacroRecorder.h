@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QSet>
+#include <QString>
+
+#include <functional>
+
+// Turns the key reports of a recording into rows: a key row for each press
+// and release that has a name, and before every key row but the first a pause
+// (measured since the previous key event, or a fixed value). Ends itself after
+// 70 key events.
+class MacroRecorder
+{
+public:
+    static constexpr int kMaxKeyEvents = 70;
+
+    // What one key report adds to the event list, in this order.
+    struct Step
+    {
+        bool addDelay = false;
+        quint32 delayMs = 0;
+        bool addKey = false;
+        QString name;
+        bool release = false;
+        bool limitReached = false;  // the recorder has stopped itself
+    };
+
+    using NameOf = std::function<bool(int virtualKey, QString* name)>;
+    using Clock = std::function<qint64()>;  // monotonic milliseconds
+
+    explicit MacroRecorder(NameOf nameOf, Clock clock = Clock());
+
+    void start();
+    void stop();
+    bool isActive() const { return m_active; }
+    int keyEvents() const { return m_keyEvents; }
+
+    // Fixed pause in milliseconds, or 0 for measured pauses.
+    void setFixedDelay(quint32 ms) { m_fixedDelay = ms; }
+
+    Step onKey(int virtualKey, bool down);
+
+private:
+    qint64 now() const;
+
+    NameOf m_nameOf;
+    Clock m_clock;
+    QElapsedTimer m_timer;
+    qint64 m_last = 0;
+    QSet<int> m_held;
+    bool m_active = false;
+    bool m_firstEvent = true;
+    int m_keyEvents = 0;
+    quint32 m_fixedDelay = 0;
+};

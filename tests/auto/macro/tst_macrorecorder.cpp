@@ -1,0 +1,119 @@
+#include "ui/macro/MacroRecorder.h"
+
+#include <QTest>
+
+namespace {
+
+// A few virtual keys with names; 0xAD (a media key) has none, 0x0C the empty one.
+bool nameOf(int vk, QString* name)
+{
+    switch (vk) {
+    case 0x41: *name = QStringLiteral("A"); return true;
+    case 0x42: *name = QStringLiteral("B"); return true;
+    case 0xA0: *name = QStringLiteral("LShift"); return true;
+    case 0x0C: *name = QString(); return true;
+    default: return false;
+    }
+}
+
+// One report: milliseconds since the start, key, down.
+struct Report
+{
+    qint64 at;
+    int vk;
+    bool down;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(QVector<Report>)
+
+// The recorder's rows for sequences of key reports, with a test clock.
+class TestMacroRecorder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rows_data()
+    {
+        QTest::addColumn<quint32>("fixedDelay");
+        QTest::addColumn<QVector<Report>>("reports");
+        QTest::addColumn<QStringList>("expected");
+
+        QTest::newRow("A held 500 ms, its repeats add nothing")
+            << 0u << QVector<Report>{{100, 0x41, true}, {130, 0x41, true}, {160, 0x41, true}, {600, 0x41, false}}
+            << QStringList{"+A", "500ms", "-A"};
+        QTest::newRow("overlapping keys, then B again")
+            << 0u
+            << QVector<Report>{{0, 0x41, true}, {20, 0x42, true}, {50, 0x41, false}, {90, 0x42, false},
+                               {100, 0x42, true}, {130, 0x42, false}}
+            << QStringList{"+A", "20ms", "+B", "30ms", "-A", "40ms", "-B", "10ms", "+B", "30ms", "-B"};
+        QTest::newRow("fixed pauses whatever the timing")
+            << 10u << QVector<Report>{{0, 0xA0, true}, {700, 0x41, true}, {701, 0x41, false}, {5000, 0xA0, false}}
+            << QStringList{"+LShift", "10ms", "+A", "10ms", "-A", "10ms", "-LShift"};
+        QTest::newRow("a key without a name keeps its pause only")
+            << 0u << QVector<Report>{{0, 0x41, true}, {40, 0xAD, true}, {45, 0xAD, false}, {70, 0x41, false}}
+            << QStringList{"+A", "40ms", "-A"};
+        QTest::newRow("Clear key has the empty name")
+            << 0u << QVector<Report>{{0, 0x0C, true}, {15, 0x0C, false}} << QStringList{"+", "15ms", "-"};
+        QTest::newRow("release of a key pressed before the start")
+            << 0u << QVector<Report>{{10, 0x42, false}, {30, 0x41, true}} << QStringList{"-B", "20ms", "+A"};
+    }
+
+    void rows()
+    {
+        QFETCH(quint32, fixedDelay);
+        QFETCH(QVector<Report>, reports);
+        QFETCH(QStringList, expected);
+        qint64 clock = 0;
+        MacroRecorder recorder(nameOf, [&] { return clock; });
+        recorder.setFixedDelay(fixedDelay);
+        recorder.start();
+        QStringList got;
+        for (const Report& r : reports) {
+            clock = r.at;
+            const MacroRecorder::Step step = recorder.onKey(r.vk, r.down);
+            if (step.addDelay)
+                got << QString::number(step.delayMs) + "ms";
+            if (step.addKey)
+                got << (step.release ? "-" : "+") + step.name;
+            QVERIFY(!step.limitReached);
+        }
+        QCOMPARE(got, expected);
+    }
+
+    void stopsItselfAtSeventyEvents()
+    {
+        qint64 clock = 0;
+        MacroRecorder recorder(nameOf, [&] { return clock; });
+        recorder.start();
+        int keys = 0, delays = 0;
+        for (int i = 0; i < 100 && recorder.isActive(); ++i) {
+            clock += 7;
+            const MacroRecorder::Step step = recorder.onKey(0x41, i % 2 == 0);
+            keys += step.addKey;
+            delays += step.addDelay;
+            QCOMPARE(step.limitReached, keys == MacroRecorder::kMaxKeyEvents);
+        }
+        QCOMPARE(keys, 70);
+        QCOMPARE(delays, 69);
+        QVERIFY(!recorder.isActive());
+        // Reports after the limit add nothing until the next start.
+        QVERIFY(!recorder.onKey(0x42, true).addKey);
+        recorder.start();
+        QVERIFY(recorder.onKey(0x42, true).addKey);
+    }
+
+    void idleRecorderAddsNothing()
+    {
+        MacroRecorder recorder(nameOf);
+        const MacroRecorder::Step step = recorder.onKey(0x41, true);
+        QVERIFY(!step.addKey && !step.addDelay);
+        recorder.start();
+        recorder.stop();
+        QVERIFY(!recorder.onKey(0x41, true).addKey);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMacroRecorder)
+#include "tst_macrorecorder.moc"
