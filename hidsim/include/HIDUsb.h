@@ -52,9 +52,9 @@
 //        restarted after UsbServer_SetClearSetting). Not sent by UsbServerC_Start.
 //     10 status changed, 1 byte of flags (for GetDeviceStatusChanged): bit 0 active DPI
 //        stage, bit 1 report rate, bit 2 full refresh wanted, bit 3 DPI light, bit 5
-//        light bar, bit 6 battery. Sent when the mouse's DPI button (bit 0) or rate
-//        button (bit 1) is pressed, when its battery level or charging changes (bit 6)
-//        and after it switched profile (bit 2).
+//        light bar, bit 6 battery. Sent when the mouse's DPI button (bit 0), rate
+//        button (bit 1) or light button (bit 5) is pressed, when its battery level or
+//        charging changes (bit 6) and after it switched profile (bit 2).
 //     14 configuration (answer to UsbServer_ReadConfig and UsbServer_SetCurrentConfig),
 //        1 byte: the current profile 0..3 (the mouse keeps 4 profiles).
 //     18 version (answer to UsbServer_ReadVersion), 2 bytes: [0] major, [1] minor; the

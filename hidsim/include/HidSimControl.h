@@ -10,7 +10,8 @@
 // Scenario file (JSON): {"vendorId": "3A7C", "mice": [...], "receivers": [...]}
 //   mouse:    id, cid, mid, usbPid ("0A01"), receiverKind (0 wired model, 1, 2, 4, 8),
 //             firmware ("v1.3"), cable, powered, battery (0..100), charging,
-//             pairedTo (receiver id or ""), pairing, bootLoader, dpiPresses, ratePresses
+//             pairedTo (receiver id or ""), pairing, bootLoader, dpiPresses, ratePresses,
+//             lightPresses
 //   receiver: id, kind (1, 2, 4, 8), cid, mid (default: those of its mouse),
 //             address ("1C0801"), firmware, plugged, lightMode (0..3), longRange, bootLoader
 
@@ -56,9 +57,11 @@ public:
     static bool unplug(const QString& id, QString* error = nullptr);
     static bool setPowered(const QString& mouseId, bool on, QString* error = nullptr);
     static bool setBattery(const QString& mouseId, int level, bool charging, QString* error = nullptr);
-    // The mouse's own DPI button (next stage) and rate button (next report rate).
+    // The mouse's own DPI button (next stage), rate button (next report rate) and
+    // light button (light bar: off, modes 1 to 5, off again).
     static bool pressDpiButton(const QString& mouseId, QString* error = nullptr);
     static bool pressRateButton(const QString& mouseId, QString* error = nullptr);
+    static bool pressLightButton(const QString& mouseId, QString* error = nullptr);
     // Without a receiver: the mouse enters pairing mode and pairs with a receiver that
     // waits for its customer id. With one: the two are paired at once.
     static bool pair(const QString& mouseId, const QString& receiverId = QString(),

@@ -35,6 +35,15 @@ unsigned char* bytesOf(FlashDataMap& image)
     return reinterpret_cast<unsigned char*>(&image);
 }
 
+// Check byte of the light bar: the sum of the bytes before it, modulo 256.
+unsigned char ledBarSum(const unsigned char* bar)
+{
+    unsigned sum = 0;
+    for (int i = 0; i < FlashLayout::kLedBarLength - 1; ++i)
+        sum += bar[i];
+    return (unsigned char)(sum & 0xFF);
+}
+
 bool allZero(const unsigned char* p, int n)
 {
     for (int i = 0; i < n; ++i)
@@ -166,10 +175,7 @@ bool FlashLayout::pack(const FlashDataMap& image, QByteArray* flash)
     std::memcpy(f + kButtonsAddress, image.buttons, sizeof(image.buttons));
 
     std::memcpy(f + kLedBarAddress, &image.ledBar, sizeof(image.ledBar));
-    unsigned sum = 0;
-    for (int i = 0; i < kLedBarLength - 1; ++i)
-        sum += f[kLedBarAddress + i];
-    f[kLedBarAddress + kLedBarLength - 1] = (unsigned char)(sum & 0xFF);
+    f[kLedBarAddress + kLedBarLength - 1] = ledBarSum(f + kLedBarAddress);
 
     std::memcpy(f + kKeyEventsAddress, image.keyEvents, sizeof(image.keyEvents));
 
@@ -205,10 +211,7 @@ bool FlashLayout::unpack(const unsigned char* f, FlashDataMap* image)
 
     std::memcpy(image->buttons, f + kButtonsAddress, sizeof(image->buttons));
 
-    unsigned sum = 0;
-    for (int i = 0; i < kLedBarLength - 1; ++i)
-        sum += f[kLedBarAddress + i];
-    ok = ok && f[kLedBarAddress + kLedBarLength - 1] == (sum & 0xFF);
+    ok = ok && f[kLedBarAddress + kLedBarLength - 1] == ledBarSum(f + kLedBarAddress);
     ledBarToImage(f + kLedBarAddress, reinterpret_cast<unsigned char*>(&image->ledBar));
 
     std::memcpy(image->keyEvents, f + kKeyEventsAddress, sizeof(image->keyEvents));
@@ -225,6 +228,23 @@ void FlashLayout::dpiLedToImage(const unsigned char* data, unsigned char* out)
 void FlashLayout::ledBarToImage(const unsigned char* data, unsigned char* out)
 {
     std::memcpy(out, data, sizeof(LedBarSettings));
+}
+
+void FlashLayout::nextLightBarMode(unsigned char* flash)
+{
+    unsigned char* bar = flash + kLedBarAddress;
+    LedBarSettings led;
+    std::memcpy(&led, bar, sizeof led);
+    if (led.on == 0) {
+        led.on = 1;
+        led.mode = 1;
+    } else if (led.mode >= 1 && led.mode < 5) {
+        ++led.mode;
+    } else {
+        led.on = 0;
+    }
+    std::memcpy(bar, &led, sizeof led);
+    bar[kLedBarLength - 1] = ledBarSum(bar);
 }
 
 FlashDataMap FlashLayout::factoryImage()

@@ -35,6 +35,10 @@ public:
 
     static void dpiLedToImage(const unsigned char* data, unsigned char* out);
     static void ledBarToImage(const unsigned char* data, unsigned char* out);
+    // The mouse's light button on a whole flash: off goes on with mode 1, modes 1
+    // to 4 go to the next mode, mode 5 (or a mode the mouse lacks) goes off and
+    // keeps its mode byte. The light bar's check byte is renewed.
+    static void nextLightBarMode(unsigned char* flash);
 
     // Rates a mouse offers by its rate button, by receiver kind (0 = wired model).
     static QByteArray rateCycle(int receiverKind);

@@ -74,12 +74,17 @@ bool HidSimControl::setBattery(const QString& mouseId, int level, bool charging,
 
 bool HidSimControl::pressDpiButton(const QString& mouseId, QString* error)
 {
-    return sim().pressButton(mouseId, true, error);
+    return sim().pressButton(mouseId, Simulator::Button::Dpi, error);
 }
 
 bool HidSimControl::pressRateButton(const QString& mouseId, QString* error)
 {
-    return sim().pressButton(mouseId, false, error);
+    return sim().pressButton(mouseId, Simulator::Button::Rate, error);
+}
+
+bool HidSimControl::pressLightButton(const QString& mouseId, QString* error)
+{
+    return sim().pressButton(mouseId, Simulator::Button::Light, error);
 }
 
 bool HidSimControl::pair(const QString& mouseId, const QString& receiverId, QString* error)

@@ -40,6 +40,7 @@ enum StatusFlag {
     kFlagDpiStage = 1 << 0,
     kFlagReportRate = 1 << 1,
     kFlagRefresh = 1 << 2,
+    kFlagLedBar = 1 << 5,
     kFlagBattery = 1 << 6,
 };
 
@@ -288,7 +289,7 @@ Simulator::Snapshot Simulator::snapshot() const
     for (const Endpoint& e : m_endpoints)
         s.paths[e.path] = endpointOnline(e);
     for (const World::Mouse& m : m_world.mice)
-        s.mice[m.id] = Snapshot::MouseSignals{m.dpiPresses, m.ratePresses, m.battery, m.charging};
+        s.mice[m.id] = Snapshot::MouseSignals{m.dpiPresses, m.ratePresses, m.lightPresses, m.battery, m.charging};
     return s;
 }
 
@@ -317,6 +318,8 @@ void Simulator::react(const Snapshot& before, const Snapshot& after)
                         flags |= kFlagDpiStage;
                     if (ma->second.rate > mb->second.rate)
                         flags |= kFlagReportRate;
+                    if (ma->second.light > mb->second.light)
+                        flags |= kFlagLedBar;
                     if (ma->second.battery != mb->second.battery || ma->second.charging != mb->second.charging)
                         flags |= kFlagBattery;
                     if (flags)
@@ -1312,7 +1315,7 @@ bool Simulator::setBattery(const QString& id, int level, bool charging, QString*
     }, error);
 }
 
-bool Simulator::pressButton(const QString& id, bool dpi, QString* error)
+bool Simulator::pressButton(const QString& id, Button button, QString* error)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return mutate([&](World& w, QString* err) {
@@ -1326,16 +1329,25 @@ bool Simulator::pressButton(const QString& id, bool dpi, QString* error)
         // The mouse changes its own flash, then tells the computer (report 10).
         SimStore::MouseFlash f = loadFlash(id);
         QByteArray& p = f.profiles[f.currentProfile];
-        if (dpi) {
+        switch (button) {
+        case Button::Dpi: {
             const int count = qBound(1, int(uchar(p[FlashLayout::kStageCountAddress])), 8);
             p[FlashLayout::kActiveStageAddress] =
                 char((uchar(p[FlashLayout::kActiveStageAddress]) + 1) % count);
             ++m->dpiPresses;
-        } else {
+            break;
+        }
+        case Button::Rate: {
             const QByteArray rates = FlashLayout::rateCycle(m->receiverKind);
             const int at = rates.indexOf(p[FlashLayout::kReportRateAddress]);
             p[FlashLayout::kReportRateAddress] = rates[(at + 1) % rates.size()];
             ++m->ratePresses;
+            break;
+        }
+        case Button::Light:
+            FlashLayout::nextLightBarMode(reinterpret_cast<unsigned char*>(p.data()));
+            ++m->lightPresses;
+            break;
         }
         saveFlash(id, f);
         return true;

@@ -84,7 +84,8 @@ public:
     bool plug(const QString& id, bool in, QString* error);
     bool setPowered(const QString& id, bool on, QString* error);
     bool setBattery(const QString& id, int level, bool charging, QString* error);
-    bool pressButton(const QString& id, bool dpi, QString* error);
+    enum class Button { Dpi, Rate, Light };
+    bool pressButton(const QString& id, Button button, QString* error);
     bool pair(const QString& mouseId, const QString& receiverId, QString* error);
     QByteArray configImage(const QString& id);
     QByteArray flash(const QString& id, int profile);
@@ -114,7 +115,7 @@ private:
         std::map<std::string, bool> paths;  // listed path -> online
         struct MouseSignals
         {
-            int dpi = 0, rate = 0, battery = 0;
+            int dpi = 0, rate = 0, light = 0, battery = 0;
             bool charging = false;
         };
         std::map<QString, MouseSignals> mice;

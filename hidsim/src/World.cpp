@@ -272,7 +272,8 @@ bool World::fromJson(const QByteArray& json, World* world, QString* error)
             || !readBool(o, "pairing", &m.pairing, error, where)
             || !readBool(o, "bootLoader", &m.bootLoader, error, where)
             || !readInt(o, "dpiPresses", 0, 2147483647, &m.dpiPresses, error, where)
-            || !readInt(o, "ratePresses", 0, 2147483647, &m.ratePresses, error, where))
+            || !readInt(o, "ratePresses", 0, 2147483647, &m.ratePresses, error, where)
+            || !readInt(o, "lightPresses", 0, 2147483647, &m.lightPresses, error, where))
             return false;
         if (o.contains("usbPid")) {
             m.usbPid = o.value("usbPid").toString().toUpper();
@@ -331,6 +332,7 @@ QByteArray World::toJson() const
         o.insert("bootLoader", m.bootLoader);
         o.insert("dpiPresses", m.dpiPresses);
         o.insert("ratePresses", m.ratePresses);
+        o.insert("lightPresses", m.lightPresses);
         mouseArray.append(o);
     }
     QJsonArray receiverArray;

@@ -28,6 +28,7 @@ public:
         bool bootLoader = false;
         int dpiPresses = 0;       // button presses, counted so that other processes see them
         int ratePresses = 0;
+        int lightPresses = 0;
 
         QString modelName() const;
         int batteryMillivolts() const;

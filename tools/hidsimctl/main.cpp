@@ -22,7 +22,7 @@ const char kUsage[] =
     "  unplug ID                     unplug a receiver, or a mouse's cable\n"
     "  power MOUSE on|off            switch a mouse on or off\n"
     "  battery MOUSE LEVEL [charging]  set the battery level 0..100\n"
-    "  press MOUSE dpi|rate          press the mouse's DPI or report-rate button\n"
+    "  press MOUSE dpi|rate|light    press the mouse's DPI, report-rate or light button\n"
     "  pair MOUSE [RECEIVER]         put the mouse into pairing mode, or pair it\n"
     "                                with RECEIVER at once\n"
     "  dump MOUSE [OFFSET [LENGTH]]  the mouse's configuration image in hex; with\n"
@@ -106,10 +106,18 @@ int main(int argc, char** argv)
             return usage("the battery level is a number 0..100");
         return result(HidSimControl::setBattery(args[0], level, args.size() == 3, &error), error);
     }
-    if (command == "press" && args.size() == 2 && (args[1] == "dpi" || args[1] == "rate"))
-        return result(args[1] == "dpi" ? HidSimControl::pressDpiButton(args[0], &error)
-                                       : HidSimControl::pressRateButton(args[0], &error),
-                      error);
+    if (command == "press" && args.size() == 2) {
+        using Press = bool (*)(const QString&, QString*);
+        const struct { const char* name; Press press; } buttons[] = {
+            {"dpi", HidSimControl::pressDpiButton},
+            {"rate", HidSimControl::pressRateButton},
+            {"light", HidSimControl::pressLightButton},
+        };
+        for (const auto& b : buttons) {
+            if (args[1] == QLatin1String(b.name))
+                return result(b.press(args[0], &error), error);
+        }
+    }
     if (command == "pair" && (args.size() == 1 || args.size() == 2))
         return result(HidSimControl::pair(args[0], args.value(1), &error), error);
     if (command == "dump" && !args.isEmpty())

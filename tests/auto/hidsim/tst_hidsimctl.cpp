@@ -111,8 +111,13 @@ void tst_HidSimCtl::buttonPress()
     Report r;
     QVERIFY(Reports::waitFor(10, &r, -1, -1, 3000));
     QCOMPARE(r.data, QByteArray(1, 0x02));
+    Reports::clear();
+    QCOMPARE(hidsimctl({"press", "m8", "light"}).exitCode, 0);
+    QVERIFY(Reports::waitFor(10, &r, -1, -1, 3000));
+    QCOMPARE(r.data, QByteArray(1, 0x20));
     QCOMPARE(hidsimctl({"battery", "m8", "20", "charging"}).exitCode, 0);
     QVERIFY(kit::waitUntil([] { return Reports::count(10) == 2; }, 3000));
+    QCOMPARE(hidsimctl({"press", "m8", "wheel"}).exitCode, 1);
 }
 
 void tst_HidSimCtl::dump()

@@ -98,6 +98,7 @@ private slots:
     void switchedOnMouseSendsConnected();
     void mouseReportsItsOwnChanges_data();
     void mouseReportsItsOwnChanges();
+    void lightButtonCyclesTheLightBar();
     void profilesAreSeparateImages();
     void factoryResetRestoresAndReconnects();
     void pairing_data();
@@ -262,7 +263,7 @@ void tst_HidSimDevices::switchedOnMouseSendsConnected()
 
 void tst_HidSimDevices::mouseReportsItsOwnChanges_data()
 {
-    QTest::addColumn<int>("action");  // 0 DPI button, 1 rate button, 2 battery
+    QTest::addColumn<int>("action");  // 0 DPI button, 1 rate button, 2 battery, 3 light button
     QTest::addColumn<int>("flags");
     QTest::addColumn<int>("replyType");
     QTest::addColumn<int>("replyAddress");
@@ -271,6 +272,7 @@ void tst_HidSimDevices::mouseReportsItsOwnChanges_data()
     QTest::newRow("DPI button: next of 4 stages") << 0 << 0x01 << 8 << 0x04 << 0 << 2;
     QTest::newRow("rate button: 1000 Hz wraps to 125 Hz") << 1 << 0x02 << 8 << 0x00 << 0 << 8;
     QTest::newRow("battery level") << 2 << 0x40 << 4 << 0 << 1 << 15;
+    QTest::newRow("light button: next light mode") << 3 << 0x20 << 8 << 0xA0 << 0 << 2;
 }
 
 void tst_HidSimDevices::mouseReportsItsOwnChanges()
@@ -287,8 +289,10 @@ void tst_HidSimDevices::mouseReportsItsOwnChanges()
         QVERIFY(HidSimControl::pressDpiButton("m8"));
     else if (action == 1)
         QVERIFY(HidSimControl::pressRateButton("m8"));
-    else
+    else if (action == 2)
         QVERIFY(HidSimControl::setBattery("m8", 15, false));
+    else
+        QVERIFY(HidSimControl::pressLightButton("m8"));
     Report status;
     QVERIFY(Reports::waitFor(10, &status));
     unsigned char out[7];
@@ -302,8 +306,10 @@ void tst_HidSimDevices::mouseReportsItsOwnChanges()
         UsbServer_ReadCurrentDPI();
     else if (action == 1)
         UsbServer_ReadReportRate();
-    else
+    else if (action == 2)
         UsbServer_ReadBatteryLevel();
+    else
+        UsbServer_ReadLedBar();
     Report reply;
     QVERIFY(Reports::waitFor(replyType, &reply, replyAddress));
     QCOMPARE(int(uchar(reply.data[replyIndex])), value);
@@ -312,6 +318,26 @@ void tst_HidSimDevices::mouseReportsItsOwnChanges()
     QString error;
     QVERIFY(!HidSimControl::pressDpiButton("m17", &error));
     QVERIFY(error.contains("off"));
+}
+
+void tst_HidSimDevices::lightButtonCyclesTheLightBar()
+{
+    // From the factory's mode 1: the modes, then off keeping the mode byte, then on again.
+    const int expected[][2] = {{2, 1}, {3, 1}, {4, 1}, {5, 1}, {5, 0}, {1, 1}, {2, 1}};
+    const QByteArray before = HidSimControl::configImage("m7");
+    QCOMPARE(int(before.at(67)), 1);
+    for (const auto& e : expected) {
+        QVERIFY(HidSimControl::pressLightButton("m7"));
+        const QByteArray now = HidSimControl::configImage("m7");
+        QCOMPARE(QList<int>({now.at(67), now.at(73)}), QList<int>({e[0], e[1]}));
+        // Colour, speed and brightness stay; the flash still reads as well formed.
+        QCOMPARE(now.mid(68, 5), before.mid(68, 5));
+        // The light bar's check byte is renewed: the flash still parses.
+        const QByteArray flash = HidSimControl::flash("m7");
+        FlashDataMap image;
+        QVERIFY(ProtocolDataParser(reinterpret_cast<const unsigned char*>(flash.constData()), &image));
+        QCOMPARE(kit::bytesOf(image), now);
+    }
 }
 
 void tst_HidSimDevices::profilesAreSeparateImages()
