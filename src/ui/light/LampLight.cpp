@@ -11,12 +11,14 @@
 
 #include <HIDUsb.h>
 
+#include <QAbstractItemView>
 #include <QColor>
 #include <QFrame>
 #include <QGridLayout>
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
@@ -272,6 +274,14 @@ void LampLight::applyLook()
     // Five rows at most, which a styled box honours only with its own popup.
     SensorLook::styleComboBox(m_lightMod, f, 5);
     m_lightMod->setStyleSheet(m_lightMod->styleSheet() + QStringLiteral("QComboBox{combobox-popup:0;}"));
+    // The sixth mode lies below the list's end: a slim scroll bar shows it is there.
+    m_lightMod->view()->verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical{width:6px;background:transparent;border:none;margin:0px;}"
+                       "QScrollBar::handle:vertical{background:rgb(138,147,166);border-radius:3px;min-height:20px;}"
+                       "QScrollBar::add-line:vertical,QScrollBar::sub-line:vertical{height:0px;border:none;}"
+                       "QScrollBar::add-page:vertical,QScrollBar::sub-page:vertical{background:none;}"));
+    // The box turned it off when its view was set, before the sheet asked for this list.
+    m_lightMod->view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
     for (QWidget* w : {static_cast<QWidget*>(m_label), static_cast<QWidget*>(m_label2),
                        static_cast<QWidget*>(m_label3), static_cast<QWidget*>(m_label4),

@@ -18,9 +18,11 @@
 #include <HIDUsb.h>
 #include <HidSimControl.h>
 
+#include <QAbstractItemView>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
+#include <QScrollBar>
 #include <QSlider>
 #include <QSpinBox>
 #include <QToolButton>
@@ -87,6 +89,7 @@ private slots:
     void userActionsReachTheMouse();
     void modeLaysOutThePage_data();
     void modeLaysOutThePage();
+    void modeListScrollsToTheSixthMode();
     void fillShowsWithoutWriting_data();
     void fillShowsWithoutWriting();
     void resetShowsDefaults_data();
@@ -355,6 +358,19 @@ void tst_LampLight::modeLaysOutThePage()
     for (const char* name : {"label", "label_2", "label_3", "label_4", "label_5", "LightMod", "RippeControl",
                              "frameClose"})
         QVERIFY2(!child<QWidget>(name)->isHidden(), name);
+}
+
+void tst_LampLight::modeListScrollsToTheSixthMode()
+{
+    makePage();
+    auto* box = child<MyConmboBox>("LightMod");
+    box->showPopup();
+    QAbstractItemView* list = box->view();
+    QTRY_VERIFY(list->isVisible());
+    // Five rows at a time, and a scroll bar that shows there is a sixth.
+    QVERIFY(list->viewport()->height() < 6 * list->sizeHintForRow(0));
+    QVERIFY(list->verticalScrollBar()->isVisible());
+    box->hidePopup();
 }
 
 // ---- Fills and reset ----
