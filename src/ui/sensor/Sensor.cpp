@@ -240,12 +240,14 @@ void Sensor::applyLook()
 
 // ---- Statics ----
 
-void Sensor::SetStageDpi(int stage, int dpi)
+int Sensor::SetStageDpi(int stage, int dpi)
 {
-    const SensorDpiCodec::StageCode code = SensorDpiCodec::encodeStage(stage, dpi);
+    const SensorDpiCodec::Context codec = SensorDpiCodec::Context::fromGlobals();
+    const SensorDpiCodec::StageCode code = SensorDpiCodec::encodeStage(stage, dpi, codec);
     if (!code.valid)
-        return;
+        return 0;
     WriteDpiValueToDevice(stage, code.code, code.code, code.flags);
+    return SensorDpiCodec::decode(codec, code.code, code.flags);
 }
 
 int Sensor::durationEntry(int code)

@@ -34,9 +34,11 @@ public:
     explicit Sensor(QWidget* parent = nullptr);
     ~Sensor() override;
 
-    // Encodes dpi for stage 0..7 and writes the stage's codes and range flags;
-    // any other stage, or a value the sensor has no code for, writes nothing.
-    static void SetStageDpi(int stage, int dpi);
+    // Encodes dpi for stage 0..7 and writes the stage's codes and range flags.
+    // Returns the DPI those codes mean to the mouse (what the stage must show),
+    // or 0 when nothing was written: any other stage, or a value the sensor has
+    // no code for.
+    static int SetStageDpi(int stage, int dpi);
 
     // Sensor-mode entries.
     enum SensorMode { Corded = 0, HighPerformance = 1, LowPower = 2 };

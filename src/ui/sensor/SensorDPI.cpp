@@ -448,7 +448,8 @@ void SensorDPI::onStageToggled(int stage, bool checked)
     }
     b->setGeometry(QRect(m_savedStageRects[stage].topLeft() - QPoint(7, 7), kStageSelectedSize));
     styleStageButton(stage, true);
-    b->raise();
+    // Not raised: the enlarged button would cover its colour bar, which stays
+    // above it (and clickable) like every other stage's.
     m_swatches[stage]->setChecked(true);
     if (g_UiReady && !g_SensorPageFilling && !m_holdWrites) {
         m_currentStage = stage;
@@ -477,8 +478,11 @@ void SensorDPI::onSwatchToggled(int stage, bool checked)
     showStageOnSlider(stage);
 }
 
-void SensorDPI::onSwatchClicked(int /*stage*/)
+void SensorDPI::onSwatchClicked(int stage)
 {
+    const QStringList rgb = m_colours[stage].split(QLatin1Char(','));
+    if (rgb.size() == 3)
+        m_colorDialog->setCurrentColor(QColor(rgb.at(0).toInt(), rgb.at(1).toInt(), rgb.at(2).toInt()));
     m_colorDialog->show();
 }
 
@@ -531,12 +535,22 @@ void SensorDPI::on_horizontalSliderC_valueChanged(int value)
         m_slider->setPageStep(snapped.pageStep);
     const int v = snapped.value;
     const int stage = checkedStage();
-    if (stage >= 0)
-        m_stages[stage]->setText(QString::number(v));
-    m_spin->setValue(v);
-    if (g_ApplyingSettings || g_SensorPageFilling)
+    if (g_ApplyingSettings || g_SensorPageFilling || stage < 0) {
+        if (stage >= 0)
+            m_stages[stage]->setText(QString::number(v));
+        m_spin->setValue(v);
         return;
-    Sensor::SetStageDpi(stage, v);
+    }
+    // The stage shows what the mouse got: a value the sensor has no code for
+    // is refused and the stage's own value comes back.
+    const int written = Sensor::SetStageDpi(stage, v);
+    if (written <= 0) {
+        showStageOnSlider(stage);
+        m_spin->setValue(m_stages[stage]->text().toInt());
+        return;
+    }
+    m_stages[stage]->setText(QString::number(written));
+    m_spin->setValue(written);
 }
 
 void SensorDPI::on_horizontalSliderC_sliderMoved(int value)

@@ -142,15 +142,28 @@ DpiRangeTable SensorDpiTables::parseDpiRange(const QStringList& items)
     range.count = (items.size() - 1) / 3;
     if (!range.hasSegments())
         return range;
+    int previousMax = 0;
     for (int k = 0; k < range.count; ++k) {
         const QString minText = items.at(3 * k).trimmed();
         const QString maxText = items.at(3 * k + 1).trimmed();
         const QString stepText = items.at(3 * k + 2).trimmed();
+        bool minOk = false;
+        bool maxOk = false;
+        bool stepOk = false;
+        const int min = minText.toInt(&minOk, 10);
+        const int max = maxText.toInt(&maxOk, 10);
+        const int step = stepText.toInt(&stepOk, 10);
+        // Bounds and steps that are not numbers, empty or backward segments
+        // would give the editor a span of nothing and codes for no DPI: such a
+        // list describes no ranges at all.
+        if (!minOk || !maxOk || !stepOk || min <= previousMax || max < min || step <= 0)
+            return DpiRangeTable{range.mode};
+        previousMax = max;
         range.minTexts.append(minText);
         range.maxTexts.append(maxText);
         range.stepTexts.append(stepText);
-        range.mins.append(minText.toInt(nullptr, 10));
-        range.maxs.append(maxText.toInt(nullptr, 10));
+        range.mins.append(min);
+        range.maxs.append(max);
     }
     return range;
 }

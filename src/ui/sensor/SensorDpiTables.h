@@ -24,7 +24,9 @@ struct SensorDefineTable
 struct DpiRangeTable
 {
     int mode = 0;
-    // (items - 1) / 3; only 1..4 describes usable segments.
+    // (items - 1) / 3; only 1..4 describes usable segments. 0 when a segment
+    // is not usable (bounds or step not numbers, no step, backward or
+    // overlapping segments).
     int count = 0;
     QVector<int> mins;
     QVector<int> maxs;

@@ -156,9 +156,21 @@ void tst_SensorDpiTables::dpiRange_data()
     QTest::newRow("mode not hexadecimal")
         << QStringList{ "50", "1000", "50", "zz" } << 0 << 1
         << QList<int>{ 50 } << QList<int>{ 1000 } << "50" << "1000";
+    // Segments that cannot be used make the whole list unusable.
     QTest::newRow("bounds not numbers")
-        << QStringList{ "a", "b", "c", "00" } << 0 << 1
-        << QList<int>{ 0 } << QList<int>{ 0 } << "a" << "b";
+        << QStringList{ "a", "b", "c", "00" } << 0 << 0 << QList<int>() << QList<int>() << "" << "";
+    QTest::newRow("step not a number")
+        << QStringList{ "50", "1000", "50", "1100", "2000", "x", "22" } << 0x22 << 0
+        << QList<int>() << QList<int>() << "" << "";
+    QTest::newRow("zero step")
+        << QStringList{ "50", "1000", "0", "11" } << 0x11 << 0 << QList<int>() << QList<int>() << "" << "";
+    QTest::newRow("backward segment")
+        << QStringList{ "10000", "50", "50", "00" } << 0 << 0 << QList<int>() << QList<int>() << "" << "";
+    QTest::newRow("overlapping segments")
+        << QStringList{ "50", "10000", "50", "9000", "20000", "100", "22" } << 0x22 << 0
+        << QList<int>() << QList<int>() << "" << "";
+    QTest::newRow("zero minimum")
+        << QStringList{ "0", "1000", "50", "00" } << 0 << 0 << QList<int>() << QList<int>() << "" << "";
 }
 
 void tst_SensorDpiTables::dpiRange()

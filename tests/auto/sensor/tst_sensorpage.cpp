@@ -93,6 +93,20 @@ QString readShipped(const QString& relative)
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
+// The shipped catalogue with one key of one model group replaced (an empty
+// value removes the key).
+QString catalogueWith(const QString& group, const QString& key, const QString& value)
+{
+    QString catalogue = readShipped("usersetting/Config.ini");
+    const int start = catalogue.indexOf("[" + group + "]");
+    const int at = catalogue.indexOf("\n" + key + "=", start);
+    if (start < 0 || at < start)
+        return QString();
+    const int end = catalogue.indexOf('\n', at + 1);
+    catalogue.replace(at, end - at, value.isEmpty() ? QString() : "\n" + key + "=" + value);
+    return catalogue;
+}
+
 // DPI shown for stage code c (flags 0) by the kind of sensor.
 int shownDpi(const QString& road, int code)
 {
@@ -131,6 +145,8 @@ private slots:
     void stepButtons_data();
     void stepButtons();
     void stageClickAndColour();
+    void swatchesStayClickable_data();
+    void swatchesStayClickable();
     void stageCountReduction_data();
     void stageCountReduction();
     void markerDrop_data();
@@ -140,6 +156,8 @@ private slots:
     void hideModelRules_data();
     void hideModelRules();
     void nextChangeAfterEveryFillIsWritten();
+    void stageShowsWhatTheMouseGot_data();
+    void stageShowsWhatTheMouseGot();
     void oddCatalogueAndImageValues_data();
     void oddCatalogueAndImageValues();
     void resetWithoutImage_data();
@@ -451,12 +469,54 @@ void tst_SensorPage::stageClickAndColour()
     QTest::mouseClick(dpi()->swatch(3), Qt::LeftButton);
     QCOMPARE(dpi()->checkedStage(), 3);
     QTRY_VERIFY(dpi()->colorDialog()->isVisible());
+    // It opens on the stage's own colour.
+    const QStringList rgb = dpi()->stageColour(3).split(',');
+    QCOMPARE(dpi()->colorDialog()->currentColor(), QColor(rgb.at(0).toInt(), rgb.at(1).toInt(), rgb.at(2).toInt()));
     dpi()->colorDialog()->setCurrentColor(QColor(12, 34, 56));
     dpi()->colorDialog()->accept();
     QCOMPARE(dpi()->stageColour(3), QString("12,34,56"));
     QCOMPARE(sends(), 3);
     QTRY_COMPARE(mouseImage(), patched(before, {2, 3, stageByte(3, 3), 12, stageByte(3, 4), 34,
                                                 stageByte(3, 5), 56}));
+}
+
+void tst_SensorPage::swatchesStayClickable_data()
+{
+    QTest::addColumn<QList<int>>("clicks");  // stage buttons clicked in turn
+    QTest::addColumn<int>("target");         // the swatch then clicked
+
+    QTest::newRow("nothing clicked yet") << QList<int>{} << 5;
+    QTest::newRow("a stage selected, another's swatch") << QList<int>{4} << 2;
+    QTest::newRow("a stage selected earlier, its own swatch") << QList<int>{4, 1} << 4;
+    QTest::newRow("the selected stage's own swatch") << QList<int>{7, 0, 6} << 6;
+}
+
+// Each stage's colour bar stays in view over its stage button whatever was
+// selected before, a click on it reaches it, and the colour dialog opens on
+// that stage's colour.
+void tst_SensorPage::swatchesStayClickable()
+{
+    QFETCH(QList<int>, clicks);
+    QFETCH(int, target);
+    QVERIFY(link("r9", {1, 8, 2, 0}));  // Drive3: eight stages
+    fill();
+    for (int stage : clicks)
+        QTest::mouseClick(dpi()->stageButton(stage), Qt::LeftButton);
+
+    for (int k = 0; k < SensorDPI::kStageCount; ++k) {
+        const QPoint centre = dpi()->swatch(k)->geometry().center();
+        QVERIFY2(dpi()->childAt(centre) == dpi()->swatch(k), qPrintable(QString("swatch %1 covered").arg(k)));
+    }
+
+    const QString colour = dpi()->stageColour(target);
+    QWidget* atSwatch = dpi()->childAt(dpi()->swatch(target)->geometry().center());
+    QVERIFY(atSwatch);
+    QTest::mouseClick(atSwatch, Qt::LeftButton);
+    QCOMPARE(dpi()->checkedStage(), target);
+    QTRY_VERIFY(dpi()->colorDialog()->isVisible());
+    const QStringList rgb = colour.split(',');
+    QCOMPARE(dpi()->colorDialog()->currentColor(), QColor(rgb.at(0).toInt(), rgb.at(1).toInt(), rgb.at(2).toInt()));
+    dpi()->colorDialog()->reject();
 }
 
 void tst_SensorPage::stageCountReduction_data()
@@ -674,6 +734,62 @@ void tst_SensorPage::nextChangeAfterEveryFillIsWritten()
     }
 }
 
+void tst_SensorPage::stageShowsWhatTheMouseGot_data()
+{
+    QTest::addColumn<QString>("listed");
+    QTest::addColumn<QString>("range");   // the model's "DPIRange"
+    QTest::addColumn<int>("slider");      // value set on the slider, 0: none
+    QTest::addColumn<int>("button");      // then: 1 step up, -1 step down, 0 none
+    QTest::addColumn<bool>("written");
+
+    // Drive1 has a sensor with a code table of 100..12800 in steps of 100.
+    QTest::newRow("slider on a value the table lacks") << "m7" << "50,12000,50,00" << 150 << 0 << false;
+    QTest::newRow("step onto a value the table lacks") << "m7" << "50,12000,50,00" << 0 << 1 << false;
+    QTest::newRow("value the table has") << "m7" << "50,12000,50,00" << 3000 << 0 << true;
+    // Drive2's sensor has no table.
+    QTest::newRow("bounds not numbers, step up") << "r8" << "a,b,c,22" << 0 << 1 << false;
+    QTest::newRow("bounds not numbers, slider") << "r8" << "a,b,c,22" << 3000 << 0 << true;
+    QTest::newRow("zero step, step down") << "r8" << "50,10000,0,22" << 0 << -1 << false;
+    QTest::newRow("backward segment, slider off the codes") << "r8" << "10000,50,50,00" << 3010 << 0 << true;
+}
+
+// Whatever the catalogue holds, a stage never shows a value other than the one
+// its record in the mouse means: a value without a code is refused and the
+// stage keeps its own.
+void tst_SensorPage::stageShowsWhatTheMouseGot()
+{
+    QFETCH(QString, listed);
+    QFETCH(QString, range);
+    QFETCH(int, slider);
+    QFETCH(int, button);
+    QFETCH(bool, written);
+    const QString catalogue = catalogueWith(listed == "m7" ? "Drive1" : "Drive2", "DPIRange", range);
+    QVERIFY(!catalogue.isEmpty());
+    m_fixture.writeCatalogue(catalogue);
+    QVERIFY(link(listed, {1, 4, 2, 1}));
+    fill();
+    const QByteArray before = mouseImage();
+    const QString beforeText = dpi()->stageText(1);
+    QCOMPARE(dpi()->checkedStage(), 1);
+
+    if (slider)
+        dpi()->slider()->setValue(slider);
+    if (button)
+        QTest::mouseClick(button > 0 ? dpi()->addButton() : dpi()->reduceButton(), Qt::LeftButton);
+
+    QCOMPARE(sends(), written ? 1 : 0);
+    QTRY_COMPARE(mouseImage(), bytesOf(currentFlashData()));
+    const FlashDataMap after = currentFlashData();
+    const int meant = SensorDpiCodec::decode(SensorDpiCodec::Context::fromGlobals(), after.dpiStages[1].xCode,
+                                             after.dpiStages[1].rangeFlags);
+    QCOMPARE(dpi()->stageText(1), QString::number(meant));
+    QCOMPARE(dpi()->spinBox()->value(), meant);
+    if (!written) {
+        QCOMPARE(mouseImage(), before);
+        QCOMPARE(dpi()->stageText(1), beforeText);
+    }
+}
+
 void tst_SensorPage::oddCatalogueAndImageValues_data()
 {
     QTest::addColumn<QString>("key");       // Drive2 key replaced ("" none)
@@ -698,12 +814,8 @@ void tst_SensorPage::oddCatalogueAndImageValues()
     QFETCH(QString, value);
     QFETCH(QList<int>, patch);
     if (!key.isEmpty()) {
-        QString catalogue = readShipped("usersetting/Config.ini");
-        const int group = catalogue.indexOf("[Drive2]");
-        const int at = catalogue.indexOf("\n" + key + "=", group);
-        QVERIFY(group >= 0 && at > group);
-        const int end = catalogue.indexOf('\n', at + 1);
-        catalogue.replace(at, end - at, value.isEmpty() ? QString() : "\n" + key + "=" + value);
+        const QString catalogue = catalogueWith("Drive2", key, value);
+        QVERIFY(!catalogue.isEmpty());
         m_fixture.writeCatalogue(catalogue);
     }
     QVERIFY(link("r8", patch));
