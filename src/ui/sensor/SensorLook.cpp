@@ -18,7 +18,9 @@ QString SensorLook::comboBoxSheet(const QString& folder)
     const QString text = StyleHelper::optionRgb(QStringLiteral("ComboxTextColor"));
     const QString select = StyleHelper::optionRgb(QStringLiteral("ComboxSelectColor"));
     const QString back = StyleHelper::optionRgb(QStringLiteral("ComboxBackGroundColor"));
-    return QStringLiteral("QComboBox{border:none;%1border-image:url(%2ComboboxBack.png);}"
+    // combobox-popup:0: a plain list below the field, which keeps to the
+    // box's maximum of visible rows (the style's own popup would show them all).
+    return QStringLiteral("QComboBox{border:none;%1border-image:url(%2ComboboxBack.png);combobox-popup:0;}"
                           "QComboBox:disabled{color:#8A93A6;}"
                           // The button covers the right end of the field's
                           // picture: it repeats its 1-px border and rounded corners.

@@ -298,13 +298,13 @@ void FormSetting::applyLook()
 
     if (comboColours) {
         m_comboBox->setStyleSheet(
-            QStringLiteral("QComboBox{border:none;color:rgb(%1);border-image:url(%4ComboboxBack.png);}"
+            QStringLiteral("QComboBox{border:none;color:rgb(%1);border-image:url(%4ComboboxBack.png);combobox-popup:0;}"
                            "QComboBox::drop-down{background:rgb(%3);border:none;}"
                            "QComboBox::down-arrow{image:url(%4Menu.png);}"
                            "QComboBox::down-arrow:on{image:url(%4MenuClicked.png);}"
                            "QComboBox QAbstractItemView{color:rgb(%1);border-image:url(%4ComboboxTextBack.png);"
                            "selection-background-color:rgb(%2);outline:0px;}"
-                           "QComboBox QAbstractItemView::item{height:80px;}")
+                           "QComboBox QAbstractItemView::item{height:25px;}")
                 .arg(comboText, comboSelect, comboBack, f));
     }
     auto* view = new QListView(m_comboBox);
