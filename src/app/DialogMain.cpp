@@ -49,6 +49,17 @@ std::function<void(int)>& exitFunction()
     return fn;
 }
 
+std::function<bool()>& trayAvailability()
+{
+    static std::function<bool()> fn;
+    return fn;
+}
+
+bool trayAvailable()
+{
+    return trayAvailability() ? trayAvailability()() : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 bool isReceiverConnection(int connectionType)
 {
     return connectionType == 0 || connectionType == 1 || connectionType == 4 || connectionType == 5;
@@ -239,8 +250,14 @@ void DialogMain::SlotChangeSize(int action)
     if (action == 0 || action == 1)
         UsbServer_SetPCDriverStatus(false);
     if (action == 0 || action == 2) {
-        hide();
-        goToTray();
+        // Without a tray a hidden window could never be brought back.
+        if (trayAvailable()) {
+            hide();
+            goToTray();
+        } else {
+            m_minimisedWithoutTray = true;
+            showMinimized();
+        }
     } else if (action == 1 || action == 3) {
         qDebug() << "close";
         StopUsbChanged();
@@ -320,6 +337,22 @@ void DialogMain::slotActionMain()
 void DialogMain::setExitFunctionForTests(std::function<void(int)> exitFunction)
 {
     ::exitFunction() = std::move(exitFunction);
+}
+
+void DialogMain::setTrayAvailabilityForTests(std::function<bool()> available)
+{
+    ::trayAvailability() = std::move(available);
+}
+
+void DialogMain::changeEvent(QEvent* e)
+{
+    QDialog::changeEvent(e);
+    // Back from a minimise without a tray: as the tray's restore does.
+    if (e->type() == QEvent::WindowStateChange && m_minimisedWithoutTray && !isMinimized()) {
+        m_minimisedWithoutTray = false;
+        if (homePageShown())
+            UsbServer_SetPCDriverStatus(true);
+    }
 }
 
 void DialogMain::slotActionExitApp()

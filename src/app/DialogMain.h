@@ -18,7 +18,8 @@ class QStackedWidget;
 
 // The program's only top-level window: frameless, 1020 x 700, hosting the
 // device list (stack index 0) and the device home page (index 1). It switches
-// between them on request, hides into the tray or closes the program, shows
+// between them on request, hides into the tray (or, on a desktop without one,
+// minimises) or closes the program, shows
 // the offline notice, can be dragged with the mouse and offers the Space,
 // Return and Enter shortcuts. Created once and never deleted.
 //
@@ -50,6 +51,9 @@ public:
 
     // Tests only: replaces the immediate process end of the tray's exit.
     static void setExitFunctionForTests(std::function<void(int)> exitFunction);
+    // Tests only: replaces the desktop's answer whether it has a tray (an empty
+    // function restores it).
+    static void setTrayAvailabilityForTests(std::function<bool()> available);
 
 public slots:
     void SlotChangeMainDialog(int page);
@@ -67,6 +71,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -98,6 +103,8 @@ private:
     bool m_homePageQueued = false;
     QString m_restoreText;
     QString m_exitText;
+    // Minimised (not hidden) for want of a tray; cleared once it is restored.
+    bool m_minimisedWithoutTray = false;
 
     // The offline notice while it is open: a second report does not stack another.
     QPointer<MouseOffLine> m_offlineNotice;

@@ -94,6 +94,8 @@ private slots:
     void trayRestoreCallsOnlyForTheHomePage();
     void trayMenuFollowsTheLanguage();
     void trayExitMakesNoDeviceCall();
+    void minimiseWithoutATray_data();
+    void minimiseWithoutATray();
     void trayExitEndsTheProcess();
     void closingANoticeInTheTrayKeepsRunning();
     void closingTheWindowEndsTheProgram();
@@ -109,6 +111,9 @@ private:
 void tst_DialogMain::initTestCase()
 {
     AppPaths::setApplicationDirOverride(DESKLINK_APP_DIR);
+    // The offscreen platform has no tray; the tray's own road is tested as on
+    // a desktop that has one.
+    DialogMain::setTrayAvailabilityForTests([] { return true; });
     ConfigSettings::resetForTests();
     QVERIFY(HidSimControl::reset(kNoDevices));
     m_window = new DialogMain();
@@ -563,6 +568,51 @@ void tst_DialogMain::trayExitMakesNoDeviceCall()
     showList();
 }
 
+void tst_DialogMain::minimiseWithoutATray_data()
+{
+    QTest::addColumn<bool>("home");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QStringList>("callsOut");
+    QTest::addColumn<QStringList>("callsBack");
+
+    const QStringList inactive{"UsbServer_SetPCDriverStatus(0)"};
+    const QStringList active{"UsbServer_SetPCDriverStatus(1)"};
+    QTest::newRow("home page, page button") << true << 0 << inactive << active;
+    QTest::newRow("home page, window button") << true << 2 << QStringList() << active;
+    QTest::newRow("device list") << false << 2 << QStringList() << QStringList();
+}
+
+// On a desktop without a tray the window is minimised, never hidden: it stays
+// the user's way back, and coming back tells the device as the tray does.
+void tst_DialogMain::minimiseWithoutATray()
+{
+    QFETCH(bool, home);
+    QFETCH(int, action);
+    QFETCH(QStringList, callsOut);
+    QFETCH(QStringList, callsBack);
+    DialogMain::setTrayAvailabilityForTests([] { return false; });
+    home ? showHome() : showList();
+
+    m_window->SlotChangeSize(action);
+    DialogMain::setTrayAvailabilityForTests([] { return true; });
+    QCOMPARE(linkCalls(), callsOut);
+    QVERIFY(!m_window->isHidden());
+    QVERIFY(m_window->isMinimized());
+    QVERIFY(!m_window->trayIcon()->isVisible());
+
+    HidSimControl::clearCallLog();
+    m_window->showNormal();
+    QVERIFY(!m_window->isMinimized());
+    QTRY_COMPARE(linkCalls(), callsBack);
+    // Only the way back from that minimise tells the device.
+    HidSimControl::clearCallLog();
+    m_window->showMinimized();
+    m_window->showNormal();
+    QTest::qWait(20);
+    QCOMPARE(linkCalls(), QStringList());
+    showList();
+}
+
 void tst_DialogMain::trayExitEndsTheProcess()
 {
     QProcess child;
@@ -619,6 +669,7 @@ static int runExitProbe(int argc, char** argv)
     QApplication app(argc, argv);
     AppPaths::setApplicationDirOverride(DESKLINK_APP_DIR);
     HidSimControl::reset(kNoDevices);
+    DialogMain::setTrayAvailabilityForTests([] { return true; });
     DialogMain window;
     window.show();
     window.SlotChangeSize(2);

@@ -48,6 +48,8 @@ private:
 void tst_DialogMainLanguage::initTestCase()
 {
     AppPaths::setApplicationDirOverride(DESKLINK_APP_DIR);
+    // The tray menu's texts are read below.
+    DialogMain::setTrayAvailabilityForTests([] { return true; });
     ConfigSettings::resetForTests();
     QVERIFY(hidsim::HidSimControl::reset(R"({"vendorId": "3A7C", "mice": [], "receivers": []})"));
 }
