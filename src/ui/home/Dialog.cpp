@@ -314,6 +314,9 @@ void Dialog::SlotStartRecord(int state)
 
 void Dialog::SlotMouseIndex(int index)
 {
+    // A device is being opened: the level shown so far belongs to the device
+    // before it, and a mouse that is switched off reports none.
+    showNoBatteryLevel();
     switch (index) {
     case 1:
     case 2:
@@ -341,6 +344,13 @@ void Dialog::SlotBattery(bool charging, int level, bool showPercent)
     m_progressBar->setStyleSheet(QStringLiteral("QProgressBar{background:transparent;border:none;}"
                                                 "QProgressBar::chunk{background-color:%1;}")
                                      .arg(fill));
+}
+
+void Dialog::showNoBatteryLevel()
+{
+    m_chargeLabel->hide();
+    m_progressBar->reset();
+    m_valueLabel->clear();
 }
 
 void Dialog::keyPressEvent(QKeyEvent* e)

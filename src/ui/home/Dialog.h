@@ -58,6 +58,8 @@ private:
     void retranslateForm();
     void applyLook();
     void setPageButtonsEnabled(bool enabled);
+    // An empty battery outline, no charging symbol and no value text.
+    void showNoBatteryLevel();
     // Stores the working image in its device's cache when it is that device's.
     static void saveWorkingImage();
 

@@ -68,6 +68,8 @@ private slots:
     void startsOnTheButtonPage();
     void batteryDisplay_data();
     void batteryDisplay();
+    void openedDeviceShowsNoLevelUntilItReports_data();
+    void openedDeviceShowsNoLevelUntilItReports();
     void pageButtons_data();
     void pageButtons();
     void modelLayout_data();
@@ -173,6 +175,39 @@ void tst_Dialog::batteryDisplay()
     QCOMPARE(m_page->findChild<QLabel*>("label_2")->text(), text);
     QVERIFY2(progress->styleSheet().contains("::chunk{background-color:" + fill), qPrintable(progress->styleSheet()));
     QVERIFY(m_page->findChild<QLabel*>("label_2")->isHidden());
+}
+
+void tst_Dialog::openedDeviceShowsNoLevelUntilItReports_data()
+{
+    QTest::addColumn<bool>("charging");  // the previous device's last report
+    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("modelIndex");  // of the device opened next
+
+    QTest::newRow("charging, then a model without lighting") << true << 40 << 1;
+    QTest::newRow("low, then a model with lighting") << false << 10 << 0;
+    QTest::newRow("full, then the same model") << false << 100 << 0;
+}
+
+// Opening a device clears what the device before it reported: a mouse that is
+// switched off never reports, and must not show another mouse's battery.
+void tst_Dialog::openedDeviceShowsNoLevelUntilItReports()
+{
+    QFETCH(bool, charging);
+    QFETCH(int, level);
+    QFETCH(int, modelIndex);
+    auto* chargeSymbol = m_page->findChild<QLabel*>("label");
+    auto* progress = m_page->findChild<QProgressBar*>("progressBar");
+    emitFromThread([=] { PostMsg::GetInstance()->PostBattery(charging, level, true); });
+    QCOMPARE(progress->value(), level);
+
+    PostMsg::GetInstance()->PostMouseIndex(modelIndex);
+    QVERIFY(chargeSymbol->isHidden());
+    QVERIFY2(progress->value() < progress->minimum(), qPrintable(QString::number(progress->value())));
+    QCOMPARE(m_page->findChild<QLabel*>("label_2")->text(), QString());
+
+    emitFromThread([] { PostMsg::GetInstance()->PostBattery(false, 70, true); });
+    QCOMPARE(progress->value(), 70);
+    QCOMPARE(m_page->findChild<QLabel*>("label_2")->text(), QString("70%"));
 }
 
 void tst_Dialog::pageButtons_data()
