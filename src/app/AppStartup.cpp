@@ -7,9 +7,11 @@
 #include "ui/settings/ExeIsRun.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 constexpr qint64 kSecondsPerDay = 86400;
@@ -72,6 +74,14 @@ QString AppStartup::instanceLockPath()
     return AppPaths::dataDir() + "/.instance.lock";
 }
 
+QString AppStartup::runtimeLockPath()
+{
+    // One instance per data folder, as the first lock: its path names the file.
+    const QByteArray key = QCryptographicHash::hash(AppPaths::dataDir().toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return folder.isEmpty() ? QString() : folder + "/orvex-desklink-" + QString::fromLatin1(key) + ".lock";
+}
+
 int AppStartup::run(int argc, char* argv[])
 {
     // As early as the data folder is known, so a crash during start-up leaves a dump too.
@@ -85,7 +95,7 @@ int AppStartup::run(int argc, char* argv[])
 
     // Held until the process ends; the kernel drops the lock however the process
     // ends, so a crashed or killed instance never blocks the next start.
-    static SingleInstanceGuard* guard = new SingleInstanceGuard(instanceLockPath());
+    static SingleInstanceGuard* guard = new SingleInstanceGuard(instanceLockPath(), runtimeLockPath());
     if (guard->tryAcquire() == SingleInstanceGuard::HeldElsewhere) {
         ExeIsRun* notice = new ExeIsRun();
         notice->exec();

@@ -27,4 +27,8 @@ public:
 
     // Path of the lock file that marks a running instance.
     static QString instanceLockPath();
+    // The second lock, in the runtime folder, named after the data folder; it
+    // keeps the guard when the data folder cannot be written. "" without a
+    // runtime folder.
+    static QString runtimeLockPath();
 };

@@ -7,25 +7,42 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-SingleInstanceGuard::SingleInstanceGuard(const QString& lockFilePath)
+SingleInstanceGuard::SingleInstanceGuard(const QString& lockFilePath, const QString& secondLockFilePath)
     : m_path(lockFilePath)
+    , m_secondPath(secondLockFilePath)
 {
 }
 
 SingleInstanceGuard::~SingleInstanceGuard()
 {
-    // The file itself stays: removing it would let two processes lock two
+    // The files themselves stay: removing one would let two processes lock two
     // different files of the same name.
     if (m_fd >= 0)
         ::close(m_fd);
+    if (m_secondFd >= 0)
+        ::close(m_secondFd);
 }
 
 SingleInstanceGuard::Result SingleInstanceGuard::tryAcquire()
 {
-    if (m_fd >= 0)
+    if (isHeld())
         return Acquired;
+    const Result first = lockFile(m_path, &m_fd);
+    if (first == HeldElsewhere)
+        return HeldElsewhere;
+    const Result second = m_secondPath.isEmpty() ? Unavailable : lockFile(m_secondPath, &m_secondFd);
+    if (second == HeldElsewhere) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        return HeldElsewhere;
+    }
+    return isHeld() ? Acquired : Unavailable;
+}
 
-    const QByteArray path = QFile::encodeName(m_path);
+SingleInstanceGuard::Result SingleInstanceGuard::lockFile(const QString& filePath, int* out)
+{
+    const QByteArray path = QFile::encodeName(filePath);
     // O_CLOEXEC: a program we start must not inherit the descriptor and keep
     // the lock alive after we are gone.
     int fd;
@@ -44,6 +61,6 @@ SingleInstanceGuard::Result SingleInstanceGuard::tryAcquire()
         ::close(fd);
         return err == EWOULDBLOCK ? HeldElsewhere : Unavailable;
     }
-    m_fd = fd;
+    *out = fd;
     return Acquired;
 }

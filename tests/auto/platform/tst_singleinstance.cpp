@@ -18,6 +18,9 @@ private slots:
     void guardWithoutFolderDoesNotClaimAnotherInstance();
     void secondStartShowsNoticeAndLeavesFirstRunning();
     void startAfterKilledInstanceRuns();
+    void guardHoldsWithEitherLock_data();
+    void guardHoldsWithEitherLock();
+    void secondStartWithAnUnwritableDataFolder();
 
 private:
     static void writeLanguageFile(const QString& appDir, const QString& file, const QString& label,
@@ -114,6 +117,65 @@ void tst_SingleInstance::startAfterKilledInstanceRuns()
     QVERIFY(next.lineStartingWith("notice:").isNull());
     QCOMPARE(next.exitStatus(), QProcess::NormalExit);
     QCOMPARE(next.exitCode(), 0);
+}
+
+void tst_SingleInstance::guardHoldsWithEitherLock_data()
+{
+    QTest::addColumn<bool>("firstUsable");   // the data folder's lock can be created
+    QTest::addColumn<bool>("secondUsable");  // the runtime folder's
+    QTest::addColumn<int>("alone");          // result of the first guard
+
+    QTest::newRow("both") << true << true << int(SingleInstanceGuard::Acquired);
+    QTest::newRow("data folder unusable") << false << true << int(SingleInstanceGuard::Acquired);
+    QTest::newRow("runtime folder unusable") << true << false << int(SingleInstanceGuard::Acquired);
+    QTest::newRow("neither") << false << false << int(SingleInstanceGuard::Unavailable);
+}
+
+// Whichever lock can be taken keeps a second guard out.
+void tst_SingleInstance::guardHoldsWithEitherLock()
+{
+    QFETCH(bool, firstUsable);
+    QFETCH(bool, secondUsable);
+    QFETCH(int, alone);
+    QTemporaryDir dir(QDir::homePath() + "/either-XXXXXX");
+    const QString first = dir.path() + (firstUsable ? "" : "/missing") + "/data.lock";
+    const QString second = dir.path() + (secondUsable ? "" : "/missing") + "/runtime.lock";
+
+    auto running = std::make_unique<SingleInstanceGuard>(first, second);
+    QCOMPARE(int(running->tryAcquire()), alone);
+    SingleInstanceGuard next(first, second);
+    const bool held = alone == SingleInstanceGuard::Acquired;
+    QCOMPARE(next.tryAcquire(), held ? SingleInstanceGuard::HeldElsewhere : SingleInstanceGuard::Unavailable);
+    QVERIFY(!next.isHeld());
+
+    running.reset();
+    QCOMPARE(int(next.tryAcquire()), alone);
+}
+
+// A data folder that cannot be written (here: a file in its place) keeps no
+// lock file of its own; a second start must still find the first instance.
+void tst_SingleInstance::secondStartWithAnUnwritableDataFolder()
+{
+    QTemporaryDir dir(QDir::homePath() + "/unwritable-XXXXXX");
+    const QString home = dir.path() + "/home";
+    const QString appDir = makeProbeAppDir(dir.path() + "/app");
+    writeLanguageFile(appDir, "0-English.xml", "Already running", "OK");
+    QVERIFY(QDir().mkpath(home + "/AppData/Local"));
+    {
+        QFile blocker(home + "/AppData/Local/Orvex DeskLink");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+
+    ProbeProcess first(home, appDir);
+    first.start();
+    QVERIFY2(first.waitForLine("running"), qPrintable(first.errors()));
+
+    ProbeProcess second(home, appDir, "quit");
+    second.start();
+    QVERIFY2(second.finish(), qPrintable(second.errors()));
+    QCOMPARE(second.lineStartingWith("notice:"), QString("notice:Already running|OK"));
+    QVERIFY(second.lineStartingWith("running").isNull());
+    QCOMPARE(first.state(), QProcess::Running);
 }
 
 QTEST_GUILESS_MAIN(tst_SingleInstance)
