@@ -2,8 +2,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <vector>
 
 namespace {
 QMutex s_overrideMutex;
@@ -24,9 +30,25 @@ QString AppPaths::applicationDir()
     return QCoreApplication::applicationDirPath();
 }
 
+QString AppPaths::homeDir()
+{
+    const QByteArray fromEnv = qgetenv("HOME");
+    if (!fromEnv.isEmpty())
+        return QDir::homePath();
+    // QDir::homePath() would give "/" here.
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size_t(size > 0 ? size : 16384));
+    passwd entry {};
+    passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir
+        && found->pw_dir[0] == '/')
+        return QDir::cleanPath(QFile::decodeName(found->pw_dir));
+    return QDir::homePath();
+}
+
 QString AppPaths::dataDir()
 {
-    return QDir::homePath() + "/AppData/Local/" + QLatin1String(kAppName);
+    return homeDir() + "/AppData/Local/" + QLatin1String(kAppName);
 }
 
 QString AppPaths::configIniPath()

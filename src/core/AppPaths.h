@@ -10,7 +10,11 @@ class AppPaths
 public:
     // Folder of the executable, unless a test set another one.
     static QString applicationDir();
-    // $HOME/AppData/Local/<g_AppName>, built anew on every call.
+    // The user's home folder: $HOME, or, when that is unset or empty, the home
+    // folder of the user's account, so that nothing lands at the file system's
+    // root.
+    static QString homeDir();
+    // <home>/AppData/Local/<g_AppName>, built anew on every call.
     static QString dataDir();
 
     // "/usersetting/Config.ini" below the application folder.

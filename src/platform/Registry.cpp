@@ -1,11 +1,12 @@
 #include "platform/Registry.h"
 
 #include "app/Globals.h"
+#include "core/AppPaths.h"
 
+#include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QStringList>
 
 namespace {
@@ -50,8 +51,11 @@ QString Registry::groupFor(const QString& keyPath)
 
 QString Registry::filePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-        + QLatin1Char('/') + g_AppName + QStringLiteral("/Registry.ini");
+    // As the desktop's config folder, but below the account's home folder when
+    // HOME is unset rather than at the file system's root.
+    const QString xdg = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
+    const QString config = xdg.isEmpty() ? AppPaths::homeDir() + QStringLiteral("/.config") : xdg;
+    return config + QLatin1Char('/') + g_AppName + QStringLiteral("/Registry.ini");
 }
 
 QVariant Registry::value(const QString& keyPath, const QString& name, const QVariant& defaultValue)
