@@ -6,6 +6,7 @@
 #include "core/PostMsg.h"
 #include "core/Timing.h"
 #include "device/AnnotatedMutexLocker.h"
+#include "device/CachedImage.h"
 #include "device/CurrentDevice.h"
 #include "device/DeviceCache.h"
 #include "device/DeviceChangeRelay.h"
@@ -256,7 +257,7 @@ void Worker::emitCachedImageOrReset()
     }
     PostMsg* bus = PostMsg::GetInstance();
     FlashDataMap cached{};
-    if (LoadDeviceCache(name, &cached)) {
+    if (CachedImage::load(name, &cached)) {
         // Shown on the pages only; the working image stays as it is.
         bus->PostUpDataLightUIButton(cached);
         bus->PostUpDataLightLight(cached);

@@ -5,6 +5,7 @@
 #include "core/PostMsg.h"
 #include "core/Timing.h"
 #include "device/AnnotatedMutexLocker.h"
+#include "device/CachedImage.h"
 #include "device/DeviceCache.h"
 #include "ui/common/StyleHelper.h"
 
@@ -122,7 +123,7 @@ void UpDataParam::onTimeupDestroy()
             lastReadFile = g_FlashDataFile;
         }
         FlashDataMap cached;
-        if (g_DeviceOnline && !lastReadFile.isEmpty() && !LoadDeviceCache(selectedFile, &cached))
+        if (g_DeviceOnline && !lastReadFile.isEmpty() && !CachedImage::load(selectedFile, &cached))
             SaveDeviceCache(lastReadFile, currentFlashData());
         return;
     }
@@ -133,7 +134,7 @@ void UpDataParam::onTimeupDestroy()
         selectedFile = g_SelectedFlashDataFile;
     }
     FlashDataMap cached;
-    if (LoadDeviceCache(selectedFile, &cached)) {
+    if (CachedImage::load(selectedFile, &cached)) {
         bus->PostUpDataLightUIA(cached);
         bus->PostUpDataSensorUIB(cached);
         bus->PostUpDataButtonUIC(cached);

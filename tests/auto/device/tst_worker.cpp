@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <cstring>
 
 using hidsim::HidSimControl;
 
@@ -29,6 +30,17 @@ FlashDataMap patternImage(int seed)
     auto* b = reinterpret_cast<unsigned char*>(&image);
     for (int i = 0; i < FlashDataMap::kSize; ++i)
         b[i] = static_cast<unsigned char>((i * 13 + seed) & 0xFF);
+    return image;
+}
+
+// A mouse's own image with every stage colour changed: what a cache of it holds.
+FlashDataMap shownImage(const char* mouse, int seed)
+{
+    FlashDataMap image;
+    const QByteArray bytes = HidSimControl::configImage(mouse);
+    std::memcpy(&image, bytes.constData(), sizeof image);
+    for (DpiStageRecord& s : image.dpiStages)
+        s.red = static_cast<uint8_t>(s.red + seed);
     return image;
 }
 
@@ -158,7 +170,7 @@ private slots:
     void offlineWithCacheShowsTheCachedImage()
     {
         QVERIFY(HidSimControl::setPowered("m17", false));
-        const FlashDataMap cached = patternImage(5);
+        const FlashDataMap cached = shownImage("m17", 5);
         SaveDeviceCache(DeviceCacheFileName(51, 17), cached);
         const FlashDataMap working = patternImage(9);
         replaceFlashData(working);
@@ -178,6 +190,58 @@ private slots:
         QCOMPARE(int(currentDeviceCopy().online), 0);
         QVERIFY(!g_FullReadDone);
         QCOMPARE(linkCalls(), kLinkCalls);  // linked all the same
+    }
+
+    void offlineCacheOutOfRangeCountsAsNone_data()
+    {
+        QTest::addColumn<QList<int>>("patch");  // image offset, value, ...
+        QTest::addColumn<bool>("shown");
+
+        QTest::newRow("only a hidden stage beyond the editor: shown") << QList<int>{} << true;
+        QTest::newRow("no stages") << QList<int>{1, 0} << false;
+        QTest::newRow("more stages than the image holds") << QList<int>{1, 9} << false;
+        QTest::newRow("active stage beyond the count") << QList<int>{2, 4} << false;
+        QTest::newRow("report rate of no rate") << QList<int>{0, 3} << false;
+        QTest::newRow("sensor mode of no mode") << QList<int>{14, 7} << false;
+        QTest::newRow("lift-off distance of no entry") << QList<int>{5, 0} << false;
+        QTest::newRow("debounce of no entry") << QList<int>{6, 200} << false;
+        QTest::newRow("full-performance time of no entry") << QList<int>{13, 31} << false;
+        // Stage 3 (shown) at 51200 DPI, stage 4 (hidden) may hold anything.
+        QTest::newRow("shown stage beyond the editor") << QList<int>{15 + 18, 255, 15 + 18 + 2, 0x33} << false;
+    }
+
+    // A damaged cache is not shown as the mouse's settings: the pages reset,
+    // and the file stays as it is until the mouse's own image replaces it.
+    void offlineCacheOutOfRangeCountsAsNone()
+    {
+        QFETCH(QList<int>, patch);
+        QFETCH(bool, shown);
+        QVERIFY(HidSimControl::setPowered("m17", false));
+        FlashDataMap cached = shownImage("m17", 5);
+        cached.dpiStageCount = 4;
+        cached.activeDpiStage = 1;
+        cached.dpiStages[4].rangeFlags = 0x33;
+        for (int i = 0; i + 1 < patch.size(); i += 2)
+            reinterpret_cast<unsigned char*>(&cached)[patch.at(i)] = static_cast<unsigned char>(patch.at(i + 1));
+        const QString name = DeviceCacheFileName(51, 17);
+        SaveDeviceCache(name, cached);
+        QFile file(DeviceCacheFilePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray stored = file.readAll();
+        file.close();
+
+        QVERIFY(m_fixture.openDevice("r17", false));
+        QVERIFY(waitForPassEnd());
+
+        if (shown) {
+            QCOMPARE(pages()->names(),
+                     (QStringList{"UpDataLightUIButton", "UpDataLightLight", "UpDataLightSensor", "Form"}));
+            QCOMPARE(pages()->last("UpDataLightSensor").image, imageBytes(cached));
+        } else {
+            QCOMPARE(pages()->names(), QStringList{"FormReset"});
+        }
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), stored);
     }
 
     void offlineWithoutCacheResetsThePages()
