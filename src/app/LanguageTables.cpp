@@ -151,28 +151,53 @@ int textIndex(const SectionInfo& info, const QStringRef& name)
 
 } // namespace
 
+// The rows one file gave: the first complete row of each section.
+struct LanguageTables::FileRows
+{
+    QVector<QString> row[kLanguageSectionCount];
+    bool complete[kLanguageSectionCount] = {};
+};
+
 void LanguageTables::load()
 {
+    FileRows files[kNetFileIndex + 1];
     for (int file = 0; file <= kNetFileIndex; ++file) {
         QFile in(filePath(file));
-        // A missing file ends the loading: the rows of later languages would
-        // otherwise land in the wrong places.
         if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
-            return;
+            continue;
         QXmlStreamReader reader(&in);
-        readFile(file, reader);
+        readFile(file, reader, files[file]);
         in.close();
+    }
+
+    // One row per language whatever a file lacks, so that no language ever
+    // shows another's texts.
+    for (int s = 0; s < kLanguageSectionCount; ++s) {
+        if (s == int(LanguageSection::English)) {
+            if (files[kNetFileIndex].complete[s])
+                g_LanguageTables[s].append(files[kNetFileIndex].row[s]);
+            continue;
+        }
+        int fallback = -1;
+        for (int k = 0; k < kLanguageCount && fallback < 0; ++k) {
+            if (files[k].complete[s])
+                fallback = k;
+        }
+        if (fallback < 0)
+            continue;
+        for (int k = 0; k < kLanguageCount; ++k)
+            g_LanguageTables[s].append(files[files[k].complete[s] ? k : fallback].row[s]);
     }
 }
 
-void LanguageTables::readFile(int fileIndex, QXmlStreamReader& reader)
+void LanguageTables::readFile(int fileIndex, QXmlStreamReader& reader, FileRows& rows)
 {
     const QLatin1String root(fileIndex == kNetFileIndex ? "Profile" : "Total");
     reader.readNext();
     while (!reader.atEnd()) {
         if (reader.isStartElement()) {
             if (reader.name() == root)
-                readLanguageSections(reader);
+                readLanguageSections(reader, rows);
             else
                 reader.raiseError(QStringLiteral("Not a labels file"));
         } else {
@@ -181,7 +206,7 @@ void LanguageTables::readFile(int fileIndex, QXmlStreamReader& reader)
     }
 }
 
-void LanguageTables::readLanguageSections(QXmlStreamReader& reader)
+void LanguageTables::readLanguageSections(QXmlStreamReader& reader, FileRows& rows)
 {
     reader.readNext();
     while (!reader.atEnd()) {
@@ -192,7 +217,7 @@ void LanguageTables::readLanguageSections(QXmlStreamReader& reader)
         if (reader.isStartElement()) {
             const int section = sectionIndex(reader.name());
             if (section >= 0)
-                readSectionTexts(reader, section);
+                readSectionTexts(reader, section, rows);
             else
                 skipUnknownElement(reader);
         } else {
@@ -201,7 +226,7 @@ void LanguageTables::readLanguageSections(QXmlStreamReader& reader)
     }
 }
 
-void LanguageTables::readSectionTexts(QXmlStreamReader& reader, int section)
+void LanguageTables::readSectionTexts(QXmlStreamReader& reader, int section, FileRows& rows)
 {
     const SectionInfo& info = kSections[section];
     const QLatin1String closing(info.texts[info.count - 1]);
@@ -223,8 +248,11 @@ void LanguageTables::readSectionTexts(QXmlStreamReader& reader, int section)
             if (reader.hasError())
                 return;
             row.append(text);
-            if (closes)
-                g_LanguageTables[section].append(row);
+            // A section given again in the same file changes nothing.
+            if (closes && !rows.complete[section]) {
+                rows.row[section] = row;
+                rows.complete[section] = true;
+            }
             if (reader.isEndElement())
                 reader.readNext();
         } else {

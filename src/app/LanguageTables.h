@@ -94,9 +94,12 @@ class LanguageTables
 {
 public:
     // Reads the ten language files and then Net.xml from the "Language" folder of
-    // the application folder, appending one row per completed section. A file that
-    // cannot be opened ends the loading (later files are not read); a wrong root
-    // or malformed XML ends only that file, keeping the rows completed before.
+    // the application folder. Row k of every window table is language k's own
+    // section (the first complete one in its file); where file k lacks it (file
+    // missing, wrong root, malformed XML, section absent or left open) the row
+    // is the English one, or, without English, the first language's that has
+    // it. The company data comes from Net.xml only. A section no file holds
+    // stays empty.
     static void load();
 
     // Empties every table (the program never reloads; tests do).
@@ -124,8 +127,9 @@ public:
     static int textCount(LanguageSection section);
 
 private:
-    static void readFile(int fileIndex, QXmlStreamReader& reader);
-    static void readLanguageSections(QXmlStreamReader& reader);
-    static void readSectionTexts(QXmlStreamReader& reader, int section);
+    struct FileRows;
+    static void readFile(int fileIndex, QXmlStreamReader& reader, FileRows& rows);
+    static void readLanguageSections(QXmlStreamReader& reader, FileRows& rows);
+    static void readSectionTexts(QXmlStreamReader& reader, int section, FileRows& rows);
     static void skipUnknownElement(QXmlStreamReader& reader);
 };

@@ -19,14 +19,10 @@ private slots:
     void init();
     void cleanup();
 
-    void missingFileStopsLoading_data();
-    void missingFileStopsLoading();
-    void wrongRootAddsNothing_data();
-    void wrongRootAddsNothing();
+    void unreadableFileFallsBack_data();
+    void unreadableFileFallsBack();
     void sectionReadingRules_data();
     void sectionReadingRules();
-    void errorKeepsCompletedRows_data();
-    void errorKeepsCompletedRows();
     void deepNestingIsSkipped();
     void accessorStaysInsideTables_data();
     void accessorStaysInsideTables();
@@ -79,74 +75,59 @@ void tst_LanguageTables::installAll(int missing)
         install(kNetFileIndex, "net.xml");
 }
 
-void tst_LanguageTables::missingFileStopsLoading_data()
+void tst_LanguageTables::unreadableFileFallsBack_data()
 {
-    QTest::addColumn<int>("missing");
-    QTest::addColumn<int>("languageRows");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("fixture");  // empty: the file is missing
+    QTest::addColumn<int>("fallback");     // language whose rows stand in
     QTest::addColumn<int>("netRows");
-    // Index 8 has the non-ASCII file name: with it present all ten rows load.
-    QTest::newRow("all present") << -1 << 10 << 1;
-    QTest::newRow("English missing") << 0 << 0 << 0;
-    QTest::newRow("Spanish missing") << 3 << 3 << 0;
-    QTest::newRow("Chinese missing") << 8 << 8 << 0;
-    QTest::newRow("Net.xml missing") << int(kNetFileIndex) << 10 << 0;
+
+    // Index 8 has the non-ASCII file name.
+    QTest::newRow("all present") << -1 << "" << 0 << 1;
+    QTest::newRow("English missing") << 0 << "" << 1 << 1;
+    QTest::newRow("Spanish missing") << 3 << "" << 0 << 1;
+    QTest::newRow("Chinese missing") << 8 << "" << 0 << 1;
+    QTest::newRow("Net.xml missing") << int(kNetFileIndex) << "" << 0 << 0;
+    QTest::newRow("German rooted as Net.xml") << 1 << "wrong-root.xml" << 0 << 1;
+    QTest::newRow("Net.xml rooted as a language file") << int(kNetFileIndex) << "wrong-root-net.xml" << 0 << 0;
+    QTest::newRow("German: mismatched end tag") << 1 << "broken-tag.xml" << 0 << 1;
+    QTest::newRow("German: element inside a text") << 1 << "element-in-text.xml" << 0 << 1;
+    QTest::newRow("English: mismatched end tag") << 0 << "broken-tag.xml" << 1 << 1;
 }
 
-void tst_LanguageTables::missingFileStopsLoading()
+// Every language keeps its own row in every table; what one file lacks is
+// taken from English (or, without English, from the first language that has
+// it), never from the next language.
+void tst_LanguageTables::unreadableFileFallsBack()
 {
-    QFETCH(int, missing);
-    QFETCH(int, languageRows);
+    QFETCH(int, index);
+    QFETCH(QString, fixture);
+    QFETCH(int, fallback);
     QFETCH(int, netRows);
-    installAll(missing);
+    installAll(fixture.isEmpty() ? index : -1);
+    if (!fixture.isEmpty())
+        install(index, fixture);
     LanguageTables::load();
 
-    QCOMPARE(g_DialogMainTexts.size(), languageRows);
-    QCOMPARE(g_MouseOffLineTexts.size(), languageRows);
-    for (int k = 0; k < languageRows; ++k) {
-        QCOMPARE(g_DialogMainTexts.at(k), Row({QString("Show %1").arg(k), QString("Exit %1").arg(k)}));
-        QCOMPARE(g_MouseOffLineTexts.at(k), Row({QString("Offline %1").arg(k), QString("Timeout %1").arg(k)}));
+    // The broken fixtures complete DialogMain before their error and never
+    // complete MouseOffLine or AddKey.
+    const bool broken = fixture.startsWith("broken") || fixture.startsWith("element");
+    QCOMPARE(g_DialogMainTexts.size(), kLanguageCount);
+    QCOMPARE(g_MouseOffLineTexts.size(), kLanguageCount);
+    for (int k = 0; k < kLanguageCount; ++k) {
+        const int from = k == index ? fallback : k;
+        const Row ownMain = broken && k == index ? Row({"kept", "kept"})
+                                                 : Row({QString("Show %1").arg(from), QString("Exit %1").arg(from)});
+        QCOMPARE(g_DialogMainTexts.at(k), ownMain);
+        QCOMPARE(g_MouseOffLineTexts.at(k),
+                 Row({QString("Offline %1").arg(from), QString("Timeout %1").arg(from)}));
     }
+    QVERIFY(g_AddKeyTexts.isEmpty());
     QCOMPARE(g_NetTexts.size(), netRows);
     if (netRows) {
         QCOMPARE(g_NetTexts.at(0), Row({"Orvex Test Ltd.", QString::fromUtf8("奥维克斯测试"),
                                         "https://cn.example.com/", "https://www.example.com/"}));
     }
-}
-
-void tst_LanguageTables::wrongRootAddsNothing_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("fixture");
-    QTest::addColumn<QStringList>("mainForms");
-    QTest::addColumn<int>("netRows");
-
-    QStringList withoutOne;
-    for (int k = 0; k < kLanguageCount; ++k) {
-        if (k != 1)
-            withoutOne << QString("Show %1").arg(k);
-    }
-    QStringList all;
-    for (int k = 0; k < kLanguageCount; ++k)
-        all << QString("Show %1").arg(k);
-    QTest::newRow("language file rooted as Net.xml") << 1 << "wrong-root.xml" << withoutOne << 1;
-    QTest::newRow("Net.xml rooted as a language file") << int(kNetFileIndex) << "wrong-root-net.xml" << all << 0;
-}
-
-void tst_LanguageTables::wrongRootAddsNothing()
-{
-    QFETCH(int, index);
-    QFETCH(QString, fixture);
-    QFETCH(QStringList, mainForms);
-    QFETCH(int, netRows);
-    installAll();
-    install(index, fixture);
-    LanguageTables::load();
-
-    QStringList read;
-    for (const Row& row : g_DialogMainTexts)
-        read << row.value(0);
-    QCOMPARE(read, mainForms);
-    QCOMPARE(g_NetTexts.size(), netRows);
 }
 
 void tst_LanguageTables::sectionReadingRules_data()
@@ -163,48 +144,25 @@ void tst_LanguageTables::sectionReadingRules_data()
         << LanguageSection::InportFail << LanguageTable{{"late closing"}};
     QTest::newRow("section without its closing element adds no row")
         << LanguageSection::Question << LanguageTable{};
-    QTest::newRow("section twice adds two rows")
-        << LanguageSection::FireKey << LanguageTable{{"a", "b", "c"}, {"d", "e", "f"}};
-    QTest::newRow("closing element twice adds a longer row; unknown sections skipped")
-        << LanguageSection::DialogMain
-        << LanguageTable{{"one", "two"}, {"one", "two", "three", "four"}};
-    QTest::newRow("company section in a language file")
-        << LanguageSection::English << LanguageTable{{"n", "c", "w1", "w2"}};
+    QTest::newRow("section twice: the first one counts")
+        << LanguageSection::FireKey << LanguageTable{{"a", "b", "c"}};
+    QTest::newRow("closing element twice: the first row counts; unknown sections skipped")
+        << LanguageSection::DialogMain << LanguageTable{{"one", "two"}};
+    QTest::newRow("company section in a language file is not company data")
+        << LanguageSection::English << LanguageTable{};
 }
 
 void tst_LanguageTables::sectionReadingRules()
 {
     QFETCH(LanguageSection, section);
     QFETCH(LanguageTable, expected);
-    // Only file 0 exists, so loading stops after it.
+    // Only file 0 exists: every language shows its rows.
     install(0, "sections.xml");
     LanguageTables::load();
-    QCOMPARE(LanguageTables::table(section), expected);
-}
-
-void tst_LanguageTables::errorKeepsCompletedRows_data()
-{
-    QTest::addColumn<QString>("fixture");
-    QTest::newRow("mismatched end tag") << "broken-tag.xml";
-    QTest::newRow("element inside a text") << "element-in-text.xml";
-}
-
-void tst_LanguageTables::errorKeepsCompletedRows()
-{
-    QFETCH(QString, fixture);
-    installAll();
-    install(0, fixture);
-    LanguageTables::load();
-
-    // File 0 keeps the section completed before the error; the one in progress
-    // and everything after it add nothing; the later files load as usual.
-    QCOMPARE(g_DialogMainTexts.size(), 10);
-    QCOMPARE(g_DialogMainTexts.at(0), Row({"kept", "kept"}));
-    QCOMPARE(g_DialogMainTexts.at(1).value(0), QString("Show 1"));
-    QCOMPARE(g_MouseOffLineTexts.size(), 9);
-    QCOMPARE(g_MouseOffLineTexts.at(0).value(0), QString("Offline 1"));
-    QVERIFY(g_AddKeyTexts.isEmpty());
-    QCOMPARE(g_NetTexts.size(), 1);
+    LanguageTable all;
+    for (int k = 0; !expected.isEmpty() && k < kLanguageCount; ++k)
+        all += expected;
+    QCOMPARE(LanguageTables::table(section), all);
 }
 
 void tst_LanguageTables::deepNestingIsSkipped()
@@ -222,7 +180,7 @@ void tst_LanguageTables::deepNestingIsSkipped()
     out.close();
 
     LanguageTables::load();
-    QCOMPARE(g_DialogMainTexts, LanguageTable({{"m", "e"}}));
+    QCOMPARE(g_DialogMainTexts.value(0), Row({"m", "e"}));
 }
 
 void tst_LanguageTables::accessorStaysInsideTables_data()
