@@ -6,7 +6,6 @@
 #include <QColor>
 #include <QCoreApplication>
 #include <QMutexLocker>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QVariant>
 
@@ -60,15 +59,7 @@ bool ConfigSettings::isBase64Key(const QString& key)
 
 QString ConfigSettings::decodeBase64(const QString& raw)
 {
-    static const QRegularExpression whitespace(QStringLiteral("\\s+"));
-    QString compact = raw;
-    compact.remove(whitespace);
-    // Invalid text gives nothing rather than a wrong identifier.
-    const QByteArray::FromBase64Result r = QByteArray::fromBase64Encoding(
-        compact.toUtf8(), QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
-    if (r.decodingStatus != QByteArray::Base64DecodingStatus::Ok)
-        return QString();
-    QString text = QString::fromUtf8(r.decoded);
+    QString text = QString::fromUtf8(QByteArray::fromBase64(raw.toUtf8()));
     text.remove(QLatin1Char('\n'));
     text.remove(QLatin1Char('\r'));
     text.remove(QLatin1Char(' '));

@@ -9,8 +9,8 @@ class QSettings;
 
 // Read-only access to the delivered catalogue "usersetting/Config.ini".
 // The identifier keys (see isBase64Key) are stored Base64; every other key is
-// plain text. A missing file, key or a malformed Base64 value reads as "" (or
-// an empty list). All accessors are safe from any thread.
+// plain text. A missing file or key reads as "" (or an empty list). All
+// accessors are safe from any thread.
 class ConfigSettings
 {
 public:
@@ -32,8 +32,9 @@ public:
     QString filePath() const { return m_path; }
 
     static bool isBase64Key(const QString& key);
-    // Base64 text to the decoded UTF-8 text without spaces and line breaks;
-    // "" when the text is not valid Base64.
+    // Base64 text to the decoded UTF-8 text without spaces and line breaks.
+    // Characters outside the Base64 alphabet are skipped, so a stray character
+    // in a hand-edited catalogue does not empty the identifier.
     static QString decodeBase64(const QString& raw);
 
     // Tests only: drops the instance so that the next instance() opens

@@ -71,7 +71,7 @@ void tst_SettingsStores::initTestCase()
         "CID=%2\n"
         "USB_PID=%3, %4\n"
         "Wireless_PID=%5\n"
-        "Wireless2_PID=%3, @@@\n"
+        "Wireless2_PID=%3, @@@, MHgw*MD!Az\n"
         "Wireless4_PID=\n"
         "InterfaceId=MTIz\n"
         "Transition=not base64!\n"
@@ -84,7 +84,7 @@ void tst_SettingsStores::initTestCase()
         "MID=27\n"
         "Sensor=%6\n"
         "MM=%7\n"
-        "DM=bad!!\n"
+        "DM=OE*st!UjE=\n"
         "DPIRange=100,26000,50\n"
         "KeyParam1=0x05,1,2\n"
         "KeyParam2=\n"
@@ -117,7 +117,7 @@ void tst_SettingsStores::configValue_data()
     QTest::newRow("plain key with odd text stays") << "Option" << "Transition" << "not base64!";
     QTest::newRow("decoded spaces and line breaks removed") << "Drive1" << "Sensor" << "PAW3395";
     QTest::newRow("Base64 of UTF-8 text") << "Drive1" << "MM" << "M\u9f20-1";
-    QTest::newRow("malformed Base64 is empty") << "Drive1" << "DM" << "";
+    QTest::newRow("characters outside Base64 skipped") << "Drive1" << "DM" << "8K-R1";
     QTest::newRow("plain UTF-8 text") << "Drive1" << "Name" << "\u9f20\u6807";
     QTest::newRow("quoted text with comma") << "Drive1" << "XIn1" << "a, b";
     QTest::newRow("list read as text") << "Drive1" << "DPIRange" << "100,26000,50";
@@ -141,8 +141,8 @@ void tst_SettingsStores::configList_data()
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("two Base64 ids") << "Option" << "USB_PID" << QStringList{"0x0001", "0x0002"};
     QTest::newRow("one Base64 id") << "Option" << "Wireless_PID" << QStringList{"0x00F1"};
-    QTest::newRow("malformed item empty, others kept")
-        << "Option" << "Wireless2_PID" << QStringList{"0x0001", ""};
+    QTest::newRow("characters outside Base64 skipped item by item")
+        << "Option" << "Wireless2_PID" << QStringList{"0x0001", "", "0x0003"};
     QTest::newRow("empty value") << "Option" << "Wireless4_PID" << QStringList{};
     QTest::newRow("missing") << "Option" << "Wireless8_PID" << QStringList{};
     QTest::newRow("plain list") << "Drive1" << "DPIRange" << QStringList{"100", "26000", "50"};
