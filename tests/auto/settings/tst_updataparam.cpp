@@ -40,10 +40,16 @@ private:
     QList<QMetaObject::Connection> m_connections;
 };
 
+// An image a mouse could have sent, its stage count (byte 1) as the marker.
 static FlashDataMap imageWith(quint8 marker)
 {
     FlashDataMap image;
     std::memset(&image, 0, sizeof image);
+    image.reportRate = FlashDataMap::kRate1000;
+    image.liftOffDistance = 1;
+    image.performanceModeTime = 30;
+    for (DpiStageRecord& stage : image.dpiStages)
+        stage.xCode = stage.yCode = 15;
     reinterpret_cast<quint8*>(&image)[1] = marker;
     return image;
 }
