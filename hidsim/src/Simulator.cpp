@@ -1219,15 +1219,16 @@ QString Simulator::describe()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     pollWorldFile();
-    QString out = QString("%1 %2 %3 %4 %5 %6 %7 %8\n")
+    QString out = QString("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
                       .arg("ID", -8).arg("DEVICE", -9).arg("MODEL", -9).arg("FIRMWARE", -9)
-                      .arg("CONNECTION", -16).arg("STATE", -12).arg("BATTERY", -14).arg("PATH");
+                      .arg("CONNECTION", -16).arg("STATE", -12).arg("BATTERY", -14)
+                      .arg("RECEIVER SETTINGS", -23).arg("PATH");
     auto line = [&out](const QString& id, const QString& kind, const QString& model, int firmware,
                        const QString& connection, const QString& state, const QString& battery,
-                       const QString& path) {
-        out += QString("%1 %2 %3 %4 %5 %6 %7 %8\n")
+                       const QString& settings, const QString& path) {
+        out += QString("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
                    .arg(id, -8).arg(kind, -9).arg(model, -9).arg(World::versionText(firmware), -9)
-                   .arg(connection, -16).arg(state, -12).arg(battery, -14).arg(path);
+                   .arg(connection, -16).arg(state, -12).arg(battery, -14).arg(settings, -23).arg(path);
     };
     for (const World::Mouse& m : m_world.mice) {
         QString connection = m.cable ? "cable" : m.pairedTo.isEmpty() ? "-" : "via " + m.pairedTo;
@@ -1236,7 +1237,7 @@ QString Simulator::describe()
             state += ",pairing";
         const QString battery = QString("%1%%2").arg(m.battery).arg(m.charging ? " charging" : "");
         const Endpoint* e = m.cable && !m.bootLoader ? endpoint(m_world.cablePath(m)) : nullptr;
-        line(m.id, "mouse", m.modelName(), m.firmware, connection, state, battery,
+        line(m.id, "mouse", m.modelName(), m.firmware, connection, state, battery, "-",
              e ? QString::fromLatin1(e->path.c_str()) : "-");
     }
     for (const World::Receiver& r : m_world.receivers) {
@@ -1245,7 +1246,11 @@ QString Simulator::describe()
         const Endpoint* e = endpoint(m_world.receiverPath(r));
         const QString state = r.bootLoader ? "boot-loader" : !r.plugged ? "unplugged"
                               : e && endpointOnline(*e) ? "online" : "offline";
-        line(r.id, "receiver", r.modelName(), r.firmware, connection, state, "-",
+        // Only a 4K receiver has a light of its own.
+        QString settings = QString("long range %1").arg(r.longRange ? "on" : "off");
+        if (r.kind == 4)
+            settings = QString("light %1, ").arg(r.lightMode) + settings;
+        line(r.id, "receiver", r.modelName(), r.firmware, connection, state, "-", settings,
              e ? QString::fromLatin1(e->path.c_str()) : "-");
     }
     return out;

@@ -437,7 +437,12 @@ void DialogMain::runPairing(int matchMode)
     StyleHelper::placeCentred(match.get(), this);
     match->exec();
     match.reset();
-    restartReportLink();
+    // The dialog took the report link and, on closing, gave the device changes
+    // to the list: a device page that is still open takes both back.
+    if (homePageShown()) {
+        StartUsbChanged(Worker::OnUsbDeviceChanged, kUsbChangedInterval);
+        restartReportLink();
+    }
 }
 
 void DialogMain::spaceShortcut()

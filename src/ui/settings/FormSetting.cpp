@@ -6,14 +6,24 @@
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
 #include "core/SettingsStore.h"
+#include "core/Timing.h"
+#include "device/ReportHandler.h"
+#include "device/Worker.h"
+#include "platform/AutoStart.h"
+#include "platform/Launcher.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/sensor/MyConmboBox.h"
+#include "ui/sensor/StopCloseTime.h"
+#include "ui/settings/Match.h"
 #include "ui/settings/FirmwareImageSearch.h"
 #include "ui/settings/UpDateRepair.h"
 #include "ui/settings/UpDateWarning.h"
 
+#include <HIDUsb.h>
+
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFont>
 #include <QFrame>
@@ -24,6 +34,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 
 int g_Transition = 0;
@@ -31,6 +42,12 @@ int g_Transition = 0;
 namespace {
 constexpr int kContentWidth = 880;
 constexpr int kBaseHeight = 630;
+constexpr int kTallHeight = 780;
+constexpr int kUpdateTickMs = 1000;
+constexpr int kUsbChangedInterval = 600;
+constexpr int kReceiverKind4K = 1;  // connection type of a 4K receiver
+// Idle light-off times in seconds, by entry of the idle control.
+constexpr int kIdleSeconds[StopCloseTime::kEntryCount] = {10, 30, 60, 300, 600, 900, 1200, 1500, 1800, 2100, 2400};
 
 const char* const kLanguageNames[] = {"English", "Deutsch", "Français", "Español", "Italiano",
                                       "Nederlands", "Polski", "Romanesc", "繁体中文", "Українська"};
@@ -82,6 +99,14 @@ FormSetting::FormSetting(QWidget* parent)
     connect(bus, SIGNAL(SigLanguageSameB(int)), this, SLOT(SlotLanguageSameB(int)));
     connect(bus, SIGNAL(SigSetver(int)), this, SLOT(SetVer(int)));
     connect(bus, SIGNAL(SigLabelTextB(QString,QString)), this, SLOT(SlotLabelTextB(QString,QString)));
+    // The device thread and the report callback wait for these, so the shared
+    // receiver light buffer is read while its writer stands still.
+    connect(bus, SIGNAL(SigRGBValue(DongleRGB*)), this, SLOT(SlotRGBValue(DongleRGB*)), Qt::BlockingQueuedConnection);
+    connect(bus, SIGNAL(SigLongRangeMode(bool)), this, SLOT(SlotLongRangeMode(bool)), Qt::BlockingQueuedConnection);
+    connect(bus, SIGNAL(SigForm()), this, SLOT(SlotForm()), Qt::BlockingQueuedConnection);
+    connect(bus, SIGNAL(SigFormB()), this, SLOT(SlotFormB()));
+    connect(bus, SIGNAL(SigFormReset()), this, SLOT(SlotFormResetForm()), Qt::BlockingQueuedConnection);
+    connect(bus, SIGNAL(SigLightToFrom(int)), this, SLOT(SlotLightToFrom(int)));
     connect(m_scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this, &FormSetting::SlotScroolChange);
 
     m_pictureFolder = StyleHelper::pictureFolder(QStringLiteral("FormSetting"));
@@ -95,10 +120,20 @@ FormSetting::FormSetting(QWidget* parent)
     g_Transition = setting(QStringLiteral("Option"), QStringLiteral("Transition")).toInt();
 
     applyLook();
+    m_dongleCheckTimer = new QTimer(this);
+    m_dongleCheckTimer->setInterval(Timing::scaled(kUpdateTickMs));
+    connect(m_dongleCheckTimer, &QTimer::timeout, this, &FormSetting::onDongleCheckTimer);
+    m_mouseCheckTimer = new QTimer(this);
+    m_mouseCheckTimer->setInterval(Timing::scaled(kUpdateTickMs));
+    connect(m_mouseCheckTimer, &QTimer::timeout, this, &FormSetting::onMouseCheckTimer);
     m_labelAnchor = m_label->pos();
 
     bool ok = false;
     m_autoStart->setChecked(SettingsStore::instance()->value(QStringLiteral("AutoStart"), QStringLiteral("Enable")).toInt(&ok) == 1 && ok);
+    // A dead link is worse than none: without a mouse settings tool it is hidden.
+    const bool mouseSettings = !Launcher::mouseSettingsCommand().isEmpty();
+    m_mouseIcon->setVisible(mouseSettings);
+    m_mouseSettings->setVisible(mouseSettings);
 
     for (QWidget* w : std::initializer_list<QWidget*>{m_titleMarks[4], m_label11, m_longRange, m_longRangeText,
                                                       m_titleMarks[5], m_label14, m_reUntil[0], m_reUntil[1],
@@ -138,10 +173,15 @@ void FormSetting::buildForm()
     m_scrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_scrollArea->setWidgetResizable(true);
     m_scrollArea->setFrameShape(QFrame::NoFrame);
+    // The viewport paints the palette's light window colour unless told not to.
+    m_scrollArea->setStyleSheet(QStringLiteral("QScrollArea#scrollArea{background:transparent;border:none;}"));
+    m_scrollArea->viewport()->setAutoFillBackground(false);
+    m_scrollArea->viewport()->setStyleSheet(QStringLiteral("background:transparent;"));
 
     m_contents = new QWidget();
     m_contents->setObjectName(QStringLiteral("scrollAreaWidgetContents"));
     m_scrollArea->setWidget(m_contents);
+    m_contents->setAutoFillBackground(false);
     QWidget* c = m_contents;
 
     const int titleY[6] = {32, 132, 262, 362, 32, 172};
@@ -209,6 +249,13 @@ void FormSetting::buildForm()
     m_mouseSettings->setFont(uiFont(11));
     m_mouseSettings->setCursor(Qt::PointingHandCursor);
     m_mouseSettings->setFocusPolicy(Qt::NoFocus);
+
+    // Idle light-off time (the same field as on the lighting page).
+    m_label12 = makeLabel(c, "label_12", QRect(54, 492, 360, 30), 12);
+    m_label13 = makeLabel(c, "label_13", QRect(54, 524, 400, 26), 10);
+    m_label13->setWordWrap(true);
+    m_idle = new StopCloseTime(c);
+    m_idle->move(54, 556);
 
     // Receiver long-range mode.
     m_label11 = makeLabel(c, "label_11", QRect(494, 22, 340, 30), 12);
@@ -392,9 +439,15 @@ void FormSetting::SlotAllLanguage(int language)
     for (int i = 0; i < 3; ++i)
         m_lightTexts[i]->setPlainText(t(20 + i));
 
-    const bool german_or_french = language == 1 || language == 2;
-    m_companyName->setText(LanguageTables::netText(german_or_french ? 1 : 0));
-    m_webAddress->setText(LanguageTables::netText(german_or_french ? 2 : 3));
+    for (int i = 0; i < StopCloseTime::kEntryCount; ++i)
+        m_idle->setItemText(i, t(28 + i));
+    m_label12->setText(t(39));
+    m_label13->setText(t(40));
+
+    // The Chinese company name and address belong to the Chinese interface.
+    const bool chinese = language == 8;
+    m_companyName->setText(LanguageTables::netText(chinese ? 1 : 0));
+    m_webAddress->setText(LanguageTables::netText(chinese ? 2 : 3));
 
     m_receive2->setFont(uiFont(10));
     // The values follow their captions, whose length depends on the language.
@@ -507,4 +560,199 @@ void FormSetting::SlotScroolChange(int value)
 void FormSetting::mousePressEvent(QMouseEvent* event)
 {
     event->accept();
+}
+
+int FormSetting::advancedItem(int index)
+{
+    const DeviceAllInfo current = currentDeviceCopy();
+    const QStringList items = ConfigSettings::instance()->valueList(
+        QStringLiteral("Drive%1").arg(current.modelIndex + 1), QStringLiteral("Adveanced"));
+    bool ok = false;
+    const int value = index < items.size() ? items.at(index).trimmed().toInt(&ok) : -1;
+    return ok ? value : -1;
+}
+
+bool FormSetting::receiverLightApplies()
+{
+    const DeviceAllInfo current = currentDeviceCopy();
+    return !current.path.isEmpty() && !current.direct && current.connectionType == kReceiverKind4K
+           && advancedItem(1) != -1;
+}
+
+void FormSetting::setLongRangeVisible(bool visible)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{m_titleMarks[4], m_label11, m_longRange, m_longRangeText})
+        w->setVisible(visible);
+}
+
+void FormSetting::setReceiverLightVisible(bool visible)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{m_titleMarks[5], m_label14, m_reUntil[0], m_reUntil[1],
+                                                      m_reUntil[2], m_lightTexts[0], m_lightTexts[1], m_lightTexts[2]})
+        w->setVisible(visible);
+    if (visible)
+        applyTallLayout();
+    else
+        applyBaseLayout();
+}
+
+void FormSetting::applyTallLayout()
+{
+    m_contents->setFixedSize(kContentWidth, kTallHeight);
+    m_webAddress->move(610, 710);
+    m_companyName->move(490, 730);
+}
+
+// The sections follow the opened model and its connection, whichever of the
+// image and the receiver's own reports arrives first.
+void FormSetting::SlotForm()
+{
+    const DeviceAllInfo current = currentDeviceCopy();
+    setLongRangeVisible(advancedItem(0) != -1 && !current.direct && !current.path.isEmpty());
+    setReceiverLightVisible(receiverLightApplies());
+}
+
+void FormSetting::SlotFormB()
+{
+    const DeviceAllInfo current = currentDeviceCopy();
+    if (advancedItem(0) == -1 || current.direct)
+        setLongRangeVisible(false);
+    setReceiverLightVisible(receiverLightApplies());
+}
+
+void FormSetting::SlotFormResetForm()
+{
+    setLongRangeVisible(false);
+    setReceiverLightVisible(false);
+    // Showing "no data" must not switch the receiver's long range off.
+    const bool blocked = m_longRange->blockSignals(true);
+    m_longRange->setChecked(false);
+    m_longRange->blockSignals(blocked);
+}
+
+void FormSetting::SlotRGBValue(DongleRGB* buffer)
+{
+    if (!buffer || !receiverLightApplies())
+        return;
+    setReceiverLightVisible(true);
+    const int mode = buffer->mode;
+    if (mode >= 1 && mode <= 3)
+        m_reUntil[mode - 1]->setChecked(true);
+}
+
+void FormSetting::SlotLongRangeMode(bool on)
+{
+    if (advancedItem(0) == -1)
+        return;
+    setLongRangeVisible(true);
+    m_longRange->setChecked(on);
+}
+
+void FormSetting::SlotLightToFrom(int seconds)
+{
+    int entry = -1;
+    for (int i = 0; i < StopCloseTime::kEntryCount; ++i) {
+        if (kIdleSeconds[i] == seconds)
+            entry = i;
+    }
+    // A time outside the list shows no entry rather than a wrong one.
+    m_idle->setIndex(entry);
+}
+
+void FormSetting::on_checkBox_clicked(bool on)
+{
+    const QString program = QCoreApplication::applicationFilePath();
+    bool enabled = false;
+    if (on) {
+        enabled = AutoStart::enable(program);
+        // The box does not claim a start that could not be arranged.
+        if (!enabled)
+            m_autoStart->setChecked(false);
+    } else {
+        AutoStart::disable(program);
+    }
+    SettingsStore::instance()->setValue(QStringLiteral("AutoStart"), QStringLiteral("Enable"),
+                                        enabled ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void FormSetting::on_checkBox_2_clicked(bool on)
+{
+    Q_UNUSED(on)
+}
+
+void FormSetting::on_checkBox_2_toggled(bool on)
+{
+    if (!g_UiReady)
+        return;
+    const char* path = g_DevicePath;
+    if (!UsbFinderC_GetDeviceOnLine(path)) {
+        PostMsg::GetInstance()->PostMouseOffLineo(0);
+        return;
+    }
+    UsbFinderC_SetLongRangeMode(path, on);
+}
+
+void FormSetting::lightModeToggled(int mode, bool on)
+{
+    if (!g_UiReady)
+        return;
+    const char* path = g_DevicePath;
+    if (!UsbFinderC_GetDeviceOnLine(path)) {
+        PostMsg::GetInstance()->PostMouseOffLineo(0);
+        return;
+    }
+    if (!on)
+        return;
+    g_DongleRGB->mode = uint8_t(mode);
+    UsbFinderC_Set4KDongleRGB(path, g_DongleRGB);
+}
+
+void FormSetting::on_ReUntil_toggled(bool on)
+{
+    lightModeToggled(1, on);
+}
+
+void FormSetting::on_ReUntil_2_toggled(bool on)
+{
+    lightModeToggled(2, on);
+}
+
+void FormSetting::on_ReUntil_3_toggled(bool on)
+{
+    lightModeToggled(3, on);
+}
+
+void FormSetting::on_pushButton_2_clicked()
+{
+    Match match(nullptr);
+    match.ResetPairPage();
+    const QPoint topLeft = mapToGlobal(QPoint(0, 0));
+    match.move(topLeft.x() + (width() - match.width()) / 2 - 70, topLeft.y() + (height() - match.height()) / 2 - 30);
+    match.exec();
+    // The dialog took the report link and gave the device changes to the list.
+    // A device page still open (its device was not unplugged meanwhile) takes
+    // both back; otherwise the list keeps them.
+    if (currentDeviceCopy().path.isEmpty())
+        return;
+    StartUsbChanged(&Worker::OnUsbDeviceChanged, kUsbChangedInterval);
+    const char* path = g_DevicePath;
+    UsbServerC_Start(path, path, OnHidReport);
+}
+
+void FormSetting::on_pushButton_clicked()
+{
+    Launcher::openMouseSettings();
+}
+
+void FormSetting::on_pushButton_3_clicked()
+{
+    Launcher::openWebAddress(m_webAddress->text());
+}
+
+void FormSetting::onDongleCheckTimer()
+{
+}
+
+void FormSetting::onMouseCheckTimer()
+{
 }

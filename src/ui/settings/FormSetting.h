@@ -12,17 +12,21 @@ class QLabel;
 class QPushButton;
 class QScrollArea;
 class QTextEdit;
+class QTimer;
 class QToolButton;
+class StopCloseTime;
 class UpDateWarning;
+struct DongleRGB;
 
 // The settings page of the device home page: interface language, firmware
 // versions of receiver and mouse, pairing, start with the desktop and the
 // receiver's own settings. Its constructor creates the program's single update
 // and repair dialog (g_UpDateRepairDialog).
 //
-// Built so far: the form, its texts, the language choice, the version display
-// and the firmware search. The receiver settings, pairing, start with the
-// desktop and the update run are added with the rest of the settings work.
+// The receiver's sections show by model and connection: long range for a model
+// that has it on any receiver, the receiver light for a model that has it on a
+// 4K receiver. Receiver settings go straight to the receiver; nothing of them is
+// kept in the working image.
 class FormSetting : public QWidget
 {
     Q_OBJECT
@@ -45,6 +49,27 @@ public slots:
     void SlotLabelTextB(QString version, QString flag);
     void SlotScroolChange(int value);
 
+    void SlotForm();
+    void SlotFormB();
+    void SlotFormResetForm();
+    void SlotRGBValue(DongleRGB* buffer);
+    void SlotLongRangeMode(bool on);
+    // The idle light-off time of the image the button page shows, in seconds.
+    void SlotLightToFrom(int seconds);
+
+    void on_checkBox_clicked(bool on);
+    void on_checkBox_2_clicked(bool on);
+    void on_checkBox_2_toggled(bool on);
+    void on_ReUntil_toggled(bool on);
+    void on_ReUntil_2_toggled(bool on);
+    void on_ReUntil_3_toggled(bool on);
+    void on_pushButton_2_clicked();
+    void on_pushButton_clicked();
+    void on_pushButton_3_clicked();
+
+    void onDongleCheckTimer();
+    void onMouseCheckTimer();
+
 protected:
     // Presses on the page's background stay here (no window dragging).
     void mousePressEvent(QMouseEvent* event) override;
@@ -53,6 +78,14 @@ private:
     void buildForm();
     void applyLook();
     void applyBaseLayout();
+    void applyTallLayout();
+    void setLongRangeVisible(bool visible);
+    void setReceiverLightVisible(bool visible);
+    // Item `index` of the opened model's "Adveanced" list; -1 when the model
+    // lacks the feature or the list has no such item.
+    static int advancedItem(int index);
+    static bool receiverLightApplies();
+    void lightModeToggled(int mode, bool on);
     void setUpdateLook(bool available);
     void formVersionTexts(QString* receiverText, QString* mouseText, int* receiverKind) const;
 
@@ -94,6 +127,11 @@ private:
     QPushButton* m_webAddress = nullptr;    // pushButton_3
     QButtonGroup* m_lightGroup = nullptr;
     UpDateWarning* m_warning = nullptr;
+    QLabel* m_label12 = nullptr;            // idle light-off title
+    QLabel* m_label13 = nullptr;            // idle light-off description
+    StopCloseTime* m_idle = nullptr;
+    QTimer* m_dongleCheckTimer = nullptr;
+    QTimer* m_mouseCheckTimer = nullptr;
 
     // Texts of the current language that the update reads.
     QString m_updateCaption;   // 7

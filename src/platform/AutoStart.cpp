@@ -1,0 +1,84 @@
+#include "platform/AutoStart.h"
+
+#include "app/Globals.h"
+#include "platform/Registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+// Quoted for the Exec key: inside double quotes `"`, `` ` ``, `$` and `\` take a
+// backslash; the entry's string escaping then doubles every backslash, and `%`
+// (a field code) is written twice.
+QString execArgument(const QString& path)
+{
+    QString quoted;
+    for (const QChar c : path) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        quoted += c;
+    }
+    quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
+    quoted.replace(QLatin1String("\\"), QLatin1String("\\\\"));
+    quoted.replace(QLatin1String("%"), QLatin1String("%%"));
+    return quoted;
+}
+
+QString runValueName(const QString& programPath)
+{
+    return QFileInfo(programPath).completeBaseName();
+}
+}
+
+QString AutoStart::entryPath()
+{
+    QString config = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));
+    // A relative XDG_CONFIG_HOME is invalid and ignored.
+    if (config.isEmpty() || QDir::isRelativePath(config))
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return config + QStringLiteral("/autostart/orvex-desklink.desktop");
+}
+
+QByteArray AutoStart::entryText(const QString& programPath)
+{
+    if (programPath.isEmpty() || QDir::isRelativePath(programPath) || programPath.contains(QLatin1Char('\n'))
+        || programPath.contains(QLatin1Char('\r')))
+        return QByteArray();
+    QString text;
+    text += QStringLiteral("[Desktop Entry]\n");
+    text += QStringLiteral("Type=Application\n");
+    text += QStringLiteral("Name=%1\n").arg(g_AppName);
+    text += QStringLiteral("Exec=%1\n").arg(execArgument(programPath));
+    text += QStringLiteral("Terminal=false\n");
+    text += QStringLiteral("X-GNOME-Autostart-enabled=true\n");
+    return text.toUtf8();
+}
+
+bool AutoStart::enable(const QString& programPath)
+{
+    const QByteArray text = entryText(programPath);
+    if (text.isEmpty())
+        return false;
+    const QString path = entryPath();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+        return false;
+    Registry::setValue(Registry::runKeyPath(), runValueName(programPath), QDir::toNativeSeparators(programPath));
+    return true;
+}
+
+bool AutoStart::disable(const QString& programPath)
+{
+    Registry::remove(Registry::runKeyPath(), runValueName(programPath));
+    const QString path = entryPath();
+    return !QFileInfo::exists(path) || QFile::remove(path);
+}
+
+bool AutoStart::isEnabled()
+{
+    return QFileInfo::exists(entryPath());
+}
