@@ -438,11 +438,10 @@ void DialogMain::runPairing(int matchMode)
     match->exec();
     match.reset();
     // The dialog took the report link and, on closing, gave the device changes
-    // to the list: a device page that is still open takes both back.
-    if (homePageShown()) {
+    // to the list: a device page that is still open takes the changes back.
+    if (homePageShown())
         StartUsbChanged(Worker::OnUsbDeviceChanged, kUsbChangedInterval);
-        restartReportLink();
-    }
+    restartReportLink();
 }
 
 void DialogMain::spaceShortcut()

@@ -136,7 +136,7 @@ FormSetting::FormSetting(QWidget* parent)
     m_mouseSettings->setVisible(mouseSettings);
 
     for (QWidget* w : std::initializer_list<QWidget*>{m_titleMarks[4], m_label11, m_longRange, m_longRangeText,
-                                                      m_titleMarks[5], m_label14, m_reUntil[0], m_reUntil[1],
+                                                      m_lines[4], m_titleMarks[5], m_label14, m_reUntil[0], m_reUntil[1],
                                                       m_reUntil[2], m_lightTexts[0], m_lightTexts[1], m_lightTexts[2]})
         w->hide();
     applyBaseLayout();
@@ -251,6 +251,11 @@ void FormSetting::buildForm()
     m_mouseSettings->setFocusPolicy(Qt::NoFocus);
 
     // Idle light-off time (the same field as on the lighting page).
+    m_idleMark = new QToolButton(c);
+    m_idleMark->setObjectName(QStringLiteral("TitleButton_8"));
+    m_idleMark->setGeometry(30, 502, 16, 10);
+    m_idleMark->setEnabled(false);
+    m_idleMark->setFocusPolicy(Qt::NoFocus);
     m_label12 = makeLabel(c, "label_12", QRect(54, 492, 360, 30), 12);
     m_label13 = makeLabel(c, "label_13", QRect(54, 524, 400, 26), 10);
     m_label13->setWordWrap(true);
@@ -305,6 +310,7 @@ void FormSetting::buildForm()
         line->setObjectName(i == 0 ? QStringLiteral("line") : QStringLiteral("line_%1").arg(i + 1));
         line->setGeometry(lineX[i], lineY[i], i == 4 ? 380 : 400, 1);
         line->setStyleSheet(QStringLiteral("background-color:rgb(44,50,61);"));
+        m_lines[i] = line;
     }
 }
 
@@ -581,7 +587,7 @@ bool FormSetting::receiverLightApplies()
 
 void FormSetting::setLongRangeVisible(bool visible)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{m_titleMarks[4], m_label11, m_longRange, m_longRangeText})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_titleMarks[4], m_label11, m_longRange, m_longRangeText, m_lines[4]})
         w->setVisible(visible);
 }
 

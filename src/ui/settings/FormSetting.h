@@ -127,6 +127,8 @@ private:
     QPushButton* m_webAddress = nullptr;    // pushButton_3
     QButtonGroup* m_lightGroup = nullptr;
     UpDateWarning* m_warning = nullptr;
+    QFrame* m_lines[5] = {};                // line .. line_5
+    QToolButton* m_idleMark = nullptr;
     QLabel* m_label12 = nullptr;            // idle light-off title
     QLabel* m_label13 = nullptr;            // idle light-off description
     StopCloseTime* m_idle = nullptr;
