@@ -6,6 +6,7 @@
 #include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
+#include "device/Worker.h"
 #include "platform/Registry.h"
 #include "ui/home/Dialog.h"
 #include "ui/home/DialogChange.h"
@@ -85,6 +86,7 @@ private slots:
     void spaceOnTheList_data();
     void spaceOnTheList();
     void spaceOnTheHomePage();
+    void spaceOnTheHomePageKeepsTheDeviceChanges();
     void dragging_data();
     void dragging();
     void offlineNoticeIsNotStacked();
@@ -365,6 +367,28 @@ void tst_DialogMain::spaceOnTheHomePage()
     QCOMPARE(matchMode, 1);
     QCOMPARE(libraryCalls("UsbServerC_Start").size(), 1);
     showList();
+}
+
+// The pairing dialog gives the device changes to the list when it closes; the
+// open device page takes them back, so its device leaving still returns to the
+// list.
+void tst_DialogMain::spaceOnTheHomePageKeepsTheDeviceChanges()
+{
+    showHome();
+    QVERIFY(g_Worker);
+    DeviceAllInfo gone;
+    gone.path = "a device that is no longer listed";
+    PostMsg::GetInstance()->PostSelectMouseInfo(gone);
+    ModalDialogDriver driver;
+    driver.expect("Match", [&](QWidget* d) {
+        // From here the device thread would return to the list.
+        g_DevicePollingEnabled = true;
+        ModalDialogDriver::click(d, "CloseButton");
+    });
+    QTest::keyClick(m_window, Qt::Key_Space);
+    QVERIFY2(driver.allHandled(), qPrintable(driver.failures().join('\n')));
+    QCOMPARE(libraryCalls("StartUsbChanged").size(), 2);
+    QTRY_COMPARE(stack()->currentIndex(), 0);
 }
 
 void tst_DialogMain::dragging_data()

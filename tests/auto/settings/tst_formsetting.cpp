@@ -5,12 +5,22 @@
 #include "core/AppPaths.h"
 #include "core/PostMsg.h"
 #include "core/SettingsStore.h"
+#include "platform/AutoStart.h"
+#include "platform/Launcher.h"
+#include "platform/Registry.h"
+#include "ui/sensor/MyConmboBox.h"
 #include "ui/settings/FormSetting.h"
 #include "ui/settings/UpDateRepair.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QUrl>
 #include <QLabel>
 #include <QMutexLocker>
 #include <QPushButton>
@@ -34,6 +44,17 @@ private slots:
     void versionDisplay();
     void receiverHint();
     void languageChoice();
+    void pageIsDarkAndReadable_data();
+    void pageIsDarkAndReadable();
+    void startWithTheSystem();
+    void autostartEntry_data();
+    void autostartEntry();
+    void mouseSettingsToolPerDesktop_data();
+    void mouseSettingsToolPerDesktop();
+    void webAddress_data();
+    void webAddress();
+    void idleLightOff_data();
+    void idleLightOff();
 
 private:
     void writeImage(quint8 type, const QByteArray& name, quint32 version);
@@ -225,6 +246,261 @@ void tst_FormSetting::languageChoice()
     disconnect(a);
     disconnect(b);
     disconnect(c);
+}
+
+static int luminance(QRgb c)
+{
+    return (qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114) / 1000;
+}
+
+void tst_FormSetting::pageIsDarkAndReadable_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::newRow("English") << 0;
+    QTest::newRow("German") << 1;
+    QTest::newRow("Traditional Chinese") << 8;
+}
+
+// The page is drawn over the home page's dark background: its body must let
+// that through, and its texts must stand out against it.
+void tst_FormSetting::pageIsDarkAndReadable()
+{
+    QFETCH(int, language);
+    FormSetting page;
+    page.SlotAllLanguage(language);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+
+    QImage shot(page.size(), QImage::Format_RGB32);
+    const QColor background(24, 27, 33);
+    shot.fill(background);
+    page.render(&shot, QPoint(), QRegion(), QWidget::DrawChildren);
+
+    // Empty body areas of both columns keep the background.
+    for (const QPoint& p : {QPoint(700, 400), QPoint(440, 200), QPoint(300, 300)})
+        QVERIFY2(luminance(shot.pixel(p)) < 60, qPrintable(QString("(%1,%2)").arg(p.x()).arg(p.y())));
+    // Every title, caption and the footer shows bright text.
+    for (const char* name : {"label", "label_2", "label_3", "label_4", "label_8", "label_9", "label_10", "label_12",
+                             "pushButton_3", "pushButton_4"}) {
+        auto* w = page.findChild<QWidget*>(name);
+        QVERIFY(w);
+        const QRect r(w->mapTo(&page, QPoint(0, 0)), w->size());
+        int brightest = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                brightest = qMax(brightest, luminance(shot.pixel(x, y)));
+        QVERIFY2(brightest > 150, name);
+    }
+}
+
+void tst_FormSetting::startWithTheSystem()
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const QString entry = config.path() + "/autostart/orvex-desklink.desktop";
+    const QString program = QCoreApplication::applicationFilePath();
+    const QString valueName = QFileInfo(program).completeBaseName();
+
+    FormSetting page;
+    auto* box = page.findChild<QCheckBox*>("checkBox");
+    QVERIFY(!box->isChecked());
+    // Switching off what was never on only stores the choice.
+    box->click();
+    box->click();
+    QCOMPARE(SettingsStore::instance()->value("AutoStart", "Enable"), QString("0"));
+    QVERIFY(!QFile::exists(entry));
+
+    box->click();
+    QVERIFY(box->isChecked());
+    QCOMPARE(SettingsStore::instance()->value("AutoStart", "Enable"), QString("1"));
+    QFile file(entry);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    QVERIFY(text.startsWith("[Desktop Entry]\n"));
+    QVERIFY(text.contains("\nType=Application\n"));
+    QVERIFY(text.contains("\nExec=\"" + program + "\"\n"));
+    QCOMPARE(Registry::value(Registry::runKeyPath(), valueName).toString(), program);
+    file.close();
+
+    // A new page shows the stored choice.
+    {
+        FormSetting again;
+        QVERIFY(again.findChild<QCheckBox*>("checkBox")->isChecked());
+    }
+
+    box->click();
+    QCOMPARE(SettingsStore::instance()->value("AutoStart", "Enable"), QString("0"));
+    QVERIFY(!QFile::exists(entry));
+    QVERIFY(!Registry::contains(Registry::runKeyPath(), valueName));
+    qunsetenv("XDG_CONFIG_HOME");
+}
+
+void tst_FormSetting::autostartEntry_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("exec");
+
+    QTest::newRow("plain") << "/opt/desk/OrvexDeskLink" << "Exec=\"/opt/desk/OrvexDeskLink\"";
+    QTest::newRow("space") << "/home/a b/OrvexDeskLink" << "Exec=\"/home/a b/OrvexDeskLink\"";
+    QTest::newRow("quote, dollar, backquote") << "/x/\"$`/p" << "Exec=\"/x/\\\\\"\\\\$\\\\`/p\"";
+    QTest::newRow("backslash") << "/x\\y/p" << "Exec=\"/x\\\\\\\\y/p\"";
+    QTest::newRow("percent") << "/x/100%/p" << "Exec=\"/x/100%%/p\"";
+    QTest::newRow("relative: refused") << "bin/p" << "";
+    QTest::newRow("line break: refused") << "/x/a\nExec=/bin/evil" << "";
+}
+
+void tst_FormSetting::autostartEntry()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, exec);
+    const QString text = QString::fromUtf8(AutoStart::entryText(path));
+    if (exec.isEmpty()) {
+        QVERIFY(text.isEmpty());
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        QVERIFY(!AutoStart::enable(path));
+        QVERIFY(!QFile::exists(AutoStart::entryPath()));
+        qunsetenv("XDG_CONFIG_HOME");
+        return;
+    }
+    QVERIFY2(text.split('\n').contains(exec), qPrintable(text));
+}
+
+void tst_FormSetting::mouseSettingsToolPerDesktop_data()
+{
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QStringList>("command");
+
+    const QStringList all{"gnome-control-center", "systemsettings", "xfce4-mouse-settings", "mate-mouse-properties",
+                          "cinnamon-settings", "lxqt-config-input"};
+    QTest::newRow("GNOME") << "GNOME" << all << QStringList{"gnome-control-center", "mouse"};
+    QTest::newRow("Ubuntu's GNOME") << "ubuntu:GNOME" << all << QStringList{"gnome-control-center", "mouse"};
+    QTest::newRow("KDE") << "KDE" << all << QStringList{"systemsettings", "kcm_mouse"};
+    QTest::newRow("older KDE") << "KDE" << QStringList{"kcmshell5"} << QStringList{"kcmshell5", "mouse"};
+    QTest::newRow("Xfce") << "XFCE" << all << QStringList{"xfce4-mouse-settings"};
+    QTest::newRow("MATE") << "MATE" << all << QStringList{"mate-mouse-properties"};
+    QTest::newRow("Cinnamon") << "X-Cinnamon" << all << QStringList{"cinnamon-settings", "mouse"};
+    QTest::newRow("LXQt") << "LXQt" << all << QStringList{"lxqt-config-input"};
+    QTest::newRow("GNOME without its tool") << "GNOME" << QStringList{"systemsettings"} << QStringList();
+    QTest::newRow("unknown desktop") << "Sway" << all << QStringList();
+    QTest::newRow("no desktop") << "" << all << QStringList();
+}
+
+void tst_FormSetting::mouseSettingsToolPerDesktop()
+{
+    QFETCH(QString, desktop);
+    QFETCH(QStringList, installed);
+    QFETCH(QStringList, command);
+
+    QTemporaryDir bin;
+    for (const QString& tool : installed) {
+        QFile f(bin.path() + '/' + tool);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\n");
+        f.close();
+        QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", bin.path().toLocal8Bit());
+    qputenv("XDG_CURRENT_DESKTOP", desktop.toLocal8Bit());
+
+    QStringList started;
+    Launcher::setStartDetached([&](const QString& program, const QStringList& arguments) {
+        started = QStringList(QFileInfo(program).fileName()) + arguments;
+        return true;
+    });
+    {
+        FormSetting page;
+        auto* link = page.findChild<QPushButton*>("pushButton");
+        // Without a tool the link is hidden rather than dead.
+        QCOMPARE(link->isHidden(), command.isEmpty());
+        QCOMPARE(page.findChild<QWidget*>("toolButton")->isHidden(), command.isEmpty());
+        if (!command.isEmpty()) {
+            QVERIFY(Launcher::mouseSettingsCommand().value(0).startsWith(bin.path() + '/'));
+            QTest::mouseClick(link, Qt::LeftButton);
+        }
+    }
+    QCOMPARE(started, command);
+
+    Launcher::setStartDetached(nullptr);
+    qputenv("PATH", oldPath);
+    qunsetenv("XDG_CURRENT_DESKTOP");
+}
+
+void tst_FormSetting::webAddress_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("company");
+    QTest::addColumn<QString>("address");
+
+    // Net.xml: 0 company, 1 company in Chinese, 2 Chinese address, 3 address.
+    QTest::newRow("English") << 0 << LanguageTables::netText(0) << LanguageTables::netText(3);
+    QTest::newRow("German") << 1 << LanguageTables::netText(0) << LanguageTables::netText(3);
+    QTest::newRow("French") << 2 << LanguageTables::netText(0) << LanguageTables::netText(3);
+    QTest::newRow("Traditional Chinese") << 8 << LanguageTables::netText(1) << LanguageTables::netText(2);
+}
+
+void tst_FormSetting::webAddress()
+{
+    QFETCH(int, language);
+    QFETCH(QString, company);
+    QFETCH(QString, address);
+
+    QList<QUrl> opened;
+    Launcher::setOpenUrl([&](const QUrl& url) {
+        opened << url;
+        return true;
+    });
+    FormSetting page;
+    page.SlotAllLanguage(language);
+    QCOMPARE(page.findChild<QPushButton*>("pushButton_4")->text(), company);
+    auto* link = page.findChild<QPushButton*>("pushButton_3");
+    QCOMPARE(link->text(), address);
+    QTest::mouseClick(link, Qt::LeftButton);
+    QCOMPARE(opened, QList<QUrl>{QUrl(address)});
+
+    // Only web addresses are opened.
+    opened.clear();
+    QVERIFY(Launcher::openWebAddress("orvex.example.com"));
+    for (const char* other : {"file:///etc/passwd", "javascript:alert(1)", "mailto:a@b.c", "", "ftp://orvex.example.com"})
+        QVERIFY2(!Launcher::openWebAddress(other), other);
+    QCOMPARE(opened, QList<QUrl>{QUrl("http://orvex.example.com")});
+    Launcher::setOpenUrl(nullptr);
+}
+
+void tst_FormSetting::idleLightOff_data()
+{
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<int>("entry");
+
+    QTest::newRow("10 s") << 10 << 0;
+    QTest::newRow("1 min") << 60 << 2;
+    QTest::newRow("40 min") << 2400 << 10;
+    QTest::newRow("outside the list") << 45 << -1;
+    QTest::newRow("zero") << 0 << -1;
+}
+
+void tst_FormSetting::idleLightOff()
+{
+    QFETCH(int, seconds);
+    QFETCH(int, entry);
+
+    FormSetting page;
+    page.SlotAllLanguage(1);
+    auto* box = page.findChild<MyConmboBox*>("StopClose");
+    QVERIFY(box);
+    QCOMPARE(box->itemText(3), LanguageTables::text(LanguageSection::FormSetting, 1, 31));
+    QCOMPARE(page.findChild<QLabel*>("label_12")->text(), LanguageTables::text(LanguageSection::FormSetting, 1, 39));
+
+    m_link.clearCalls();
+    g_UiReady = true;
+    box->setCurrentIndex(5);
+    PostMsg::GetInstance()->PostLightToFrom(seconds);
+    QCOMPARE(box->currentIndex(), entry);
+    // Showing the mouse's value writes nothing.
+    QCOMPARE(m_link.callCount("ProtocolDataUpdate"), 0);
+    g_UiReady = false;
 }
 
 QTEST_MAIN(tst_FormSetting)
