@@ -283,7 +283,8 @@ void FormSetting::buildForm()
     }
 
     // Footer.
-    m_label = makeLabel(c, "label", QRect(700, 6, 170, 24), 10);
+    // Clear of the scroll bar that the tall layout brings.
+    m_label = makeLabel(c, "label", QRect(680, 6, 170, 24), 10);
     m_label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_companyName = new QPushButton(c);
     m_companyName->setObjectName(QStringLiteral("pushButton_4"));
