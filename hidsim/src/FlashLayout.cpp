@@ -1,5 +1,7 @@
 #include "FlashLayout.h"
 
+#include "ModelCatalogue.h"
+
 #include <cstring>
 #include <vector>
 
@@ -247,7 +249,7 @@ void FlashLayout::nextLightBarMode(unsigned char* flash)
     bar[kLedBarLength - 1] = ledBarSum(bar);
 }
 
-FlashDataMap FlashLayout::factoryImage()
+FlashDataMap FlashLayout::factoryImage(int mid)
 {
     FlashDataMap img{};
     img.reportRate = FlashDataMap::kRate1000;
@@ -273,13 +275,14 @@ FlashDataMap FlashLayout::factoryImage()
     const ButtonMapping defaults[6] = {{1, 1, 0}, {1, 2, 0}, {1, 4, 0}, {1, 8, 0}, {1, 16, 0}, {2, 1, 0}};
     for (int i = 0; i < 6; ++i)
         img.buttons[i] = defaults[i];
+    ModelCatalogue::applyFactoryButtons(mid, &img);
     return img;
 }
 
-QByteArray FlashLayout::factoryFlash()
+QByteArray FlashLayout::factoryFlash(int mid)
 {
     QByteArray flash;
-    pack(factoryImage(), &flash);
+    pack(factoryImage(mid), &flash);
     return flash;
 }
 

@@ -29,9 +29,11 @@ public:
     // well-formed flash (the image is filled as far as it could be read).
     static bool unpack(const unsigned char* flash, FlashDataMap* image);
 
-    // What a mouse holds when it leaves the factory (and after a factory reset).
-    static FlashDataMap factoryImage();
-    static QByteArray factoryFlash();
+    // What a mouse of model `mid` holds when it leaves the factory (and after a
+    // factory reset): the button functions its catalogue entry lists, the
+    // common defaults otherwise (also for a model the catalogue lacks, -1).
+    static FlashDataMap factoryImage(int mid = -1);
+    static QByteArray factoryFlash(int mid = -1);
 
     static void dpiLedToImage(const unsigned char* data, unsigned char* out);
     static void ledBarToImage(const unsigned char* data, unsigned char* out);

@@ -61,11 +61,11 @@ bool decodeFlash(const QByteArray& data, SimStore::MouseFlash* f)
     return true;
 }
 
-SimStore::MouseFlash factory()
+SimStore::MouseFlash factory(int mid)
 {
     SimStore::MouseFlash f;
     for (QByteArray& p : f.profiles)
-        p = FlashLayout::factoryFlash();
+        p = FlashLayout::factoryFlash(mid);
     return f;
 }
 
@@ -187,17 +187,17 @@ bool SimStore::writeAtomically(const QString& path, const QByteArray& data, QStr
     return true;
 }
 
-SimStore::MouseFlash SimStore::loadFlash(const QString& mouseId)
+SimStore::MouseFlash SimStore::loadFlash(const QString& mouseId, int mid)
 {
     MouseFlash flash;
     if (!m_onDisk) {
         if (m_memoryFlash.contains(mouseId) && decodeFlash(m_memoryFlash.value(mouseId), &flash))
             return flash;
-        return factory();
+        return factory(mid);
     }
     QFile f(flashPath(mouseId));
     if (!f.open(QIODevice::ReadOnly))
-        return factory();
+        return factory(mid);
     const QByteArray data = f.readAll();
     f.close();
     if (decodeFlash(data, &flash))
@@ -207,7 +207,7 @@ SimStore::MouseFlash SimStore::loadFlash(const QString& mouseId)
              qPrintable(flashPath(mouseId)));
     QFile::remove(flashPath(mouseId) + ".bad");
     QFile::rename(flashPath(mouseId), flashPath(mouseId) + ".bad");
-    return factory();
+    return factory(mid);
 }
 
 bool SimStore::saveFlash(const QString& mouseId, const MouseFlash& flash)

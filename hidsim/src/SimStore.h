@@ -42,8 +42,8 @@ public:
     // here (compared byte for byte: file times are too coarse to tell quick edits apart).
     bool readWorldIfChanged(QByteArray* json);
 
-    // The flash of a mouse; the factory flash when none is stored yet.
-    MouseFlash loadFlash(const QString& mouseId);
+    // The flash of a mouse; the factory flash of its model `mid` when none is stored yet.
+    MouseFlash loadFlash(const QString& mouseId, int mid);
     bool saveFlash(const QString& mouseId, const MouseFlash& flash);
     void removeAllFlash();
 

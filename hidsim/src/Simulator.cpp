@@ -341,7 +341,13 @@ bool Simulator::takeWriteFailure()
 
 SimStore::MouseFlash Simulator::loadFlash(const QString& mouseId)
 {
-    return m_store.loadFlash(mouseId);
+    return m_store.loadFlash(mouseId, modelOf(mouseId));
+}
+
+int Simulator::modelOf(const QString& mouseId) const
+{
+    const World::Mouse* m = m_world.mouse(mouseId);
+    return m ? m->mid : -1;
 }
 
 void Simulator::saveFlash(const QString& mouseId, const SimStore::MouseFlash& flash)
@@ -788,7 +794,7 @@ void Simulator::clearSettings()
         const QString id = m->id;
         SimStore::MouseFlash f;
         for (QByteArray& p : f.profiles)
-            p = FlashLayout::factoryFlash();
+            p = FlashLayout::factoryFlash(m->mid);
         m_store.lock();
         saveFlash(id, f);
         m_store.unlock();

@@ -200,6 +200,8 @@ private:
     void setLogLine(int line, const QString& text);
 
     // Flash.
+    // The model id of a mouse, -1 for an unknown one.
+    int modelOf(const QString& mouseId) const;
     SimStore::MouseFlash loadFlash(const QString& mouseId);
     void saveFlash(const QString& mouseId, const SimStore::MouseFlash& flash);
 

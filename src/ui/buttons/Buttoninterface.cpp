@@ -1,17 +1,43 @@
 #include "ui/buttons/Buttoninterface.h"
 
 #include "app/Globals.h"
+#include "app/LanguageTables.h"
+#include "core/AppPaths.h"
+#include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
+#include "device/CurrentDevice.h"
+#include "device/DeviceCache.h"
 #include "device/Worker.h"
+#include "device/WorkingImage.h"
+#include "ui/buttons/ButtonFunctionTable.h"
+#include "ui/buttons/Ui_Buttoninterface.h"
 #include "ui/common/StyleHelper.h"
+#include "ui/sensor/DebounceTime.h"
+#include "ui/sensor/MyConmboBox.h"
+#include "ui/sensor/SensorDpiTables.h"
 
 #include <HIDUsb.h>
 
-#include <QFrame>
+#include <QButtonGroup>
+#include <QDir>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListView>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStackedWidget>
 #include <QToolButton>
 
+#include <cstring>
+
 namespace {
-// Marker positions on each model picture: Number1 .. Number6.
+
+using Table = ButtonFunctionTable;
+
+// Marker positions on each model picture (Number1 .. Number6) and the picture's number.
 const QPoint kMarkerPositions[7][6] = {
     {{138, 55}, {258, 55}, {198, 55}, {100, 115}, {100, 165}, {290, 130}},
     {{160, 190}, {60, 150}, {112, 150}, {257, 178}, {285, 150}, {290, 230}},
@@ -22,35 +48,149 @@ const QPoint kMarkerPositions[7][6] = {
     {{80, 135}, {150, 165}, {117, 143}, {258, 170}, {295, 145}, {290, 230}},
 };
 const int kPictureNumbers[7] = {0, 4, 5, 6, 7, 8, 9};
+
+const char* const kFunctionGroup[] = {
+    "LeftKey_3", "RightKey_3", "MidKey", "BackKey_2", "ForWardKey", "DPI_2", "DPI_3", "DPI_4", "DPI_5",
+    "DPI_6", "DPI_7", "DPI_8", "DPI_9", "DPI_10", "DPI_11", "DPI_12", "DPI_13",
+};
+const char* const kKeyGroup[] = {
+    "Player", "StartPause_2", "BackMusic_2", "TopMusic_2", "Mute", "VolumeUp", "VolumeDown", "VolumeDown_3",
+    "VolumeDown_4", "VolumeDown_5", "VolumeDown_6", "VolumeDown_7", "VolumeDown_8", "VolumeDown_9",
+    "VolumeDown_10", "VolumeDown_11", "VolumeDown_12", "VolumeDown_13", "VolumeUp_4", "VolumeUp_5",
+    "VolumeUp_6", "VolumeUp_7", "VolumeUp_11", "VolumeUp_12", "VolumeUp_13", "VolumeUp_15", "VolumeUp_16",
+    "VolumeUp_18", "VolumeUp_19", "VolumeUp_20", "VolumeUp_21", "VolumeUp_22", "VolumeUp_23", "VolumeUp_24",
+    "VolumeDown_2", "VolumeUp_2", "VolumeUp_10", "VolumeUp_8", "VolumeUp_9", "VolumeUp_14", "VolumeDown_14",
+};
+// The seventeen buttons of the function list, which take the list's font.
+const char* const kFunctionList[] = {
+    "LeftKey_3", "RightKey_3", "MidKey", "BackKey_2", "ForWardKey", "DPI_2", "DPI_3", "DPI_6", "DPI_8",
+    "DPI_5", "DPI_13", "DPI_11", "DPI_4", "DPI_9", "DPI_7", "DPI_12", "DPI_10",
+};
+
+// Category buttons that only open their sub-page.
+struct CategorySwitch
+{
+    const char* button;
+    const char* page;
+};
+const CategorySwitch kCategorySwitches[] = {
+    {"DPI_12", "page_3"}, {"DPI_9", "page_6"}, {"DPI_4", "page_8"},
+    {"DPI_11", "page_4"}, {"DPI_7", "page_7"}, {"DPI_13", "page_10"},
+};
+
+// Language positions of the page's texts (positions 48 to 50 are words the page keeps).
+struct TextPosition
+{
+    int position;
+    const char* widget;
+};
+const TextPosition kTextPositions[] = {
+    {1, "Reset"}, {2, "ImportData"}, {3, "OutputData"},
+    {4, "FireKey"}, {4, "LeftKey_3"}, {5, "RightKey"}, {5, "RightKey_3"}, {6, "BackKey"}, {6, "MidKey"},
+    {7, "StartPause"}, {7, "ForWardKey"}, {8, "TopMusic"}, {8, "BackKey_2"}, {9, "BackMusic"}, {9, "VolumeUp_8"},
+    {10, "DPI_2"}, {11, "DPI_3"}, {12, "DPI_6"}, {13, "DPI_8"}, {14, "DPI_5"}, {15, "DPI_13"}, {16, "DPI_11"},
+    {17, "DPI_10"}, {18, "DPI_9"}, {19, "DPI_7"}, {20, "DPI_12"}, {21, "DPI_4"},
+    {22, "Player"}, {23, "StartPause_2"}, {24, "BackMusic_2"}, {25, "TopMusic_2"}, {26, "Mute"}, {27, "VolumeUp"},
+    {28, "VolumeDown"}, {29, "VolumeDown_4"}, {30, "VolumeDown_5"}, {31, "VolumeDown_6"}, {32, "VolumeDown_3"},
+    {33, "VolumeDown_9"}, {34, "VolumeDown_7"}, {35, "VolumeDown_10"}, {36, "VolumeDown_12"},
+    {37, "VolumeDown_13"}, {38, "VolumeDown_11"}, {39, "VolumeUp_4"}, {40, "VolumeUp_5"}, {41, "VolumeUp_6"},
+    {42, "VolumeUp_7"}, {44, "VolumeUp_2"}, {45, "VolumeDown_2"}, {46, "VolumeUp_14"}, {47, "VolumeDown_14"},
+    {51, "VolumeDown_8"},
+};
+constexpr int kDebounceCaption = 43;
+constexpr int kMacroPrefix = 48;
+constexpr int kProfileWordPosition = 49;
+constexpr int kDebounceUnit = 50;
+
+const char kListScrollBar[] = "QScrollBar {width:10px;}";
+
+// Placeholder until the shared key table is wired in.
+QString keyName(int code, int kind)
+{
+    Q_UNUSED(kind)
+    return QString::number(code);
 }
+
+// "r,g,b" of an "Option" colour; white when the catalogue's list is not usable.
+QString colourText(const QString& key)
+{
+    QString text;
+    if (!ConfigSettings::instance()->colourText(key, &text))
+        text = QStringLiteral("255,255,255");
+    return text;
+}
+
+QString functionSheet(const QString& folder, const QString& normal, const QString& checked,
+                      const QString& normalColour)
+{
+    return QStringLiteral("QToolButton{border:0px;color: rgb(%1);background-position:center;"
+                          "background-repeat:no-repeat;background-image: url(%2%3);}"
+                          "QToolButton:checked{color: rgb(255,255,255);background-image: url(%2%4);}")
+        .arg(normalColour, folder, normal, checked);
+}
+
+// Text `position` of a language row; `fallback` when the row is shorter.
+QString rowText(const QVector<QString>& row, int position, const QString& fallback)
+{
+    return position < row.size() ? row.at(position) : fallback;
+}
+
+} // namespace
 
 Buttoninterface::Buttoninterface(QWidget* parent)
     : QWidget(parent)
+    , ui(new Ui_Buttoninterface)
 {
-    buildForm();
-    QMetaObject::connectSlotsByName(this);
+    ui->setupUi(this);
     PostMsg* bus = PostMsg::GetInstance();
     connect(bus, SIGNAL(SigMouseIndex(int)), this, SLOT(SlotMouseIndex(int)));
-    m_pictureFolder = StyleHelper::pictureFolder(QStringLiteral("Buttoninterface"));
-    // On the markers themselves: the model picture replaces its holder's sheet.
-    const QString markerSheet =
-        QStringLiteral("QToolButton{color: rgb(0, 0, 0);border:0px;background-position:center;"
-                       "background-repeat:no-repeat;background-image: url(%1NumberOrigin.png);}"
-                       "QToolButton:hover{background-image: url(%1NumberHover.png);}"
-                       "QToolButton:pressed{padding-left: 0px;background-image: url(%1NumberClick.png);}")
-            .arg(m_pictureFolder);
-    for (QToolButton* marker : m_markers)
-        marker->setStyleSheet(markerSheet);
-    // The panel lies on the dark page: no light frame line around it.
-    m_mainWindow->setStyleSheet(QStringLiteral("QFrame#MainWindow{border:none;background:transparent;}"));
+    m_pictureFolder = StyleHelper::pictureFolder(QStringLiteral("Picture/Buttoninterface"));
+
+    m_mainPageFolder = AppPaths::dataDir() + QStringLiteral("//usersetting/MainPage");
+    if (!QDir(m_mainPageFolder).exists())
+        QDir().mkpath(m_mainPageFolder);
+
+    m_selectorGroup = new QButtonGroup(this);
+    m_functionGroup = new QButtonGroup(this);
+    m_keyGroup = new QButtonGroup(this);
+    m_markerGroup = new QButtonGroup(this);
+    SetupButtonGroup();
+
+    m_buttonColourParts = ConfigSettings::instance()->valueList(QStringLiteral("Option"), QStringLiteral("ButtonColor"));
+    m_buttonColour = colourText(QStringLiteral("ButtonColor"));
+    m_macroLayout = ui->verticalLayout_6;
+
+    ui->button(QStringLiteral("DPI_3"))->setVisible(false);
+    ui->button(QStringLiteral("DPI_9"))->setVisible(false);
+
+    applyStyleSheets();
+    readDpiDefines();
+    connectCategories();
 
     connect(bus, SIGNAL(SigUpDataLightUIButton(FlashDataMap)), this, SLOT(SlotUpDataButtonUIButton(FlashDataMap)),
             Qt::BlockingQueuedConnection);
-    connect(bus, SIGNAL(SigFormReset()), this, SLOT(SlotFormResetButton()), Qt::BlockingQueuedConnection);
+    connect(bus, SIGNAL(SigUpDataConfigUI(int, int, bool)), this, SLOT(SlotUpDataConfigUI(int, int, bool)),
+            Qt::BlockingQueuedConnection);
+    connect(bus, SIGNAL(SigUpDataButtonUIC(FlashDataMap)), this, SLOT(SlotUpDataButtonUIB(FlashDataMap)));
     connect(bus, SIGNAL(SigAddMacroButton()), this, SLOT(SlotAddMacroButton()));
+    connect(bus, SIGNAL(SigFormReset()), this, SLOT(SlotFormResetButton()), Qt::BlockingQueuedConnection);
 
     if (!g_Worker)
         g_Worker = new Worker();
+
+    ui->stackedWidget->setCurrentWidget(ui->page);
+    ui->stackedWidget_2->setCurrentWidget(ui->page_9);
+    connect(bus, SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+
+    ui->groupBox->setStyleSheet(
+        QStringLiteral("#groupBox {border: 0;background-image: url(%1TiltleBack.png);}").arg(m_pictureFolder));
+    const char* const borderless[] = {"groupBox_4", "groupBox_2", "scrollArea_4", "scrollArea_3", "scrollArea_7",
+                                      "scrollArea_8", "scrollArea_10", "scrollArea_6", "scrollArea_9",
+                                      "scrollArea_12"};
+    for (const char* name : borderless) {
+        if (QWidget* w = findChild<QWidget*>(QString::fromLatin1(name)))
+            w->setStyleSheet(QStringLiteral("#%1{border: 0;}").arg(QString::fromLatin1(name)));
+    }
 }
 
 Buttoninterface::~Buttoninterface()
@@ -62,65 +202,519 @@ Buttoninterface::~Buttoninterface()
         g_Worker = nullptr;
     }
     StopUsbChanged();
+    delete ui;
 }
 
-void Buttoninterface::buildForm()
+void Buttoninterface::SetupButtonGroup()
 {
-    if (objectName().isEmpty())
-        setObjectName(QStringLiteral("Buttoninterface"));
-    resize(883, 630);
-    setMaximumSize(883, 660);
+    for (int i = 0; i < Table::kSelectorCount; ++i)
+        m_selectorGroup->addButton(ui->button(QString::fromLatin1(Table::selector(i).name)));
+    for (const char* name : kFunctionGroup)
+        m_functionGroup->addButton(ui->button(QString::fromLatin1(name)));
+    for (const char* name : kKeyGroup)
+        m_keyGroup->addButton(ui->button(QString::fromLatin1(name)));
+    for (int i = 1; i <= 6; ++i)
+        m_markerGroup->addButton(ui->button(QStringLiteral("Number%1").arg(i)));
+    for (QButtonGroup* g : {m_selectorGroup, m_functionGroup, m_keyGroup, m_markerGroup})
+        g->setExclusive(true);
+}
 
-    m_mainWindow = new QFrame(this);
-    m_mainWindow->setObjectName(QStringLiteral("MainWindow"));
-    m_mainWindow->setGeometry(0, 0, 883, 630);
-    m_mainWindow->setFrameShape(QFrame::StyledPanel);
-    m_mainWindow->setFrameShadow(QFrame::Raised);
+void Buttoninterface::applyStyleSheets()
+{
+    const QString& f = m_pictureFolder;
+    const QString pageSheet = QStringLiteral("QToolButton{color: rgb(%1);border-image: url(%2CMenuTitle.png);}"
+                                             "QToolButton:checked{color: rgb(%1);"
+                                             "border-image: url(%2CMenuTitleChecked.png);}")
+                                  .arg(m_buttonColour, f);
+    const QString transparent = QStringLiteral("background-color:transparent;border:none;");
+    QWidget* listPages[][2] = {
+        {ui->scrollAreaWidgetContents_3, ui->page_3}, {ui->scrollAreaWidgetContents_4, ui->page_9},
+        {ui->scrollAreaWidgetContents_6, ui->page_4}, {ui->scrollAreaWidgetContents_8, ui->page_6},
+        {ui->scrollAreaWidgetContents_9, ui->page_7}, {ui->scrollAreaWidgetContents_12, ui->page_10},
+        {ui->scrollAreaWidgetContents_10, ui->page_8},
+    };
+    for (auto& pair : listPages) {
+        pair[0]->setStyleSheet(transparent);
+        pair[1]->setStyleSheet(pageSheet);
+    }
+    ui->scrollAreaWidgetContents_11->setStyleSheet(
+        QStringLiteral("#scrollAreaWidgetContents_11{background-color:transparent;border:none;}"
+                       "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;"
+                       "color: rgb(%1);background-image: url(%2AMenuTitle.png);}"
+                       "QToolButton:checked{background-image: url(%2AMenuTitleChecked.png);}"
+                       "QToolButton:unchecked{background-image: url(%2AMenuTitle.png);}"
+                       "QLabel{color: rgb(0, 0, 0);border:0px;background-position:center;"
+                       "background-repeat:no-repeat;background-image: url(%2LabelNumber.png);}")
+            .arg(m_buttonColour, f));
+    ui->scrollArea_11->setFrameShape(QFrame::NoFrame);
+    ui->groupBox_4->setStyleSheet(QStringLiteral("QGroupBox{border:none;}"));
+    ui->groupBox_2->setStyleSheet(QStringLiteral("QGroupBox{border:none;}"));
 
-    m_picture = new QWidget(m_mainWindow);
-    m_picture->setObjectName(QStringLiteral("widget"));
-    m_picture->setGeometry(180, 20, 432, 356);
-    m_picture->setFixedSize(432, 356);
+    const QString comboText = colourText(QStringLiteral("ComboxTextColor"));
+    const QString comboSelect = colourText(QStringLiteral("ComboxSelectColor"));
+    const QString comboBack = colourText(QStringLiteral("ComboxBackGroundColor"));
+    ui->ProjectChoose->setStyleSheet(
+        QStringLiteral("QComboBox{border: 1px solid gray; color: rgb(%1); border-image: url(%4ComboboxBack.png);}"
+                       "QComboBox::drop-down:button{border-radius:5px; background:rgb(%3);} "
+                       "QComboBox::down-arrow{image: url(%4Menu.png); right: 8px; }"
+                       "QComboBox::down-arrow:on{ image: url(%4MenuClicked.png);}"
+                       "QComboBox QAbstractItemView::item{height:25px;}"
+                       "QComboBox QAbstractItemView {outline: 0px solid gray; border: 1px  solid gray;"
+                       "color: rgb(%1); border-image: url(%4ComboboxTextBack.png);"
+                       "selection-background-color: rgb(%2); }"
+                       "QComboBox:disabled{color: rgb(0, 0, 0);}")
+            .arg(comboText, comboSelect, comboBack, f));
+    auto* view = new QListView();
+    view->setStyleSheet(QStringLiteral("QListView::item:selected{background-color: rgb(%1);}"
+                                       "QListView::item:hover{background-color: rgb(%1);}")
+                            .arg(comboSelect));
+    ui->ProjectChoose->setView(view);
 
-    for (int i = 0; i < 6; ++i) {
-        auto* marker = new QToolButton(m_picture);
-        marker->setObjectName(QStringLiteral("Number%1").arg(i + 1));
-        marker->setFixedSize(38, 38);
-        marker->setText(QString::number(i + 1));
-        marker->setAutoRaise(true);
-        marker->setFocusPolicy(Qt::NoFocus);
-        marker->setCheckable(true);
-        marker->move(kMarkerPositions[0][i]);
-        m_markers[i] = marker;
+    const QString labelColour = colourText(QStringLiteral("LabelColor"));
+    ui->label_3->setStyleSheet(QStringLiteral("QLabel{color: rgb(%1);}").arg(labelColour));
+    const QString toolSheet =
+        QStringLiteral("QToolButton{border:0px;background-position:center;background-repeat:no-repeat;"
+                       "color: rgb(%1);border-image: url(%2Reset.png);}"
+                       "QToolButton:hover{border-image: url(%2ResetHover.png);}"
+                       "QToolButton:pressed{border-image: url(%2ResetClick.png);}")
+            .arg(m_buttonColour, f);
+    for (QToolButton* b : {ui->Reset, ui->ImportData, ui->OutputData})
+        b->setStyleSheet(toolSheet);
+    const QString markerSheet =
+        QStringLiteral("QToolButton{color: rgb(0, 0, 0);border:0px;background-position:center;"
+                       "background-repeat:no-repeat;background-image: url(%1NumberOrigin.png);}"
+                       "QToolButton:hover{background-image: url(%1NumberHover.png);}"
+                       "QToolButton:pressed{padding-left: 0px;background-image: url(%1NumberClick.png);}")
+            .arg(f);
+    for (QAbstractButton* marker : m_markerGroup->buttons())
+        marker->setStyleSheet(markerSheet);
+
+    // The mouse buttons and plain functions read white; categories that open a
+    // sub-page carry their own picture.
+    ui->button(QStringLiteral("LeftKey_3"))
+        ->setStyleSheet(functionSheet(f, QStringLiteral("BMenuTitle.png"), QStringLiteral("BMenuTitleChecked.png"),
+                                      QStringLiteral("255,255,255")));
+    for (const char* name : {"RightKey_3", "MidKey", "BackKey_2", "ForWardKey", "DPI_2", "DPI_3", "DPI_6", "DPI_8",
+                             "DPI_5"})
+        ui->button(QString::fromLatin1(name))
+            ->setStyleSheet(functionSheet(f, QStringLiteral("BMenuTitle.png"),
+                                          QStringLiteral("BMenuTitleChecked.png"), m_buttonColour));
+    for (const char* name : {"DPI_13", "DPI_11", "DPI_10", "DPI_9", "DPI_7", "DPI_12", "DPI_4"})
+        ui->button(QString::fromLatin1(name))
+            ->setStyleSheet(functionSheet(f, QStringLiteral("BMenuTitleB.png"),
+                                          QStringLiteral("BMenuTitleCheckedB.png"), m_buttonColour));
+    ui->label->setStyleSheet(QStringLiteral("#label{border:0px;color: rgb(255, 255, 255);background-position:center;"
+                                            "background-repeat:no-repeat;background-image: url(%1Config.png);}")
+                                 .arg(f));
+}
+
+void Buttoninterface::readDpiDefines()
+{
+    const SensorDefineTable table = SensorDpiTables::readDriverSensor(SensorDpiTables::driverSensorPath());
+    m_dpiNames = table.names;
+    m_dpiValues = table.values;
+}
+
+void Buttoninterface::connectCategories()
+{
+    for (const CategorySwitch& c : kCategorySwitches) {
+        QWidget* target = findChild<QWidget*>(QString::fromLatin1(c.page));
+        connect(ui->button(QString::fromLatin1(c.button)), &QToolButton::clicked, this,
+                [this, target] { ui->stackedWidget_2->setCurrentWidget(target); });
     }
 }
 
-void Buttoninterface::SlotMouseIndex(int index)
+void Buttoninterface::changeEvent(QEvent* event)
 {
-    if (index < 0 || index > 6)
+    if (event->type() != QEvent::LanguageChange) {
+        QWidget::changeEvent(event);
         return;
-    m_picture->setStyleSheet(QStringLiteral("#widget{border:0px;background-position:center;background-repeat:no-repeat;"
-                                            "background-image: url(%1mouse%2.png);}")
-                                 .arg(m_pictureFolder)
-                                 .arg(kPictureNumbers[index]));
-    for (int i = 0; i < 6; ++i)
-        m_markers[i]->move(kMarkerPositions[index][i]);
+    }
+    // Re-texting must not look like a profile choice.
+    const int profile = ui->ProjectChoose->currentIndex();
+    const QSignalBlocker block(ui->ProjectChoose);
+    ui->retranslateUi(this);
+    ui->ProjectChoose->setCurrentIndex(profile);
+}
+
+// ---- Record of assignments ----
+
+int Buttoninterface::recordedType(int index) const
+{
+    return index >= 0 && index < m_types.size() ? m_types.at(index) : Table::kUnknownType;
+}
+
+int Buttoninterface::recordedCode(int index) const
+{
+    return index >= 0 && index < m_codes.size() ? m_codes.at(index) : 0;
+}
+
+int Buttoninterface::recordedParam(int index) const
+{
+    return index >= 0 && index < m_params.size() ? m_params.at(index) : 0;
+}
+
+void Buttoninterface::RecordAssignment(int index, int type, int code, int param)
+{
+    if (index < 0 || index >= FlashDataMap::kButtonCount)
+        return;
+    while (m_types.size() <= index) {
+        m_types.append(Table::kUnknownType);
+        m_codes.append(0);
+        m_params.append(0);
+    }
+    m_types[index] = type;
+    m_codes[index] = code;
+    m_params[index] = param;
+}
+
+void Buttoninterface::UncheckFunctionButtons()
+{
+    m_keyGroup->setExclusive(false);
+    for (QAbstractButton* b : m_keyGroup->buttons()) {
+        const QString name = b->objectName();
+        if (name != QLatin1String("VolumeUp_14") && name != QLatin1String("VolumeDown_14"))
+            b->setChecked(false);
+    }
+    m_keyGroup->setExclusive(true);
+}
+
+// ---- Showing an image ----
+
+QString Buttoninterface::modelGroup() const
+{
+    return QStringLiteral("Drive") + QString::number(CurrentDevice::copy().modelIndex + 1);
+}
+
+int Buttoninterface::keyCount() const
+{
+    const int count = ConfigSettings::instance()->value(modelGroup(), QStringLiteral("KeyNumber")).toInt();
+    return qBound(0, count, int(FlashDataMap::kButtonCount));
+}
+
+void Buttoninterface::readSensorName()
+{
+    m_sensorName = ConfigSettings::instance()->value(modelGroup(), QStringLiteral("Sensor"));
+}
+
+void Buttoninterface::applyImage(const FlashDataMap& image, bool importImage)
+{
+    PostMsg* bus = PostMsg::GetInstance();
+    if (importImage)
+        readSensorName();
+    bus->PostLightToFrom(image.idleLightOffTime * 10);
+    if (!importImage)
+        readSensorName();
+
+    // Every selector keeps an entry, also on a model with fewer buttons; those
+    // read as a type without a row.
+    const int count = keyCount();
+    const int size = qMax(count, Table::kSelectorCount);
+    m_types.fill(Table::kUnknownType, size);
+    m_codes.fill(0, size);
+    m_params.fill(0, size);
+    for (int i = 0; i < count; ++i) {
+        m_types[i] = image.buttons[i].type;
+        m_codes[i] = image.buttons[i].code;
+        m_params[i] = image.buttons[i].param;
+    }
+    for (int i = 0; i < count; ++i)
+        RefreshButtonTexts(i, m_types.at(i), m_codes.at(i), m_params.at(i), image);
+    ui->DebunceButton->setIndex(image.debounceTime);
+}
+
+void Buttoninterface::SlotUpDataButtonUIButton(FlashDataMap image)
+{
+    g_ButtonPageApplied = false;
+    g_ButtonPageFilling = true;
+    applyImage(image, false);
+    g_ButtonPageApplied = true;
+    g_ButtonPageFilling = false;
+}
+
+void Buttoninterface::SlotUpDataButtonUIB(FlashDataMap image)
+{
+    g_ButtonPageFilling = true;
+    applyImage(image, true);
+    g_ButtonPageFilling = false;
+}
+
+void Buttoninterface::SlotFormResetButton()
+{
+    g_ButtonPageFilling = true;
+    ui->stackedWidget->setCurrentWidget(ui->page);
+    ui->stackedWidget_2->setCurrentWidget(ui->page_9);
+    m_types.clear();
+    m_codes.clear();
+    m_params.clear();
+    for (int i = 0; i < Table::kSelectorCount; ++i) {
+        const ButtonMapping m = Table::resetDefault(i);
+        m_types.append(m.type);
+        m_codes.append(m.code);
+        m_params.append(m.param);
+    }
+    ui->DebunceButton->setIndex(8);
+    PostMsg::GetInstance()->PostLightToFrom(60);
+    g_ButtonPageFilling = false;
+}
+
+QString Buttoninterface::buttonText(const QString& objectName) const
+{
+    QToolButton* b = ui->button(objectName);
+    return b ? b->text() : QString();
+}
+
+QString Buttoninterface::keyEventLabel(const KeyEventRecord& record) const
+{
+    const MacroEvent& first = record.events[0];
+    if (first.kind == MacroEvent::kConsumer) {
+        const int row = Table::mediaRowOfId(first.code() & 0xFF);
+        return row < 0 ? QString() : buttonText(QString::fromLatin1(Table::media(row).button));
+    }
+    // The presses come first; a count byte beyond the record reads no further than its six events.
+    const int presses = qMin(record.eventCount / 2, int(KeyEventRecord::kMaxEvents));
+    QStringList names;
+    for (int e = 0; e < presses; ++e)
+        names << keyName(record.events[e].code() & 0xFF, record.events[e].kind);
+    return names.join(QLatin1Char('+'));
+}
+
+void Buttoninterface::RefreshButtonTexts(int index, int type, int code, int /*param*/, const FlashDataMap& image)
+{
+    const Table::Selector* selector = Table::selectorOfDevice(index);
+    if (!selector)
+        return;
+    QToolButton* target = ui->button(QString::fromLatin1(selector->name));
+    QString label;
+    switch (type) {
+    case Table::kKeyEvents: {
+        const KeyEventRecord& record = image.keyEvents[index];
+        if (record.events[0].kind == MacroEvent::kConsumer && Table::mediaRowOfId(record.events[0].code() & 0xFF) < 0)
+            return;  // a consumer usage the page has no button for
+        label = keyEventLabel(record);
+        break;
+    }
+    case Table::kMacro: {
+        const MacroRecord& macro = image.macros[index];
+        const int length = int(strnlen(reinterpret_cast<const char*>(macro.name), MacroRecord::kMaxNameBytes));
+        label = m_macroLabelPrefix + QString::fromLocal8Bit(reinterpret_cast<const char*>(macro.name), length);
+        break;
+    }
+    case Table::kDpiLock:
+        label = buttonText(QStringLiteral("DPI_4")) + QLatin1Char('-') + QString::number(CodeToDpi(code));
+        break;
+    default: {
+        const QString button = Table::labelButton(type, code);
+        if (button.isEmpty())
+            return;
+        label = buttonText(button);
+        break;
+    }
+    }
+    target->setText(label);
+}
+
+int Buttoninterface::CodeToDpi(int code) const
+{
+    const QString prefix = QStringLiteral("SENSOR_") + m_sensorName + QStringLiteral("_DPI");
+    bool hasEntries = false;
+    for (int i = 0; i < m_dpiNames.size() && i < m_dpiValues.size(); ++i) {
+        const int at = m_dpiNames.at(i).indexOf(prefix);
+        if (at < 0)
+            continue;
+        hasEntries = true;
+        if (m_dpiValues.at(i) == code)
+            return m_dpiNames.at(i).mid(at + prefix.size() + 1).toInt();
+    }
+    return hasEntries ? 0 : (code + 1) * 50;
+}
+
+int Buttoninterface::DpiToCode(int dpi) const
+{
+    const QString prefix = QStringLiteral("SENSOR_") + m_sensorName + QStringLiteral("_DPI");
+    const QString exact = prefix + QLatin1Char('_') + QString::number(dpi);
+    bool hasEntries = false;
+    for (int i = 0; i < m_dpiNames.size() && i < m_dpiValues.size(); ++i) {
+        if (m_dpiNames.at(i) == exact)
+            return m_dpiValues.at(i);
+        hasEntries = hasEntries || m_dpiNames.at(i).contains(prefix);
+    }
+    return hasEntries ? dpi / 50 : dpi / 50 - 1;
+}
+
+// ---- Profiles ----
+
+void Buttoninterface::SlotUpDataConfigUI(int count, int current, bool enabled)
+{
+    ui->ProjectChoose->clear();
+    {
+        const QSignalBlocker block(ui->ProjectChoose);
+        const int items = count > 0 ? count : count == 0 ? 1 : 0;
+        for (int k = 0; k < items; ++k)
+            ui->ProjectChoose->addItem(m_profileWord + QString::number(k + 1));
+    }
+    ui->ProjectChoose->setEnabled(enabled);
+    if (count >= 1 && current >= 0 && current < count) {
+        const QSignalBlocker block(ui->ProjectChoose);
+        ui->ProjectChoose->setCurrentIndex(current);
+    }
 }
 
 void Buttoninterface::SlotAddMacroButton()
 {
 }
 
-void Buttoninterface::SlotUpDataButtonUIButton(FlashDataMap image)
+// ---- Texts and picture ----
+
+void Buttoninterface::SlotMouseIndex(int index)
 {
-    Q_UNUSED(image)
-    g_ButtonPageApplied = false;
-    g_ButtonPageFilling = true;
-    // The assignments are shown here once the page has its function buttons.
-    g_ButtonPageApplied = true;
-    g_ButtonPageFilling = false;
+    if (index < 0 || index > 6)
+        return;
+    ui->widget->setStyleSheet(QStringLiteral("#widget{border:0px;background-position:center;"
+                                             "background-repeat:no-repeat;background-image: url(%1mouse%2.png);}")
+                                  .arg(m_pictureFolder)
+                                  .arg(kPictureNumbers[index]));
+    for (int i = 0; i < 6; ++i)
+        ui->button(QStringLiteral("Number%1").arg(i + 1))->move(kMarkerPositions[index][i]);
 }
 
-void Buttoninterface::SlotFormResetButton()
+void Buttoninterface::SlotAllLanguage(int language)
 {
+    // A language without texts keeps what the page shows.
+    const QVector<QString> row = language >= 0 && language < g_ButtoninterfaceTexts.size()
+                                     ? g_ButtoninterfaceTexts.at(language)
+                                     : QVector<QString>();
+    QFont listFont;
+    listFont.setFamily(QStringLiteral("微软雅黑"));
+    listFont.setPointSize(language == 4 ? 7 : 9);
+    for (const char* name : kFunctionList)
+        ui->button(QString::fromLatin1(name))->setFont(listFont);
+
+    for (const TextPosition& t : kTextPositions) {
+        QToolButton* b = ui->button(QString::fromLatin1(t.widget));
+        b->setText(rowText(row, t.position, b->text()));
+    }
+    for (QToolButton* b : {ui->ImportData, ui->OutputData})
+        b->setToolTip(language == 5 ? b->text() : QString());
+    ui->label_3->setText(rowText(row, kDebounceCaption, ui->label_3->text()));
+    m_macroLabelPrefix = rowText(row, kMacroPrefix, m_macroLabelPrefix);
+    m_profileWord = rowText(row, kProfileWordPosition, m_profileWord);
+    const QString unit = rowText(row, kDebounceUnit, QStringLiteral("ms"));
+    for (int i = 0; i < DebounceTime::kEntryCount; ++i)
+        ui->DebunceButton->setItemText(i, unit);
+
+    FlashDataMap cached;
+    if (!LoadDeviceCache(g_SelectedFlashDataFile, &cached))
+        return;
+    // The working image speaks for the open mouse only once the mouse has been read.
+    const FlashDataMap image = g_DeviceOnline && WorkingImage::isCurrent() ? currentFlashData() : cached;
+    const int count = keyCount();
+    const int size = qMax(count, Table::kSelectorCount);
+    m_types.fill(Table::kUnknownType, size);
+    m_codes.fill(0, size);
+    m_params.fill(0, size);
+    for (int i = 0; i < count; ++i) {
+        m_types[i] = image.buttons[i].type;
+        m_codes[i] = image.buttons[i].code;
+        m_params[i] = image.buttons[i].param;
+    }
+    for (int i = 0; i < count; ++i)
+        RefreshButtonTexts(i, m_types.at(i), m_codes.at(i), m_params.at(i), image);
+
+    const int profiles = ui->ProjectChoose->count();
+    const int current = ui->ProjectChoose->currentIndex();
+    const QSignalBlocker block(ui->ProjectChoose);
+    ui->ProjectChoose->clear();
+    for (int i = 0; i < profiles; ++i)
+        ui->ProjectChoose->insertItem(i, m_profileWord + QString::number(i + 1));
+    ui->ProjectChoose->setCurrentIndex(current);
+}
+
+// ---- Navigation ----
+
+void Buttoninterface::closeList()
+{
+    ui->stackedWidget->setCurrentWidget(ui->page);
+    ui->scrollArea_11->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kListScrollBar));
+    ui->stackedWidget_2->setCurrentWidget(ui->page_9);
+}
+
+void Buttoninterface::releaseSelectors()
+{
+    m_selectorGroup->setExclusive(false);
+    for (QAbstractButton* b : m_selectorGroup->buttons())
+        b->setChecked(false);
+    m_selectorGroup->setExclusive(true);
+}
+
+void Buttoninterface::releaseMarkers()
+{
+    m_markerGroup->setExclusive(false);
+    for (QAbstractButton* b : m_markerGroup->buttons())
+        b->setChecked(false);
+    m_markerGroup->setExclusive(true);
+}
+
+void Buttoninterface::on_stackedWidget_currentChanged(int index)
+{
+    if (index == 0 || !m_functionGroup)
+        return;
+    m_functionGroup->setExclusive(false);
+    m_functionGroup->setExclusive(true);
+}
+
+void Buttoninterface::mousePressEvent(QMouseEvent* event)
+{
+    if (event->type() != QEvent::MouseButtonPress)
+        return;
+    // The rectangles are compared as each widget's geometry stands, relative to
+    // its own parent; P' lies 340 pixels above the press.
+    const QPoint p = event->pos();
+    const QPoint pUp(p.x(), p.y() - 340);
+    const bool left = event->button() == Qt::LeftButton;
+    auto s1 = [this] { return ui->stackedWidget->currentIndex(); };
+    auto s2 = [this] { return ui->stackedWidget_2->currentIndex(); };
+    const QRect groupBox = ui->groupBox->geometry();
+    const QRect selectors = ui->scrollArea_11->geometry();
+    const QRect list = ui->stackedWidget->geometry();
+    const QRect subPages = ui->stackedWidget_2->geometry();
+
+    if (s1() != 0) {
+        const bool inside = s2() != 4 ? groupBox.contains(p) : (selectors.contains(p) || list.contains(pUp));
+        if (!inside) {
+            if (!left)
+                return;
+            closeList();
+        }
+    }
+    if (!left)
+        return;
+
+    if (s1() == 0 && s2() == 4) {
+        if (!(selectors.contains(p) && !list.contains(pUp))) {
+            releaseSelectors();
+            closeList();
+        }
+    } else if (s1() != 0 && s2() == 4) {
+        if (!groupBox.contains(p)) {
+            releaseSelectors();
+            closeList();
+        }
+    } else if (s1() != 0) {
+        if (!(selectors.contains(p) || list.contains(p) || subPages.contains(p))) {
+            releaseSelectors();
+            closeList();
+        }
+    }
+
+    bool inOtherMarker = false;
+    for (int i = 2; i <= 6; ++i)
+        inOtherMarker = inOtherMarker || ui->button(QStringLiteral("Number%1").arg(i))->geometry().contains(p);
+    if (!(ui->Number1->geometry().contains(p) && !inOtherMarker))
+        releaseMarkers();
+
+    if (ui->widget->geometry().contains(p)) {
+        releaseSelectors();
+        closeList();
+    }
 }

@@ -2,19 +2,23 @@
 
 #include "device/FlashDataMap.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
+#include <QVector>
 #include <QWidget>
 
-class QFrame;
-class QToolButton;
+#include <memory>
 
-// The button-mapping page of the device home page. Its constructor creates the
-// program's single device thread object (g_Worker).
-//
-// Built so far: the page at its final size with the model picture and its six
-// numbered markers, and the confirmation that a device image reached the page
-// (g_ButtonPageApplied). The button functions, macros, profiles, reset and the
-// configuration export are added with the rest of the button work.
+class QButtonGroup;
+class QToolButton;
+class QVBoxLayout;
+class Ui_Buttoninterface;
+
+// The button-mapping page of the device home page: six selectors stand for the
+// mouse's programmable buttons and show what each holds; the function list and
+// its sub-pages offer the functions. Its constructor creates the program's
+// single device thread object (g_Worker).
 class Buttoninterface : public QWidget
 {
     Q_OBJECT
@@ -23,18 +27,93 @@ public:
     explicit Buttoninterface(QWidget* parent = nullptr);
     ~Buttoninterface() override;
 
+    Ui_Buttoninterface* form() const { return ui; }
+
+    // The page's record of what the mouse's buttons hold, by device button index.
+    // It always covers the six selectors once an image or a reset was applied; an
+    // index it does not hold reads as a type without a row (-1).
+    int recordedType(int index) const;
+    int recordedCode(int index) const;
+    int recordedParam(int index) const;
+    int recordSize() const { return m_types.size(); }
+    // Overwrites one entry (index 0..15; the record grows to hold it). Callers
+    // record only what the mouse took.
+    void RecordAssignment(int index, int type, int code, int param);
+    // Unchecks the functions of the sub-pages and the macro list (the two
+    // vertical-scroll buttons keep their check).
+    void UncheckFunctionButtons();
+
+    // Labels the selector of device button 0..5 from one mapping of `image`.
+    void RefreshButtonTexts(int index, int type, int code, int param, const FlashDataMap& image);
+    // DPI value <-> device DPI code of the open model's sensor.
+    int CodeToDpi(int code) const;
+    int DpiToCode(int dpi) const;
+    QString sensorName() const { return m_sensorName; }
+    QString macroLabelPrefix() const { return m_macroLabelPrefix; }
+    QString profileWord() const { return m_profileWord; }
+
+    QButtonGroup* selectorGroup() const { return m_selectorGroup; }
+    QButtonGroup* functionGroup() const { return m_functionGroup; }
+    QButtonGroup* keyGroup() const { return m_keyGroup; }
+    QButtonGroup* markerGroup() const { return m_markerGroup; }
+
 public slots:
     void SlotMouseIndex(int index);
-    // Rebuilds the macro list; there is no macro list on the page yet.
-    void SlotAddMacroButton();
+    void SlotAllLanguage(int language);
     void SlotUpDataButtonUIButton(FlashDataMap image);
+    void SlotUpDataButtonUIB(FlashDataMap image);
     void SlotFormResetButton();
+    void SlotUpDataConfigUI(int count, int current, bool enabled);
+    // Rebuilds the macro list; the page has no macro list yet.
+    void SlotAddMacroButton();
+
+    void on_stackedWidget_currentChanged(int index);
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    void buildForm();
+    void SetupButtonGroup();
+    void applyStyleSheets();
+    void readDpiDefines();
+    void connectCategories();
 
+    // Fills the record from an image and labels the selectors. `lightToFrom`
+    // tells the settings page the idle light-off time before (true) or after
+    // the model's catalogue values are read.
+    void applyImage(const FlashDataMap& image, bool importImage);
+    // The model's "KeyNumber", bounded to the 16 mappings of an image.
+    int keyCount() const;
+    QString modelGroup() const;
+    void readSensorName();
+    QString keyEventLabel(const KeyEventRecord& record) const;
+    QString buttonText(const QString& objectName) const;
+
+    // Navigation pieces shared by the mouse-press test and the handlers.
+    void closeList();
+    void releaseSelectors();
+    void releaseMarkers();
+
+    Ui_Buttoninterface* ui = nullptr;
+    QVBoxLayout* m_macroLayout = nullptr;
+    QList<QToolButton*> m_macroButtons;
+    QButtonGroup* m_selectorGroup = nullptr;
+    QButtonGroup* m_functionGroup = nullptr;
+    QButtonGroup* m_keyGroup = nullptr;
+    QButtonGroup* m_markerGroup = nullptr;
+    QString m_mainPageFolder;
+    QVector<int> m_types;
+    QVector<int> m_codes;
+    QVector<int> m_params;
+    QString m_sensorName;
+    QVector<QString> m_dpiNames;
+    QVector<int> m_dpiValues;
+    int m_fireInterval = 10;
+    int m_fireCount = 3;
+    QStringList m_buttonColourParts;
+    QString m_buttonColour;
     QString m_pictureFolder;
-    QFrame* m_mainWindow = nullptr;
-    QWidget* m_picture = nullptr;
-    QToolButton* m_markers[6] = {};
+    QString m_macroLabelPrefix;
+    QString m_profileWord;
 };

@@ -101,6 +101,8 @@ private slots:
     void lightButtonCyclesTheLightBar();
     void profilesAreSeparateImages();
     void factoryResetRestoresAndReconnects();
+    void factoryButtonsFollowTheCatalogue_data();
+    void factoryButtonsFollowTheCatalogue();
     void pairing_data();
     void pairing();
     void pairingByCable();
@@ -394,6 +396,61 @@ void tst_HidSimDevices::factoryResetRestoresAndReconnects()
     QCOMPARE(HidSimControl::currentProfile("m8"), 0);
     for (int p = 0; p < 4; ++p)
         QCOMPARE(HidSimControl::flash("m8", p), HidSimControl::flash("m9", p));
+}
+
+void tst_HidSimDevices::factoryButtonsFollowTheCatalogue_data()
+{
+    QTest::addColumn<QString>("listed");
+    QTest::addColumn<QString>("plug");              // receiver to plug in first
+    QTest::addColumn<QList<int>>("mappings");       // type, code, param of buttons 0 .. 5
+    QTest::addColumn<int>("usage");                 // consumer usage in button 5's key record, 0: none
+
+    const QList<int> clicks = {1, 1, 0, 1, 2, 0, 1, 4, 0, 1, 8, 0, 1, 16, 0};
+    // The wired model lists five buttons: the sixth keeps the common DPI loop.
+    QTest::newRow("wired, five listed") << "m7" << "" << (clicks + QList<int>{2, 1, 0}) << 0;
+    QTest::newRow("4K, next track on the sixth") << "r11" << "" << (clicks + QList<int>{5, 0, 0}) << 0x00B5;
+    QTest::newRow("8K, volume up on the sixth") << "r23" << "r23" << (clicks + QList<int>{5, 0, 0}) << 0x00E9;
+}
+
+void tst_HidSimDevices::factoryButtonsFollowTheCatalogue()
+{
+    QFETCH(QString, listed);
+    QFETCH(QString, plug);
+    QFETCH(QList<int>, mappings);
+    QFETCH(int, usage);
+    if (!plug.isEmpty())
+        QVERIFY(HidSimControl::plug(plug));
+    const QByteArray path = kit::openLink(listed);
+    FlashDataMap image;
+    QVERIFY(kit::readImage(&image));
+    for (int i = 0; i < 6; ++i) {
+        image.buttons[i] = ButtonMapping{0, 0, 0};
+        std::memset(&image.keyEvents[i], 0, sizeof(KeyEventRecord));
+    }
+    QVERIFY(ProtocolDataUpdate(&image));
+
+    Reports::clear();
+    UsbServer_SetClearSetting();
+    QVERIFY(Reports::waitFor(9));  // back after its restart
+    QVERIFY(kit::readImage(&image));
+
+    for (int i = 0; i < 6; ++i) {
+        const QList<int> shown = {image.buttons[i].type, image.buttons[i].code, image.buttons[i].param};
+        QCOMPARE(shown, mappings.mid(3 * i, 3));
+    }
+    const KeyEventRecord& record = image.keyEvents[5];
+    if (usage == 0) {
+        QCOMPARE(int(record.eventCount), 0);
+        return;
+    }
+    QCOMPARE(int(record.eventCount), 2);
+    for (int e = 0; e < 2; ++e) {
+        QCOMPARE(int(record.events[e].direction), e);
+        QCOMPARE(int(record.events[e].kind), 2);
+        QCOMPARE(int(record.events[e].code()), usage);
+        QCOMPARE(int(record.events[e].delay()), 10);
+    }
+    QCOMPARE(int(record.events[2].kind), 0);
 }
 
 void tst_HidSimDevices::pairing_data()
