@@ -10,6 +10,7 @@
 #include "device/Worker.h"
 #include "device/WorkingImage.h"
 #include "ui/buttons/ButtonFunctionTable.h"
+#include "ui/buttons/ButtonKeyCodec.h"
 #include "ui/buttons/Ui_Buttoninterface.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/sensor/DebounceTime.h"
@@ -104,12 +105,6 @@ constexpr int kDebounceUnit = 50;
 
 const char kListScrollBar[] = "QScrollBar {width:10px;}";
 
-// Placeholder until the shared key table is wired in.
-QString keyName(int code, int kind)
-{
-    Q_UNUSED(kind)
-    return QString::number(code);
-}
 
 // "r,g,b" of an "Option" colour; white when the catalogue's list is not usable.
 QString colourText(const QString& key)
@@ -475,7 +470,7 @@ QString Buttoninterface::keyEventLabel(const KeyEventRecord& record) const
     const int presses = qMin(record.eventCount / 2, int(KeyEventRecord::kMaxEvents));
     QStringList names;
     for (int e = 0; e < presses; ++e)
-        names << keyName(record.events[e].code() & 0xFF, record.events[e].kind);
+        names << ButtonKeyCodec::KeyCodeToName(record.events[e].code() & 0xFF, record.events[e].kind);
     return names.join(QLatin1Char('+'));
 }
 
