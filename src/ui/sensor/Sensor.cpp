@@ -217,12 +217,8 @@ void Sensor::applyLook()
     const QString f = m_pictureFolder;
     m_senSorPage->setStyleSheet(QStringLiteral("QFrame#SenSorPage{border:none;background:transparent;}"));
 
-    for (MyConmboBox* box : {m_modelChoose, m_performanceOpen}) {
-        box->setStyleSheet(SensorLook::comboBoxSheet(f));
-        auto* view = new QListView(box);
-        box->setView(view);
-    }
-    m_performanceOpen->setMaxVisibleItems(5);
+    SensorLook::styleComboBox(m_modelChoose, f);
+    SensorLook::styleComboBox(m_performanceOpen, f, 5);
     m_modeView = qobject_cast<QListView*>(m_modelChoose->view());
 
     SensorLook::styleLabel(m_label5);

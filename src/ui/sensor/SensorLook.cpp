@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QListView>
+#include <QScrollBar>
 #include <QWidget>
 
 namespace {
@@ -45,6 +46,13 @@ void SensorLook::styleComboBox(QComboBox* box, const QString& folder, int maxVis
     box->setView(new QListView(box));
     if (maxVisible > 0)
         box->setMaxVisibleItems(maxVisible);
+    // Rows below the list's end: a slim scroll bar shows they are there.
+    box->view()->verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical{width:6px;background:transparent;border:none;margin:0px;}"
+                       "QScrollBar::handle:vertical{background:rgb(138,147,166);border-radius:3px;min-height:20px;}"
+                       "QScrollBar::add-line:vertical,QScrollBar::sub-line:vertical{height:0px;border:none;}"
+                       "QScrollBar::add-page:vertical,QScrollBar::sub-page:vertical{background:none;}"));
+    box->view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 QString SensorLook::sliderSheet(const QString& folder)

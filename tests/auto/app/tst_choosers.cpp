@@ -118,6 +118,8 @@ void tst_Choosers::dropDownStaysWithinItsLimits()
     QVERIFY2(rows <= qMin(maxRows, box->count()), qPrintable(where));
     QVERIFY2(rowHeight <= 40, qPrintable(where));
     QVERIFY2(m_window->frameGeometry().contains(popup->frameGeometry()), qPrintable(where));
+    // Rows beyond the list's end can be found.
+    QCOMPARE(view->verticalScrollBar()->isVisible(), box->count() > rows);
     box->hidePopup();
     QTRY_VERIFY(!view->isVisible());
 }
