@@ -42,6 +42,7 @@ LanguageTable& g_SameMacroTexts = g_LanguageTables[int(LanguageSection::SameMacr
 LanguageTable& g_ScreenInfoTexts = g_LanguageTables[int(LanguageSection::ScreenInfo)];
 LanguageTable& g_SensorTexts = g_LanguageTables[int(LanguageSection::Sensor)];
 LanguageTable& g_UpDataParamTexts = g_LanguageTables[int(LanguageSection::UpDataParam)];
+LanguageTable& g_FileNoticeTexts = g_LanguageTables[int(LanguageSection::FileNotice)];
 
 namespace {
 
@@ -78,6 +79,7 @@ const char* const kSameMacroNames[] = {"label"};
 const char* const kScreenInfoNames[] = {"label", "label_2", "label_3", "Input", "Output", "Light", "LightMod", "LightMod1", "LightMod2", "LightMod3", "LightMod4", "LightMod5", "LightMod6", "Bri", "Speed", "ColorPre", "LightColor", "SetColor", "R", "G", "B"};
 const char* const kSensorNames[] = {"label_2", "label_3", "label_5", "label_11", "label_12", "Performance", "label", "label_6", "label_7", "PerformanceOpen", "PerformanceOpen1", "PerformanceOpen2", "PerformanceOpen3", "PerformanceOpen4", "PerformanceOpen5", "label_4", "Model", "Model1", "Model2", "label_14", "label_15", "ModeSelectDes", "LODDes", "FullPerformanceDes", "MotionSyncDes", "FixLineDes", "RippleDes"};
 const char* const kUpDataParamNames[] = {"label", "label_1"};
+const char* const kFileNoticeNames[] = {"Catalogue", "Settings"};
 
 struct SectionInfo
 {
@@ -120,6 +122,7 @@ const SectionInfo kSections[] = {
     {"ScreenInfo", kScreenInfoNames, int(std::size(kScreenInfoNames))},
     {"Sensor", kSensorNames, int(std::size(kSensorNames))},
     {"UpDataParam", kUpDataParamNames, int(std::size(kUpDataParamNames))},
+    {"FileNotice", kFileNoticeNames, int(std::size(kFileNoticeNames))},
 };
 static_assert(std::size(kSections) == kLanguageSectionCount, "one entry per section");
 

@@ -44,9 +44,10 @@ enum class LanguageSection : int {
     ScreenInfo,
     Sensor,
     UpDataParam,
+    FileNotice,
 };
 
-constexpr int kLanguageSectionCount = 32;
+constexpr int kLanguageSectionCount = 33;
 // Language files 0..9; Net.xml is read after them.
 constexpr int kLanguageCount = 10;
 constexpr int kNetFileIndex = kLanguageCount;
@@ -87,6 +88,8 @@ extern LanguageTable& g_SameMacroTexts;
 extern LanguageTable& g_ScreenInfoTexts;
 extern LanguageTable& g_SensorTexts;
 extern LanguageTable& g_UpDataParamTexts;
+// A file the program needs cannot be used: the catalogue, the user's settings.
+extern LanguageTable& g_FileNoticeTexts;
 
 class QXmlStreamReader;
 

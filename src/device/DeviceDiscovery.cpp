@@ -191,6 +191,20 @@ int DeviceDiscovery::DeviceTotal()
     return qBound(0, option("DeviceTotal").toInt(), kMaxCatalogueModels);
 }
 
+bool DeviceDiscovery::CatalogueUsable()
+{
+    bool ok = false;
+    const int total = option("DeviceTotal").trimmed().toInt(&ok);
+    if (!ok || total < 1 || total > kMaxCatalogueModels)
+        return false;
+    ConfigSettings* config = ConfigSettings::instance();
+    for (int n = 1; n <= total; ++n) {
+        if (config->value(QStringLiteral("Drive") + QString::number(n), QStringLiteral("MID")).trimmed().isEmpty())
+            return false;
+    }
+    return true;
+}
+
 QString DeviceDiscovery::UsbVersionText(const QByteArray& path)
 {
     unsigned char attribute[12] = {};

@@ -65,6 +65,10 @@ public:
     static int CatalogueIndex(quint8 cid, quint8 mid);
     // "Option"/"DeviceTotal" (0 when absent or negative, at most 256).
     static int DeviceTotal();
+    // Whether Config.ini describes any model at all: "DeviceTotal" a number
+    // 1..256 and a group with a model id for each of its models. Without that
+    // no device can be told apart from another.
+    static bool CatalogueUsable();
     // Receiver (or cable mouse) firmware text from the USB attribute record.
     static QString UsbVersionText(const QByteArray& path);
     // Online flag and the three address bytes from the online-with-address query.

@@ -11,6 +11,7 @@
 #include "device/DeviceDiscovery.h"
 #include "device/Worker.h"
 #include "platform/Registry.h"
+#include "ui/common/SettingsNotSaved.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/home/QuestiondialogB.h"
 #include "ui/macro/mytoolButtonEnter.h"
@@ -63,6 +64,8 @@ QList<QPointer<QLabel>> s_rateBadges;
 
 // "Option"/"DeviceTotal" as read when the page was built.
 int s_catalogueSize = 0;
+// Whether the catalogue describes any model, as found when the page was built.
+bool s_catalogueUsable = true;
 
 // Texts of the current language used outside the language slot.
 QString s_text0;
@@ -218,6 +221,7 @@ DialogChange::DialogChange(QWidget* parent)
 
     m_deviceTotal = DeviceDiscovery::DeviceTotal();
     s_catalogueSize = m_deviceTotal;
+    s_catalogueUsable = DeviceDiscovery::CatalogueUsable();
 
     connect(bus, SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(g_LanguageIndex);
@@ -388,7 +392,11 @@ void DialogChange::SlotAllLanguage(int language)
     auto t = [language](int position) {
         return LanguageTables::text(LanguageSection::DialogChange, language, position);
     };
-    s_text0 = t(0);
+    // Without a usable catalogue no device can be opened: the page says why,
+    // naming the file, in place of asking for a device.
+    s_text0 = s_catalogueUsable ? t(0)
+                                : LanguageTables::text(LanguageSection::FileNotice, language, 0)
+                                      .arg(QDir::toNativeSeparators(ConfigSettings::instance()->filePath()));
     if (!m_repair->isVisible())
         m_label2->setText(s_text0);
     m_label3->setText(t(1));
@@ -418,10 +426,13 @@ void DialogChange::on_comboBox_activated(int index)
 {
     if (index < 0)
         return;
-    SettingsStore::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"), QString::number(index));
+    const bool saved = SettingsStore::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"),
+                                                           QString::number(index));
     g_LanguageIndex = index;
     PostMsg::GetInstance()->PostAllLanguage(index);
     PostMsg::GetInstance()->PostLanguageSameB(index);
+    // Said in the language just chosen.
+    SettingsNotSaved::tellIfNotSaved(saved, this);
 }
 
 void DialogChange::changeEvent(QEvent* event)
@@ -484,8 +495,9 @@ void DialogChange::on_NewHong_clicked()
 
 void DialogChange::on_NoApear_clicked(bool checked)
 {
-    SettingsStore::instance()->setValue(QStringLiteral("FindNew"), QStringLiteral("IsShow"),
-                                        checked ? QStringLiteral("1") : QStringLiteral("0"));
+    SettingsNotSaved::tellIfNotSaved(SettingsStore::instance()->setValue(QStringLiteral("FindNew"), QStringLiteral("IsShow"),
+                                                                         checked ? QStringLiteral("1") : QStringLiteral("0")),
+                                     this);
 }
 
 void DialogChange::placeCentred(QWidget* dialog, int dx) const
@@ -591,9 +603,13 @@ void DialogChange::BuildDevicePage()
         dispose(old);
     }
 
-    if (g_DeviceList.isEmpty()) {
+    // Devices outside an unusable catalogue cannot be told apart: neither
+    // listed nor taken for identical ones.
+    if (g_DeviceList.isEmpty() || !s_catalogueUsable) {
         page->m_label2->show();
         page->m_label3->hide();
+        page->m_leftButton->hide();
+        page->m_rightButton->hide();
         return;
     }
 

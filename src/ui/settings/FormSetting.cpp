@@ -11,6 +11,7 @@
 #include "device/Worker.h"
 #include "platform/AutoStart.h"
 #include "platform/Launcher.h"
+#include "ui/common/SettingsNotSaved.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/sensor/MyConmboBox.h"
 #include "ui/sensor/StopCloseTime.h"
@@ -407,10 +408,12 @@ void FormSetting::on_comboBox_activated(int index)
 {
     if (index < 0)
         return;
-    SettingsStore::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"), QString::number(index));
+    const bool saved = SettingsStore::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"),
+                                                           QString::number(index));
     g_LanguageIndex = index;
     PostMsg::GetInstance()->PostAllLanguage(index);
     PostMsg::GetInstance()->PostLanguageSameA(index);
+    SettingsNotSaved::tellIfNotSaved(saved, this);
 }
 
 void FormSetting::SlotLanguageSameB(int language)

@@ -32,12 +32,16 @@ private slots:
     void foldingAndDuplicates_data();
     void foldingAndDuplicates();
     void catalogueLargerThanFifteenModels();
+    void unusableCatalogueIsNamed_data();
+    void unusableCatalogueIsNamed();
     void deviceChangeRebuildsThePages();
     void firstScanWaitsForTheFirstFrame_data();
     void firstScanWaitsForTheFirstFrame();
     void repairButtonFollowsTheRecord();
     void languageChoice();
     void languageFromTheSettingsPageWritesNothing();
+    void choiceThatCannotBeSavedSaysSo_data();
+    void choiceThatCannotBeSavedSaysSo();
     void windowButtonsOnlyAsk();
 
 private:
@@ -309,6 +313,100 @@ void tst_DialogChange::catalogueLargerThanFifteenModels()
     QVERIFY(HidSimControl::unplug("r2"));
     QTRY_COMPARE(m_fx.deviceButtons().size(), 3);
     QCOMPARE(g_DeviceList.at(ListFixture::indexOf("a")).modelIndex, 16);
+}
+
+void tst_DialogChange::unusableCatalogueIsNamed_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+
+    QTest::newRow("no model count") << "DeviceTotal=10" << "";
+    QTest::newRow("no models") << "DeviceTotal=10" << "DeviceTotal=0";
+    QTest::newRow("count not a number") << "DeviceTotal=10" << "DeviceTotal=ten";
+    QTest::newRow("more models than groups") << "DeviceTotal=10" << "DeviceTotal=12";
+    QTest::newRow("count beyond any catalogue") << "DeviceTotal=10" << "DeviceTotal=2147483647";
+    QTest::newRow("no catalogue at all") << "" << "";
+}
+
+// A catalogue that describes no usable model: the page names the file once,
+// lists nothing, and does not take the devices for identical ones.
+void tst_DialogChange::unusableCatalogueIsNamed()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QString catalogue = homeCatalogue();
+    if (from.isEmpty())
+        catalogue = "; nothing usable\n";
+    else
+        catalogue.replace(from, to);
+    QVERIFY(m_fx.setUp(scenario({wiredMouse("m98", 98), wiredMouse("m99", 99, "0A02")}), catalogue));
+    ModalDialogDriver driver;
+    driver.forbidDialogs(true);
+    QVERIFY(m_fx.createPage());
+    QTest::qWait(50);
+    QVERIFY2(driver.allHandled(), qPrintable(driver.failures().join('\n')));
+    QCOMPARE(driver.seen().size(), 0);
+
+    QCOMPARE(m_fx.deviceButtons().size(), 0);
+    QVERIFY(m_fx.label("label_2")->isVisible());
+    QVERIFY(m_fx.label("label_3")->isHidden());
+    const QString path = QDir::toNativeSeparators(m_fx.link.appDir() + "/usersetting/Config.ini");
+    QCOMPARE(m_fx.label("label_2")->text(), LanguageTables::text(LanguageSection::FileNotice, 0, 0).arg(path));
+    // In the language the user picks, too.
+    PostMsg::GetInstance()->PostAllLanguage(1);
+    QCOMPARE(m_fx.label("label_2")->text(), LanguageTables::text(LanguageSection::FileNotice, 1, 0).arg(path));
+    PostMsg::GetInstance()->PostAllLanguage(0);
+}
+
+void tst_DialogChange::choiceThatCannotBeSavedSaysSo_data()
+{
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<bool>("language");  // the language chooser, else the do-not-show-again box
+
+    QTest::newRow("language, settings file writable") << true << true;
+    QTest::newRow("language, settings file not writable") << false << true;
+    QTest::newRow("do-not-show-again, settings file not writable") << false << false;
+}
+
+// A choice that cannot be written to the settings file would be lost at the
+// next start: the user is told at once, in the language now shown.
+void tst_DialogChange::choiceThatCannotBeSavedSaysSo()
+{
+    QFETCH(bool, writable);
+    QFETCH(bool, language);
+    QVERIFY(m_fx.setUp(wiredMice(1)));
+    const QString ini = AppPaths::macroIniPath();
+    if (!writable) {
+        // A folder in the file's place: no write can succeed, not even as root.
+        QFile::remove(ini);
+        QVERIFY(QDir().mkpath(ini + "/x"));
+    }
+    SettingsStore::resetForTests();
+    QVERIFY(m_fx.createPage());
+
+    QString told;
+    ModalDialogDriver driver;
+    if (writable) {
+        driver.forbidDialogs(true);
+    } else {
+        driver.expect("SettingsNotSaved", [&](QWidget* d) {
+            told = ModalDialogDriver::labelText(d, "label");
+            ModalDialogDriver::click(d, "CloseButton");
+        });
+    }
+    if (language)
+        emit m_fx.page->findChild<QComboBox*>("comboBox")->activated(2);
+    else
+        m_fx.page->on_NoApear_clicked(true);
+    QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+    QCOMPARE(driver.seen().size(), writable ? 0 : 1);
+    if (!writable)
+        QCOMPARE(told, LanguageTables::text(LanguageSection::FileNotice, language ? 2 : 0, 1));
+
+    PostMsg::GetInstance()->PostAllLanguage(0);
+    g_LanguageIndex = 0;
+    QDir(ini).removeRecursively();
+    SettingsStore::resetForTests();
 }
 
 void tst_DialogChange::deviceChangeRebuildsThePages()
