@@ -5,6 +5,8 @@
 #include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
+#include "device/ConsumerFunctions.h"
+#include "device/DeviceWriters.h"
 #include "device/CurrentDevice.h"
 #include "device/DeviceCache.h"
 #include "device/Worker.h"
@@ -13,6 +15,7 @@
 #include "ui/buttons/ButtonKeyCodec.h"
 #include "ui/buttons/Ui_Buttoninterface.h"
 #include "ui/common/StyleHelper.h"
+#include "ui/home/LeftButtonOnly.h"
 #include "ui/sensor/DebounceTime.h"
 #include "ui/sensor/MyConmboBox.h"
 #include "ui/sensor/SensorDpiTables.h"
@@ -33,6 +36,7 @@
 #include <QToolButton>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -161,6 +165,7 @@ Buttoninterface::Buttoninterface(QWidget* parent)
     applyStyleSheets();
     readDpiDefines();
     connectCategories();
+    connectFunctions();
 
     connect(bus, SIGNAL(SigUpDataLightUIButton(FlashDataMap)), this, SLOT(SlotUpDataButtonUIButton(FlashDataMap)),
             Qt::BlockingQueuedConnection);
@@ -712,4 +717,245 @@ void Buttoninterface::mousePressEvent(QMouseEvent* event)
         releaseSelectors();
         closeList();
     }
+}
+
+// ---- Selecting a physical button ----
+
+void Buttoninterface::connectFunctions()
+{
+    for (int position = 0; position < Table::kSelectorCount; ++position) {
+        const Table::Selector& s = Table::selector(position);
+        connect(ui->button(QString::fromLatin1(s.name)), &QToolButton::clicked, this,
+                [this, position] { selectPhysicalButton(position); });
+        connect(ui->button(QString::fromLatin1(s.marker)), &QToolButton::clicked, this,
+                [this, position] { markerClicked(position); });
+    }
+    for (int row = 0; row < Table::kSimpleCount; ++row)
+        connect(ui->button(QString::fromLatin1(Table::simple(row).button)), &QToolButton::clicked, this,
+                [this, row](bool checked) { assignSimple(row, checked); });
+    for (int row = 0; row < Table::kDpiLockCount; ++row)
+        connect(ui->button(QString::fromLatin1(Table::dpiLockButton(row))), &QToolButton::clicked, this,
+                [this, row](bool checked) { assignDpiLock(row, checked); });
+    for (int row = 0; row < Table::kMediaCount; ++row)
+        connect(ui->button(QString::fromLatin1(Table::media(row).button)), &QToolButton::clicked, this,
+                [this, row](bool checked) { assignMedia(row, checked); });
+}
+
+int Buttoninterface::selectedDevice() const
+{
+    for (int position = 0; position < Table::kSelectorCount; ++position) {
+        const Table::Selector& s = Table::selector(position);
+        if (ui->button(QString::fromLatin1(s.name))->isChecked())
+            return s.deviceIndex;
+    }
+    return -1;
+}
+
+QToolButton* Buttoninterface::selectorOfDevice(int deviceIndex) const
+{
+    const Table::Selector* s = Table::selectorOfDevice(deviceIndex);
+    return s ? ui->button(QString::fromLatin1(s->name)) : nullptr;
+}
+
+bool Buttoninterface::refuseLastLeftClick(int position)
+{
+    // Labels are what the person sees, so the guard counts them.
+    const QString leftClick = buttonText(QStringLiteral("LeftKey_3"));
+    if (ui->button(QString::fromLatin1(Table::selector(position).name))->text() != leftClick)
+        return false;
+    int holders = 0;
+    for (int p = 0; p < Table::kSelectorCount; ++p)
+        holders += ui->button(QString::fromLatin1(Table::selector(p).name))->text() == leftClick ? 1 : 0;
+    if (holders != 1)
+        return false;
+    ui->stackedWidget->setCurrentWidget(ui->page);
+    ui->stackedWidget_2->setCurrentWidget(ui->page_9);
+    releaseSelectors();
+    auto notice = std::make_unique<LeftButtonOnly>();
+    notice->SlotAllLanguage(g_LanguageIndex);
+    StyleHelper::placeCentred(notice.get(), this, -50, -70);
+    notice->exec();
+    return true;
+}
+
+void Buttoninterface::selectPhysicalButton(int position)
+{
+    if (refuseLastLeftClick(position))
+        return;
+    const Table::Selector& selector = Table::selector(position);
+    ui->scrollArea_11->verticalScrollBar()->setStyleSheet(QString::fromLatin1(selector.scrollBarSheet));
+    const int index = selector.deviceIndex;
+    const int type = recordedType(index);
+    const int code = recordedCode(index);
+    int dpiRow = 0;
+    int categoryPosition = 0;
+    auto check = [this](const char* name) {
+        if (name)
+            ui->button(QString::fromLatin1(name))->setChecked(true);
+    };
+    auto show = [this](const char* subPage) {
+        ui->stackedWidget->setCurrentWidget(ui->page_2);
+        ui->stackedWidget_2->setCurrentWidget(findChild<QWidget*>(QString::fromLatin1(subPage)));
+    };
+    Table::Category category;
+
+    if (type == Table::kKeyEvents) {
+        const MacroEvent first = currentFlashData().keyEvents[index].events[0];
+        const int row = first.kind == MacroEvent::kConsumer ? Table::mediaRowOfId(first.code() & 0xFF) : -1;
+        if (row >= 0) {
+            check(Table::media(row).button);
+            check("DPI_12");
+            show("page_3");
+            ui->scrollArea_3->verticalScrollBar()->setValue(15 * row);
+            categoryPosition = 16;
+        } else {
+            check("DPI_8");
+            show("page_9");
+            ui->scrollArea_3->verticalScrollBar()->setValue(0);
+            categoryPosition = 8;
+        }
+        ui->scrollArea_4->verticalScrollBar()->setValue(15 * categoryPosition);
+        return;
+    }
+    if (type == Table::kMacro) {
+        show("page_5");
+        check("DPI_10");
+        QString shown = ui->button(QString::fromLatin1(selector.name))->text();
+        shown.remove(QChar(0));
+        for (int k = 0; k < m_macroButtons.size(); ++k) {
+            if (m_macroLabelPrefix + m_macroButtons.at(k)->text() == shown) {
+                m_macroButtons.at(k)->setChecked(true);
+                ui->scrollArea_7->verticalScrollBar()->setValue(15 * (k + 1));
+            }
+        }
+        categoryPosition = 15;
+    } else if (type == Table::kDpiLock) {
+        show("page_8");
+        check("DPI_4");
+        const int dpi = CodeToDpi(code);
+        if (dpi >= 100 && dpi <= 1200 && dpi % 100 == 0) {
+            dpiRow = dpi / 100 - 1;
+            check(Table::dpiLockButton(dpiRow));
+        }
+        categoryPosition = 15;
+    } else if (Table::categoryOf(type, &category)) {
+        show(category.page);
+        check(category.button);
+        categoryPosition = category.position;
+        for (int row = 0; row < Table::kSimpleCount; ++row) {
+            const Table::Simple& f = Table::simple(row);
+            if (f.type != type || f.code != code || (f.main && type != Table::kMouse))
+                continue;
+            check(f.button);
+            if (type == Table::kMouse)
+                categoryPosition = row;  // the five mouse buttons head the list
+        }
+    }
+    ui->scrollArea_10->verticalScrollBar()->setValue(15 * dpiRow);
+    ui->scrollArea_4->verticalScrollBar()->setValue(15 * categoryPosition);
+}
+
+void Buttoninterface::markerClicked(int position)
+{
+    // Reports an offline mouse; the marker still selects.
+    CheckDeviceOnline();
+    if (refuseLastLeftClick(position))
+        return;
+    ui->button(QString::fromLatin1(Table::selector(position).name))->setChecked(true);
+}
+
+// ---- Giving a button a function ----
+
+void Buttoninterface::commonTail(QScrollArea* scrollBarOwner)
+{
+    ui->stackedWidget->setCurrentWidget(ui->page);
+    (scrollBarOwner ? scrollBarOwner : ui->scrollArea_11)
+        ->verticalScrollBar()
+        ->setStyleSheet(QString::fromLatin1(kListScrollBar));
+    ui->stackedWidget_2->setCurrentWidget(ui->page_9);
+}
+
+void Buttoninterface::assignSimple(int row, bool checked)
+{
+    const Table::Simple& f = Table::simple(row);
+    const QString name = QString::fromLatin1(f.button);
+    if (name == QLatin1String("LeftKey_3"))
+        ui->stackedWidget_2->setCurrentWidget(ui->page_9);
+    if (!checked)
+        return;
+    if (f.main)
+        UncheckFunctionButtons();
+    const bool fire = f.type == Table::kFire;
+    const int code = fire ? m_fireInterval : f.code;
+    const int param = fire ? m_fireCount : f.param;
+    const int index = selectedDevice();
+    if (index >= 0 && WriteButtonToDevice(index, quint8(f.type), quint8(code), quint8(param))) {
+        RecordAssignment(index, f.type, code, param);
+        selectorOfDevice(index)->setText(buttonText(name));
+    }
+    commonTail(f.type == Table::kVerticalScroll ? ui->scrollArea_12 : nullptr);
+}
+
+void Buttoninterface::assignDpiLock(int row, bool checked)
+{
+    if (!checked)
+        return;
+    const QString name = QString::fromLatin1(Table::dpiLockButton(row));
+    const int code = DpiToCode((row + 1) * 100);
+    const int index = selectedDevice();
+    if (index >= 0 && WriteButtonToDevice(index, Table::kDpiLock, quint8(code), 0)) {
+        selectorOfDevice(index)->setText(buttonText(QStringLiteral("DPI_4")) + QLatin1Char('-') + buttonText(name));
+        RecordAssignment(index, Table::kDpiLock, code, 0);
+    }
+    commonTail();
+}
+
+void Buttoninterface::assignMedia(int row, bool checked)
+{
+    if (!checked)
+        return;
+    const Table::Media media = Table::media(row);
+    const int index = selectedDevice();
+    if (index >= 0
+        && WriteButtonRecordToDevice(index, ButtonMapping{Table::kKeyEvents, 0, 0}, consumerKeyRecord(media.usage))) {
+        RecordAssignment(index, Table::kKeyEvents, 0, 0);
+        selectorOfDevice(index)->setText(buttonText(QString::fromLatin1(media.button)));
+    }
+    commonTail();
+}
+
+void Buttoninterface::AssignMediaFunction(int index, int functionId)
+{
+    const int row = Table::mediaRowOfId(functionId);
+    QToolButton* selector = selectorOfDevice(index);
+    if (row < 0 || functionId < 0 || functionId > 0xFF || !selector)
+        return;
+    const Table::Media media = Table::media(row);
+    if (!WriteButtonRecordToDevice(index, ButtonMapping{Table::kKeyEvents, 0, 0}, consumerKeyRecord(media.usage)))
+        return;
+    RecordAssignment(index, Table::kKeyEvents, 0, 0);
+    selector->setText(buttonText(QString::fromLatin1(media.button)));
+}
+
+void Buttoninterface::AssignKeyFunction(int index, const QString& keys)
+{
+    ui->stackedWidget_2->setCurrentWidget(ui->page_9);
+    UncheckFunctionButtons();
+    QToolButton* selector = selectorOfDevice(index);
+    // A text the record cannot hold is refused whole: nothing is written.
+    const bool fits = ButtonKeyCodec::combinationNames(keys).size() <= ButtonKeyCodec::kMaxCombinationNames;
+    if (selector && fits
+        && WriteButtonRecordToDevice(index, ButtonMapping{Table::kKeyEvents, 0, 0},
+                                     ButtonKeyCodec::ComboKeysToRecord(keys))) {
+        RecordAssignment(index, Table::kKeyEvents, 0, 0);
+        selector->setText(keys);
+    }
+    ui->stackedWidget->setCurrentWidget(ui->page_2);
+    ui->scrollArea_11->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kListScrollBar));
+    ui->stackedWidget_2->setCurrentWidget(ui->page_9);
+}
+
+KeyEventRecord Buttoninterface::ConsumerKeyRecord(int, unsigned char usageHigh, unsigned char usageLow)
+{
+    return consumerKeyRecord(quint16(usageHigh << 8 | usageLow));
 }

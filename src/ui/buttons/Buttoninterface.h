@@ -11,6 +11,7 @@
 #include <memory>
 
 class QButtonGroup;
+class QScrollArea;
 class QToolButton;
 class QVBoxLayout;
 class Ui_Buttoninterface;
@@ -52,6 +53,17 @@ public:
     QString macroLabelPrefix() const { return m_macroLabelPrefix; }
     QString profileWord() const { return m_profileWord; }
 
+    // Gives device button 0..5 a stored multimedia function (by its id) or a
+    // key combination ("Ctrl+C"), as the model's defaults name them.
+    void AssignMediaFunction(int index, int functionId);
+    void AssignKeyFunction(int index, const QString& keys);
+    // The record that presses and releases the consumer usage high x 256 + low.
+    static KeyEventRecord ConsumerKeyRecord(int unused, unsigned char usageHigh, unsigned char usageLow);
+
+    // What the fire function writes when it is chosen without its dialog.
+    int fireInterval() const { return m_fireInterval; }
+    int fireCount() const { return m_fireCount; }
+
     QButtonGroup* selectorGroup() const { return m_selectorGroup; }
     QButtonGroup* functionGroup() const { return m_functionGroup; }
     QButtonGroup* keyGroup() const { return m_keyGroup; }
@@ -78,6 +90,25 @@ private:
     void applyStyleSheets();
     void readDpiDefines();
     void connectCategories();
+    void connectFunctions();
+
+    // Selecting a physical button (selector `position`, top to bottom) opens
+    // the list at the function it holds; the last left click is refused.
+    void selectPhysicalButton(int position);
+    // True (and the notice shown, every selector released) when the selector
+    // at `position` is the only one that holds the left click.
+    bool refuseLastLeftClick(int position);
+    void markerClicked(int position);
+    // Device index of the first checked selector, top to bottom; -1 when none.
+    int selectedDevice() const;
+    QToolButton* selectorOfDevice(int deviceIndex) const;
+
+    // The function handlers: write first, record and label second, and always
+    // close the list (the common tail).
+    void assignSimple(int row, bool checked);
+    void assignDpiLock(int row, bool checked);
+    void assignMedia(int row, bool checked);
+    void commonTail(QScrollArea* scrollBarOwner = nullptr);
 
     // Fills the record from an image and labels the selectors. `lightToFrom`
     // tells the settings page the idle light-off time before (true) or after

@@ -4,6 +4,7 @@
 // the navigation by mouse presses.
 
 #include "DeviceLinkFixture.h"
+#include "ModalDialogDriver.h"
 #include "ImageBytes.h"
 
 #include "app/Globals.h"
@@ -26,6 +27,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QThread>
 #include <QToolButton>
@@ -124,6 +128,21 @@ private slots:
     void categoriesOpenTheirPage_data();
     void categoriesOpenTheirPage();
 
+    void selectionOpensTheCurrentFunction_data();
+    void selectionOpensTheCurrentFunction();
+    void lastLeftClickIsKept_data();
+    void lastLeftClickIsKept();
+    void simpleFunctions_data();
+    void simpleFunctions();
+    void dpiLocks_data();
+    void dpiLocks();
+    void multimediaKeys_data();
+    void multimediaKeys();
+    void storedDefaults_data();
+    void storedDefaults();
+    void offlineChangesNothing_data();
+    void offlineChangesNothing();
+
 private:
     // Links the listed device, gives its mouse `patch` over its own image and
     // builds the page in English.
@@ -140,6 +159,15 @@ private:
         return out;
     }
     QByteArray mouseImage() const { return HidSimControl::configImage(m_mouse); }
+    // The three mapping bytes of device button i in the mouse.
+    QList<int> mouseMapping(int i) const
+    {
+        const QByteArray image = mouseImage();
+        return {uchar(image[74 + 3 * i]), uchar(image[75 + 3 * i]), uchar(image[76 + 3 * i])};
+    }
+    QToolButton* button(const QString& name) const { return m_page->form()->button(name); }
+    // A person's click on a selector, then on the category that shows `function` and on it.
+    void choose(int position, const QString& function);
     static QString text(int language, int position)
     {
         return LanguageTables::text(LanguageSection::Buttoninterface, language, position);
@@ -567,6 +595,373 @@ void tst_ButtonPage::categoriesOpenTheirPage()
     QCOMPARE(ui->stackedWidget_2->currentWidget()->objectName(), page);
     QVERIFY(ui->button(category)->isChecked());
     QCOMPARE(sends(), 0);
+}
+
+// ---- Giving a button a function ----
+
+namespace {
+
+// The category button that shows a sub-page function, null for the main list.
+const char* categoryOf(const QString& function)
+{
+    static const QHash<QString, const char*> categories = {
+        {"VolumeUp_8", "DPI_7"},   {"VolumeUp_9", "DPI_7"},   {"VolumeUp_10", "DPI_7"},
+        {"VolumeUp_2", "DPI_11"},  {"VolumeDown_2", "DPI_11"}, {"VolumeUp_14", "DPI_13"},
+        {"VolumeDown_14", "DPI_13"}, {"VolumeUp_4", "DPI_9"},  {"VolumeUp_5", "DPI_9"},
+        {"VolumeUp_6", "DPI_9"},   {"VolumeUp_7", "DPI_9"},
+    };
+    if (categories.contains(function))
+        return categories.value(function);
+    if (function.startsWith("VolumeUp_") && function.mid(9).toInt() >= 11)
+        return "DPI_4";
+    return function.startsWith("Volume") || function == "Player" || function == "Mute"
+                   || function.endsWith("_2")
+               ? "DPI_12"
+               : nullptr;
+}
+
+// A click as a person makes it; buttons the page keeps hidden are clicked in code.
+void press(QToolButton* b)
+{
+    if (b->isVisible())
+        QTest::mouseClick(b, Qt::LeftButton);
+    else
+        b->click();
+}
+
+} // namespace
+
+void tst_ButtonPage::choose(int position, const QString& function)
+{
+    press(button(kSelectors[position]));
+    if (const char* category = categoryOf(function))
+        press(button(category));
+    press(button(function));
+}
+
+void tst_ButtonPage::selectionOpensTheCurrentFunction_data()
+{
+    QTest::addColumn<QList<int>>("patch");    // the mouse's button 1 (the second selector)
+    QTest::addColumn<QString>("subPage");     // shown beside the list; empty: the list stays closed
+    QTest::addColumn<QString>("category");    // checked category button
+    QTest::addColumn<QString>("function");    // checked function button
+    QTest::addColumn<int>("listRow");         // scroll of the function list, in rows
+    QTest::addColumn<int>("subRow");          // scroll of the multimedia or DPI-lock list, in rows
+
+    QTest::newRow("nothing") << mapping(1, 0, 0) << "page_9" << "DPI_5" << "" << 9 << 0;
+    QTest::newRow("back button") << mapping(1, 1, 8) << "page_9" << "" << "BackKey_2" << 3 << 0;
+    QTest::newRow("mouse code 32") << mapping(1, 1, 32) << "page_9" << "" << "" << 0 << 0;
+    QTest::newRow("DPI down") << mapping(1, 2, 3) << "page_7" << "DPI_7" << "VolumeUp_10" << 13 << 0;
+    QTest::newRow("scroll right") << mapping(1, 3, 2) << "page_4" << "DPI_11" << "VolumeDown_2" << 10 << 0;
+    QTest::newRow("fire") << mapping(1, 4, 20, 1) << "page_9" << "DPI_6" << "" << 7 << 0;
+    QTest::newRow("volume down")
+        << (mapping(1, 5, 0) + keyRecord(1, 2, {{0, 2, 0x00EA}, {1, 2, 0x00EA}})) << "page_3" << "DPI_12"
+        << "VolumeDown_4" << 16 << 7;
+    QTest::newRow("digit 7 is a combination, not a browser key")
+        << (mapping(1, 5, 0) + keyRecord(1, 2, {{0, 1, 0x24}, {1, 1, 0x24}})) << "page_9" << "DPI_8" << "" << 8 << 0;
+    QTest::newRow("report rate") << mapping(1, 7, 0) << "page_9" << "DPI_2" << "" << 5 << 0;
+    QTest::newRow("light bar") << mapping(1, 8, 3) << "page_6" << "DPI_9" << "VolumeUp_6" << 12 << 0;
+    QTest::newRow("light code 2") << mapping(1, 8, 2) << "page_6" << "DPI_9" << "" << 12 << 0;
+    QTest::newRow("profile") << mapping(1, 9, 0) << "page_9" << "DPI_3" << "" << 6 << 0;
+    QTest::newRow("400 DPI lock") << mapping(1, 10, 7) << "page_8" << "DPI_4" << "VolumeUp_16" << 15 << 3;
+    QTest::newRow("1500 DPI lock, no button") << mapping(1, 10, 29) << "page_8" << "DPI_4" << "" << 15 << 0;
+    QTest::newRow("scroll up") << mapping(1, 11, 1) << "page_10" << "DPI_13" << "VolumeUp_14" << 10 << 0;
+    QTest::newRow("a type without a row") << mapping(1, 12, 0) << "" << "" << "" << 0 << 0;
+}
+
+void tst_ButtonPage::selectionOpensTheCurrentFunction()
+{
+    QFETCH(QList<int>, patch);
+    QFETCH(QString, subPage);
+    QFETCH(QString, category);
+    QFETCH(QString, function);
+    QFETCH(int, listRow);
+    QFETCH(int, subRow);
+    QVERIFY(link("r8", patch));
+    deliverMouseImage();
+    Ui_Buttoninterface* ui = m_page->form();
+    const QByteArray before = mouseImage();
+
+    QTest::mouseClick(ui->RightKey, Qt::LeftButton);
+
+    QVERIFY(ui->RightKey->isChecked());
+    QCOMPARE(ui->stackedWidget->currentWidget(), subPage.isEmpty() ? ui->page : ui->page_2);
+    QCOMPARE(ui->stackedWidget_2->currentWidget()->objectName(), subPage.isEmpty() ? "page_9" : subPage);
+    QAbstractButton* checkedCategory = m_page->functionGroup()->checkedButton();
+    QAbstractButton* checkedFunction = m_page->keyGroup()->checkedButton();
+    if (function.startsWith("BackKey"))
+        checkedFunction = checkedCategory;  // mouse buttons head the function list
+    QCOMPARE(checkedCategory ? checkedCategory->objectName() : QString(),
+             category.isEmpty() && !function.startsWith("BackKey") ? QString() : category.isEmpty() ? function : category);
+    QCOMPARE(checkedFunction ? checkedFunction->objectName() : QString(), function);
+    auto scrolledTo = [](QScrollArea* area, int rows) { return qMin(15 * rows, area->verticalScrollBar()->maximum()); };
+    QCOMPARE(ui->scrollArea_4->verticalScrollBar()->value(), scrolledTo(ui->scrollArea_4, listRow));
+    QScrollArea* subList = subPage == "page_3" ? ui->scrollArea_3 : ui->scrollArea_10;
+    QCOMPARE(subList->verticalScrollBar()->value(), scrolledTo(subList, subRow));
+    QCOMPARE(mouseImage(), before);
+    QCOMPARE(sends(), 0);
+}
+
+void tst_ButtonPage::lastLeftClickIsKept_data()
+{
+    QTest::addColumn<QList<int>>("patch");
+    QTest::addColumn<bool>("marker");  // select through the marker on the picture
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("the only left click, selector") << QList<int>() << false << true;
+    QTest::newRow("the only left click, marker") << QList<int>() << true << true;
+    QTest::newRow("a second left click, selector") << mapping(1, 1, 1) << false << false;
+    QTest::newRow("a second left click, marker") << mapping(1, 1, 1) << true << false;
+}
+
+void tst_ButtonPage::lastLeftClickIsKept()
+{
+    QFETCH(QList<int>, patch);
+    QFETCH(bool, marker);
+    QFETCH(bool, refused);
+    QVERIFY(link("r8", patch));
+    deliverMouseImage();
+    Ui_Buttoninterface* ui = m_page->form();
+    ui->BackKey->setChecked(true);
+    ui->scrollArea_11->verticalScrollBar()->setStyleSheet("QScrollBar {width:0px;}");
+    ModalDialogDriver driver;
+    QString notice;
+    if (refused)
+        driver.expect("LeftButtonOnly", [&](QWidget* d) {
+            notice = ModalDialogDriver::labelText(d, "label");
+            d->close();
+        });
+    else
+        driver.forbidDialogs(true);
+
+    QTest::mouseClick(marker ? ui->Number1 : ui->FireKey, Qt::LeftButton);
+
+    QVERIFY2(driver.allHandled() && driver.failures().isEmpty(), qPrintable(driver.failures().join('\n')));
+    QCOMPARE(ui->FireKey->isChecked(), !refused);
+    QCOMPARE(m_page->selectorGroup()->checkedButton() != nullptr, !refused);
+    if (refused) {
+        QCOMPARE(notice, LanguageTables::text(LanguageSection::ButtonOnly, 0, 0));
+        QCOMPARE(ui->stackedWidget->currentWidget(), ui->page);
+        QCOMPARE(ui->stackedWidget_2->currentWidget(), ui->page_9);
+        QCOMPARE(ui->scrollArea_11->verticalScrollBar()->styleSheet(), QString("QScrollBar {width:0px;}"));
+        // With nothing selected a function click writes nothing.
+        press(button("MidKey"));
+        QCOMPARE(mouseMapping(0), QList<int>({1, 1, 0}));
+    }
+    QCOMPARE(sends(), 0);
+}
+
+void tst_ButtonPage::simpleFunctions_data()
+{
+    QTest::addColumn<QString>("function");
+    QTest::addColumn<int>("position");  // selector, top to bottom
+    QTest::addColumn<QList<int>>("written");
+
+    QTest::newRow("left button on the fourth (device 4)") << "LeftKey_3" << 3 << QList<int>{1, 1, 0};
+    QTest::newRow("right button") << "RightKey_3" << 5 << QList<int>{1, 2, 0};
+    QTest::newRow("middle button") << "MidKey" << 1 << QList<int>{1, 4, 0};
+    QTest::newRow("back button on the fourth (device 4)") << "BackKey_2" << 3 << QList<int>{1, 8, 0};
+    QTest::newRow("forward button on the fifth (device 3)") << "ForWardKey" << 4 << QList<int>{1, 16, 0};
+    QTest::newRow("report rate") << "DPI_2" << 2 << QList<int>{7, 0, 0};
+    QTest::newRow("profile") << "DPI_3" << 2 << QList<int>{9, 0, 0};
+    QTest::newRow("nothing") << "DPI_5" << 1 << QList<int>{0, 0, 0};
+    QTest::newRow("DPI loop") << "VolumeUp_8" << 1 << QList<int>{2, 1, 0};
+    QTest::newRow("DPI up") << "VolumeUp_9" << 2 << QList<int>{2, 2, 0};
+    QTest::newRow("DPI down") << "VolumeUp_10" << 5 << QList<int>{2, 3, 0};
+    QTest::newRow("scroll left") << "VolumeUp_2" << 1 << QList<int>{3, 1, 0};
+    QTest::newRow("scroll right") << "VolumeDown_2" << 4 << QList<int>{3, 2, 0};
+    QTest::newRow("scroll up") << "VolumeUp_14" << 2 << QList<int>{11, 1, 0};
+    QTest::newRow("scroll down") << "VolumeDown_14" << 3 << QList<int>{11, 2, 0};
+    QTest::newRow("all lights") << "VolumeUp_4" << 5 << QList<int>{8, 0, 0};
+    QTest::newRow("DPI light") << "VolumeUp_5" << 1 << QList<int>{8, 1, 0};
+    QTest::newRow("light bar") << "VolumeUp_6" << 2 << QList<int>{8, 3, 0};
+    QTest::newRow("next light effect") << "VolumeUp_7" << 3 << QList<int>{8, 4, 0};
+}
+
+void tst_ButtonPage::simpleFunctions()
+{
+    QFETCH(QString, function);
+    QFETCH(int, position);
+    QFETCH(QList<int>, written);
+    QVERIFY(link("r8"));
+    deliverMouseImage();
+    const int device = QList<int>({0, 1, 2, 4, 3, 5}).at(position);
+    const QByteArray before = mouseImage();
+
+    choose(position, function);
+
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(device), written, 3000);  // the mouse takes a moment
+    QByteArray expected = before;
+    for (int k = 0; k < 3; ++k)
+        expected[74 + 3 * device + k] = char(written[k]);
+    QCOMPARE(mouseImage(), expected);  // nothing else changed
+    QCOMPARE(label(position), button(function)->text());
+    QCOMPARE(m_page->recordedType(device), written[0]);
+    QCOMPARE(m_page->recordedCode(device), written[1]);
+    QVERIFY(button(kSelectors[position])->isChecked());
+    QCOMPARE(m_page->form()->stackedWidget->currentWidget(), m_page->form()->page);
+    QCOMPARE(m_page->form()->stackedWidget_2->currentWidget(), m_page->form()->page_9);
+}
+
+void tst_ButtonPage::dpiLocks_data()
+{
+    QTest::addColumn<QString>("listed");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("code");
+
+    const char* const buttons[12] = {"VolumeUp_11", "VolumeUp_12", "VolumeUp_13", "VolumeUp_16",
+                                     "VolumeUp_15", "VolumeUp_19", "VolumeUp_20", "VolumeUp_22",
+                                     "VolumeUp_18", "VolumeUp_24", "VolumeUp_23", "VolumeUp_21"};
+    for (int row = 0; row < 12; ++row) {
+        const int dpi = (row + 1) * 100;
+        // 3950 (50 DPI a step): the code formula; OTS12 (100 DPI a step): its code table.
+        QTest::addRow("%d DPI, 3950 (%s)", dpi, buttons[row]) << "r8" << row << dpi / 50 - 1;
+        QTest::addRow("%d DPI, OTS12 (%s)", dpi, buttons[row]) << "r30" << row << row;
+    }
+}
+
+void tst_ButtonPage::dpiLocks()
+{
+    QFETCH(QString, listed);
+    QFETCH(int, row);
+    QFETCH(int, code);
+    const char* const buttons[12] = {"VolumeUp_11", "VolumeUp_12", "VolumeUp_13", "VolumeUp_16",
+                                     "VolumeUp_15", "VolumeUp_19", "VolumeUp_20", "VolumeUp_22",
+                                     "VolumeUp_18", "VolumeUp_24", "VolumeUp_23", "VolumeUp_21"};
+    QVERIFY(link(listed));
+    deliverMouseImage();
+
+    choose(4, buttons[row]);  // the fifth selector: device button 3
+
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(3), QList<int>({10, code, 0}), 3000);
+    QCOMPARE(label(4), QString("DPI lock-%1").arg((row + 1) * 100));
+    QCOMPARE(m_page->recordedCode(3), code);
+    // Selected again, the list opens at that value.
+    press(button("TopMusic"));
+    QCOMPARE(m_page->keyGroup()->checkedButton(), button(buttons[row]));
+}
+
+void tst_ButtonPage::multimediaKeys_data()
+{
+    QTest::addColumn<QString>("function");
+    QTest::addColumn<int>("usage");
+    const QList<QPair<QString, int>> keys = {
+        {"Player", 0x0183},       {"StartPause_2", 0x00CD},  {"BackMusic_2", 0x00B5},  {"TopMusic_2", 0x00B6},
+        {"Mute", 0x00B7},         {"VolumeUp", 0x00E2},      {"VolumeDown", 0x00E9},   {"VolumeDown_4", 0x00EA},
+        {"VolumeDown_5", 0x018A}, {"VolumeDown_6", 0x0192},  {"VolumeDown_3", 0x0194}, {"VolumeDown_8", 0x0223},
+        {"VolumeDown_9", 0x0221}, {"VolumeDown_7", 0x0225},  {"VolumeDown_10", 0x0224}, {"VolumeDown_12", 0x0226},
+        {"VolumeDown_13", 0x0227}, {"VolumeDown_11", 0x022A},
+    };
+    for (const auto& k : keys)
+        QTest::newRow(qPrintable(k.first)) << k.first << k.second;
+}
+
+void tst_ButtonPage::multimediaKeys()
+{
+    QFETCH(QString, function);
+    QFETCH(int, usage);
+    // Device button 4 held a combination of three keys before.
+    QVERIFY(link("r8", mapping(4, 5, 0) + keyRecord(4, 6, {{0, 0, 1}, {0, 0, 2}, {0, 1, 4}, {1, 1, 4}, {1, 0, 2}, {1, 0, 1}})));
+    deliverMouseImage();
+
+    choose(3, function);  // the fourth selector: device button 4
+
+    QByteArray expected(52, '\0');
+    expected[0] = 2;
+    for (int e = 0; e < 2; ++e) {
+        expected[4 + 8 * e] = char(e);
+        expected[5 + 8 * e] = 2;
+        expected[6 + 8 * e] = char(usage & 0xFF);
+        expected[7 + 8 * e] = char(usage >> 8);
+        expected[8 + 8 * e] = 10;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(mouseImage().mid(124 + 52 * 4, 52).toHex(' '), expected.toHex(' '), 3000);
+    QCOMPARE(mouseMapping(4), QList<int>({5, 0, 0}));
+    QCOMPARE(label(3), button(function)->text());
+    QCOMPARE(m_page->recordedType(4), 5);
+}
+
+void tst_ButtonPage::storedDefaults_data()
+{
+    QTest::addColumn<int>("device");
+    QTest::addColumn<QString>("keys");       // empty: a multimedia id
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QByteArray>("record");  // first 20 bytes of the key record; empty: nothing written
+    QTest::addColumn<QString>("label");
+
+    QTest::newRow("Player on device 3 (fifth selector)")
+        << 3 << "" << 0x83 << QByteArray::fromHex("02000000 00028301 0a000000 01028301 0a000000") << "Media player";
+    QTest::newRow("an id out of the list") << 3 << "" << 0x183 << QByteArray() << "";
+    QTest::newRow("one key") << 4 << "A" << 0 << QByteArray::fromHex("02000000 00010400 0a000000 01010400 0a000000") << "A";
+    QTest::newRow("Ctrl+A") << 2 << "Ctrl+A" << 0
+        << QByteArray::fromHex("04000000 00000100 0a000000 00010400 0a000000") << "Ctrl+A";
+    QTest::newRow("four names are refused") << 2 << "Ctrl+Shift+Alt+A" << 0 << QByteArray() << "";
+}
+
+void tst_ButtonPage::storedDefaults()
+{
+    QFETCH(int, device);
+    QFETCH(QString, keys);
+    QFETCH(int, id);
+    QFETCH(QByteArray, record);
+    QFETCH(QString, label);
+    QVERIFY(link("r8"));
+    deliverMouseImage();
+    const QByteArray before = mouseImage();
+    QToolButton* selector = m_page->form()->button(kSelectors[QList<int>({0, 1, 2, 4, 3, 5}).indexOf(device)]);
+    const QString old = selector->text();
+
+    if (keys.isEmpty())
+        m_page->AssignMediaFunction(device, id);
+    else
+        m_page->AssignKeyFunction(device, keys);
+
+    if (record.isEmpty()) {
+        QCOMPARE(mouseImage(), before);
+        QCOMPARE(selector->text(), old);
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(device), QList<int>({5, 0, 0}), 3000);
+    QCOMPARE(mouseImage().mid(124 + 52 * device, record.size()).toHex(' '), record.toHex(' '));
+    QCOMPARE(selector->text(), label);
+    QCOMPARE(m_page->recordedType(device), 5);
+}
+
+void tst_ButtonPage::offlineChangesNothing_data()
+{
+    QTest::addColumn<QString>("function");
+    QTest::newRow("simple function") << "DPI_2";
+    QTest::newRow("sub-page function") << "VolumeUp_6";
+    QTest::newRow("DPI lock") << "VolumeUp_20";
+    QTest::newRow("multimedia key") << "Mute";
+}
+
+void tst_ButtonPage::offlineChangesNothing()
+{
+    QFETCH(QString, function);
+    QVERIFY(link("r8"));
+    deliverMouseImage();
+    const QByteArray before = mouseImage();
+    const QStringList shown = labels();
+    QVERIFY(HidSimControl::setPowered("m8", false));
+    QVERIFY(QTest::qWaitFor([] { return !UsbFinderC_GetDeviceOnLine(g_DevicePath.load()); }, 3000));
+    const int notices = m_fixture.pages()->count("MouseOffLineo");
+
+    choose(1, function);
+
+    QCOMPARE(m_fixture.pages()->count("MouseOffLineo"), notices + 1);
+    QCOMPARE(labels(), shown);
+    QCOMPARE(m_page->recordedType(1), 1);
+    QCOMPARE(m_page->recordedCode(1), 2);
+    QCOMPARE(m_page->form()->stackedWidget->currentWidget(), m_page->form()->page);
+    QCOMPARE(m_page->form()->stackedWidget_2->currentWidget(), m_page->form()->page_9);
+    // The pages still switch while the mouse is away.
+    press(button("RightKey"));
+    press(button("DPI_12"));
+    QCOMPARE(m_page->form()->stackedWidget_2->currentWidget(), m_page->form()->page_3);
+    QVERIFY(HidSimControl::setPowered("m8", true));
+    QVERIFY(QTest::qWaitFor([] { return UsbFinderC_GetDeviceOnLine(g_DevicePath.load()); }, 3000));
+    QCOMPARE(mouseImage(), before);
 }
 
 QTEST_MAIN(tst_ButtonPage)
