@@ -191,6 +191,13 @@ Buttoninterface::Buttoninterface(QWidget* parent)
         if (QWidget* w = findChild<QWidget*>(QString::fromLatin1(name)))
             w->setStyleSheet(QStringLiteral("#%1{border: 0;}").arg(QString::fromLatin1(name)));
     }
+    // The page lies on the home page's dark background: no light frame lines.
+    ui->MainWindow->setStyleSheet(ui->MainWindow->styleSheet()
+                                  + QStringLiteral("QFrame#MainWindow{border:none;background:transparent;}"));
+    ui->DebunceButton->setStyleSheet(QStringLiteral("QFrame#DebunceButton{border:none;}"));
+
+    // The language was broadcast before the home page was built.
+    SlotAllLanguage(g_LanguageIndex);
 }
 
 Buttoninterface::~Buttoninterface()
