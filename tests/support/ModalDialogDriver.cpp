@@ -3,7 +3,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QCloseEvent>
 #include <QDialog>
+#include <QTest>
+#include <QWindow>
 #include <QLabel>
 #include <QThread>
 #include <QTimer>
@@ -160,4 +163,24 @@ QString ModalDialogDriver::buttonText(QWidget* dialog, const QString& buttonObje
 {
     auto* button = dialog ? dialog->findChild<QAbstractButton*>(buttonObjectName) : nullptr;
     return button ? button->text() : QString();
+}
+
+void ModalDialogDriver::closeFromWindowManager(QWidget* dialog)
+{
+    if (!dialog)
+        return;
+    if (QWindow* window = dialog->windowHandle()) {
+        QCloseEvent event;
+        QCoreApplication::sendEvent(window, &event);
+    } else {
+        dialog->close();
+    }
+}
+
+void ModalDialogDriver::typeKey(QWidget* dialog, Qt::Key key)
+{
+    if (!dialog)
+        return;
+    QWidget* target = dialog->focusWidget() ? dialog->focusWidget() : dialog;
+    QTest::keyClick(target, key);
 }

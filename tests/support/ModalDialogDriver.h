@@ -67,6 +67,11 @@ public:
     static bool click(QWidget* dialog, const QString& buttonObjectName);
     static QString labelText(QWidget* dialog, const QString& labelObjectName);
     static QString buttonText(QWidget* dialog, const QString& buttonObjectName);
+    // Closes the dialog as a window manager's close request does (a close
+    // event to its window), not through any of its buttons.
+    static void closeFromWindowManager(QWidget* dialog);
+    // Presses and releases `key` on the dialog's focus widget (or the dialog).
+    static void typeKey(QWidget* dialog, Qt::Key key);
     // The dialog a handler would get now, or null.
     static QWidget* currentDialog();
 

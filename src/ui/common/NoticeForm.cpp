@@ -99,3 +99,25 @@ void NoticeForm::connectDialog(QDialog* dialog)
     QObject::connect(PostMsg::GetInstance(), SIGNAL(SigAllLanguage(int)), dialog, SLOT(SlotAllLanguage(int)));
     QMetaObject::invokeMethod(dialog, "SlotAllLanguage", Qt::DirectConnection, Q_ARG(int, g_LanguageIndex));
 }
+
+void NoticeForm::resize(QDialog* dialog, int width, int height)
+{
+    dialog->setFixedSize(width, height);
+    frame->setGeometry(0, 0, width, height);
+    frame->setStyleSheet(StyleHelper::frameBackground(frame->objectName(), pictureFolder, QStringLiteral("BackGround.png")));
+    closeButton->move(width - (kWidth - closeButton->x()), closeButton->y());
+    const int count = buttons.size();
+    const int total = count * kButtonWidth + (count - 1) * kButtonGap;
+    int x = (width - total) / 2;
+    for (QToolButton* button : buttons) {
+        button->move(x, height - (kHeight - kButtonY));
+        x += kButtonWidth + kButtonGap;
+    }
+}
+
+QString NoticeForm::fieldSheet(const QString& widgetClass)
+{
+    return QStringLiteral("%1{background-color:rgb(21,23,28);border:1px solid rgb(44,50,61);"
+                          "border-radius:3px;%2}%1:focus{border-color:rgb(39,194,160);}")
+        .arg(widgetClass, StyleHelper::colorRule(QStringLiteral("LinEditColor")));
+}

@@ -25,6 +25,16 @@ public:
     // Other pictures (of the same folder) for the confirming buttons.
     void setButtonPictures(const QString& normal, const QString& pressed);
 
+    // Another size, for a form with more controls: the background picture
+    // stretches to it, the close cross keeps to the top-right corner and the
+    // buttons to the bottom.
+    void resize(QDialog* dialog, int width, int height);
+
+    // Style of an entry field on the panel (`widgetClass` "QLineEdit",
+    // "QSpinBox"): a dark field, so that the light text colour of the look
+    // stays readable.
+    static QString fieldSheet(const QString& widgetClass);
+
     // Connects the dialog's "on_" slots by name and its SlotAllLanguage(int) to
     // the language broadcast, and shows the texts of the current language.
     // Called last in the dialog's constructor, once its form is in place.

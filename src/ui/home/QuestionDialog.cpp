@@ -2,7 +2,6 @@
 
 #include "app/LanguageTables.h"
 #include "ui/common/NoticeForm.h"
-#include "ui/common/StyleHelper.h"
 
 #include <QFrame>
 #include <QInputMethodEvent>
@@ -85,10 +84,7 @@ QuestionDialog::QuestionDialog(QWidget* parent)
     m_lineEdit->setGeometry(20, 56, 260, 30);
     m_lineEdit->setAlignment(Qt::AlignCenter);
     m_lineEdit->setFont(label->font());
-    // A dark field, so that the light text colour of the look stays readable.
-    m_lineEdit->setStyleSheet(QStringLiteral("QLineEdit{background-color:rgb(21,23,28);border:1px solid rgb(44,50,61);"
-                                             "border-radius:3px;%1}QLineEdit:focus{border-color:rgb(39,194,160);}")
-                                  .arg(StyleHelper::colorRule(QStringLiteral("LinEditColor"))));
+    m_lineEdit->setStyleSheet(NoticeForm::fieldSheet(QStringLiteral("QLineEdit")));
 
     connect(m_form->buttons.at(1), SIGNAL(clicked()), this, SLOT(WindowClosedLan()));
 
