@@ -7,7 +7,7 @@ PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
     fonts-noto-cjk fonts-dejavu-core
-    xvfb xauth imagemagick
+    xvfb xauth imagemagick xdotool
     clang libclang-rt-14-dev
 )
 
