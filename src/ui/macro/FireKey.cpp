@@ -35,7 +35,7 @@ QLabel* makeCaption(QWidget* parent, const char* name, const QString& text, cons
     label->setGeometry(geometry);
     label->setFont(font);
     label->setText(text);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setAlignment(Qt::AlignCenter);
     StyleHelper::applyTextColor(label, QStringLiteral("LabelColor"));
     return label;
 }
@@ -53,14 +53,16 @@ FireKey::FireKey(QWidget* parent)
     // The form's message is the hint across the top.
     QLabel* hint = m_form->label;
     hint->setObjectName(QStringLiteral("label_3"));
-    hint->setGeometry(20, 24, kWidth - 40, 44);
+    hint->setGeometry(20, 22, kWidth - 40, 44);
 
+    // Two columns under the hint: a caption above each number.
     const QFont font = hint->font();
-    m_countLabel = makeCaption(m_form->frame, "label", QString::fromUtf8("次数 (0-3)"), font, QRect(10, 78, 110, 28));
-    m_count = makeNumber(m_form->frame, "Count", 0, 3, 3, QRect(125, 78, 60, 28));
-    m_intervalLabel =
-        makeCaption(m_form->frame, "label_2", QString::fromUtf8("间隔 (10-255)"), font, QRect(190, 78, 130, 28));
-    m_time = makeNumber(m_form->frame, "Time", 10, 255, 10, QRect(325, 78, 60, 28));
+    const int column = (kWidth - 40) / 2;
+    m_countLabel = makeCaption(m_form->frame, "label", QString::fromUtf8("次数 (0-3)"), font, QRect(20, 67, column, 26));
+    m_count = makeNumber(m_form->frame, "Count", 0, 3, 3, QRect(20 + (column - 70) / 2, 95, 70, 26));
+    m_intervalLabel = makeCaption(m_form->frame, "label_2", QString::fromUtf8("间隔 (10-255)"), font,
+                                  QRect(20 + column, 67, column, 26));
+    m_time = makeNumber(m_form->frame, "Time", 10, 255, 10, QRect(20 + column + (column - 70) / 2, 95, 70, 26));
 
     NoticeForm::connectDialog(this);
 }

@@ -156,6 +156,8 @@ void GroupKey::on_NewHong_clicked()
         GroupMaxThree notice;
         notice.move(mapToGlobal(QPoint(0, 0)));
         notice.exec();
+        // The capture goes on: take the keyboard back from the notice.
+        activateWindow();
         plusCount = 0;
         lastKey = -1;
         m_lineEdit->clear();
