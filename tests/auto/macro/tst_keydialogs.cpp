@@ -200,6 +200,9 @@ void tst_KeyDialogs::singleKeyAnswers()
     QString field;
     bool open = false;
     driver.expect("addKey", [&](QWidget* d) {
+        // Keys count once the dialog has the keyboard.
+        if (!QTest::qWaitForWindowActive(d))
+            return;
         QWidget* target = d->focusWidget();
         for (int e : events) {
             if (e > 0)
