@@ -14,6 +14,7 @@
 //             lightPresses
 //   receiver: id, kind (1, 2, 4, 8), cid, mid (default: those of its mouse),
 //             address ("1C0801"), firmware, plugged, lightMode (0..3), longRange, bootLoader
+//   top level also: failUpdateAt (the next firmware transfer fails at this percent)
 
 #include <QByteArray>
 #include <QString>
@@ -81,8 +82,12 @@ public:
     // The next count writes (image, receiver settings, profile, factory reset,
     // pairing by cable) fail: nothing is sent and the call reports false.
     static void failWrites(int count);
-    // The next firmware transfer fails when it reaches this percent (0..100).
+    // The next firmware transfer fails when it reaches this percent (0..100; -1
+    // clears it). Kept in the scenario until a transfer takes it.
     static void failNextFirmwareTransfer(int atPercent);
+    // Puts a mouse or receiver into its boot loader or back to normal mode (false
+    // while it is being updated).
+    static bool setBootLoader(const QString& id, bool on, QString* error = nullptr);
     // Factor on every library duration (0: immediate); starts at HIDSIM_TIME_SCALE,
     // else DESKLINK_TIME_SCALE, else 1.
     static void setTimeScale(double factor);

@@ -122,6 +122,11 @@ void HidSimControl::failNextFirmwareTransfer(int atPercent)
     sim().failNextFirmware(atPercent);
 }
 
+bool HidSimControl::setBootLoader(const QString& id, bool on, QString* error)
+{
+    return sim().setBootLoader(id, on, error);
+}
+
 void HidSimControl::setTimeScale(double factor)
 {
     sim().setTimeScale(factor);

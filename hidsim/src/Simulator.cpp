@@ -1053,8 +1053,10 @@ bool Simulator::startUpgrade(const unsigned char* image, UsbUpgradeCallback call
     setLogLine(1, QString("Device: %1 %2%3").arg(mouse ? "mouse" : "receiver", target,
                                                  fromBoot ? " (in the boot loader)" : ""));
     m_upgrade.running = true;
-    m_upgrade.failAt = m_failFirmwareAt;
-    m_failFirmwareAt = -1;
+    // Taken by this transfer only; kept in the folder until then.
+    m_upgrade.failAt = m_world.failUpdateAt;
+    if (m_world.failUpdateAt >= 0)
+        mutate([](World& w, QString*) { w.failUpdateAt = -1; return true; }, nullptr);
     const int blocks = std::max(1, int((img.payloadLength + 63) / 64));
     m_upgrade.step = scaled(kBlockWriteUs * blocks / 100.0);
     const quint64 generation = m_upgrade.generation;
@@ -1172,7 +1174,6 @@ bool Simulator::reset(const QByteArray& json, QString* error)
     for (QString& l : m_upgradeLog)
         l.clear();
     m_failWrites = 0;
-    m_failFirmwareAt = -1;
     m_store.lock();
     m_store.removeAllFlash();
     const bool saved = m_store.replaceWorld(w.toJson(), error ? error : &localError);
@@ -1445,7 +1446,29 @@ void Simulator::failWrites(int count)
 void Simulator::failNextFirmware(int atPercent)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_failFirmwareAt = qBound(0, atPercent, 100);
+    const int at = atPercent < 0 ? -1 : qMin(atPercent, 100);
+    mutate([at](World& w, QString*) { w.failUpdateAt = at; return true; }, nullptr);
+}
+
+bool Simulator::setBootLoader(const QString& id, bool on, QString* error)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_upgrade.running && m_upgrade.target == id) {
+        *error = id + " is being updated";
+        return false;
+    }
+    return mutate([&](World& w, QString* err) {
+        if (World::Mouse* m = w.mouse(id)) {
+            m->bootLoader = on;
+            return true;
+        }
+        if (World::Receiver* r = w.receiver(id)) {
+            r->bootLoader = on;
+            return true;
+        }
+        *err = "no device \"" + id + "\"";
+        return false;
+    }, error);
 }
 
 void Simulator::setTimeScale(double factor)

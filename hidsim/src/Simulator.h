@@ -93,6 +93,7 @@ public:
     bool injectReport(const QByteArray& header, const QByteArray& data);
     void failWrites(int count);
     void failNextFirmware(int atPercent);
+    bool setBootLoader(const QString& id, bool on, QString* error);
     void setTimeScale(double factor);
     double timeScale();
     void setExtraLatency(int us);
@@ -235,7 +236,6 @@ private:
     QStringList m_upgradeLog;
 
     int m_failWrites = 0;
-    int m_failFirmwareAt = -1;
     double m_scale = 1.0;
     int m_extraLatencyUs = 0;
 

@@ -213,6 +213,14 @@ bool World::fromJson(const QByteArray& json, World* world, QString* error)
             return false;
         }
     }
+    if (root.contains("failUpdateAt")) {
+        const int at = root.value("failUpdateAt").toInt(-2);
+        if (at < -1 || at > 100) {
+            *error = "\"failUpdateAt\" must be -1 or 0..100";
+            return false;
+        }
+        w.failUpdateAt = at;
+    }
     QSet<QString> ids;
     auto takeId = [&](const QJsonObject& o, const QString& where, QString* id) {
         *id = o.value("id").toString();
@@ -314,6 +322,8 @@ QByteArray World::toJson() const
 {
     QJsonObject root;
     root.insert("vendorId", vendorId);
+    if (failUpdateAt >= 0)
+        root.insert("failUpdateAt", failUpdateAt);
     QJsonArray mouseArray;
     for (const Mouse& m : mice) {
         QJsonObject o;

@@ -54,6 +54,8 @@ public:
     };
 
     QString vendorId = "3A7C";
+    // The next firmware transfer fails when it reaches this percent; -1 none.
+    int failUpdateAt = -1;
     QVector<Mouse> mice;
     QVector<Receiver> receivers;
 

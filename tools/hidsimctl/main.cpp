@@ -27,7 +27,10 @@ const char kUsage[] =
     "  pair MOUSE [RECEIVER]         put the mouse into pairing mode, or pair it\n"
     "                                with RECEIVER at once\n"
     "  dump MOUSE [OFFSET [LENGTH]]  the mouse's configuration image in hex; with\n"
-    "                                OFFSET only LENGTH bytes (default 1) from there\n";
+    "                                OFFSET only LENGTH bytes (default 1) from there\n"
+    "  fail-update PERCENT|off       the next firmware update fails at PERCENT\n"
+    "  bootloader ID on|off          put a mouse or receiver into its boot loader,\n"
+    "                                or back to normal mode\n";
 
 int usage(const QString& problem = QString())
 {
@@ -123,5 +126,14 @@ int main(int argc, char** argv)
         return result(HidSimControl::pair(args[0], args.value(1), &error), error);
     if (command == "dump" && !args.isEmpty())
         return dump(args);
+    if (command == "fail-update" && args.size() == 1) {
+        int percent = -1;
+        if (args[0] != "off" && (!number(args[0], &percent) || percent < 0 || percent > 100))
+            return usage("fail-update takes a percent 0..100 or off");
+        HidSimControl::failNextFirmwareTransfer(percent);
+        return 0;
+    }
+    if (command == "bootloader" && args.size() == 2 && (args[1] == "on" || args[1] == "off"))
+        return result(HidSimControl::setBootLoader(args[0], args[1] == "on", &error), error);
     return usage("unknown command or wrong arguments: " + (QStringList(command) + args).join(' '));
 }

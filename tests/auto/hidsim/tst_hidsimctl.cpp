@@ -51,6 +51,7 @@ private slots:
     void powerOffAndOn();
     void buttonPress();
     void dump();
+    void failUpdateAndBootLoader();
     void errors_data();
     void errors();
     void newFolderStartsFromTheSample();
@@ -145,6 +146,39 @@ void tst_HidSimCtl::dump()
     QVERIFY(lines[5].startsWith("00080: "));
 }
 
+static std::atomic<int> g_endResult{-1};
+static void onUpgrade(unsigned char* m)
+{
+    if (m[0] == 7 && m[1] == 2)
+        g_endResult = m[2];
+}
+
+void tst_HidSimCtl::failUpdateAndBootLoader()
+{
+    const QByteArray image = kit::firmwareImage(210, 51, 7, "ORX-M7", 1, 5);
+    const auto* data = reinterpret_cast<const unsigned char*>(image.constData());
+
+    // Kept in the folder, so a program running on it sees the fault.
+    QCOMPARE(hidsimctl({"fail-update", "40"}).exitCode, 0);
+    QVERIFY(HidSimControl::scenario().contains("\"failUpdateAt\": 40"));
+    QVERIFY(UsbUpgrade_Start(data, onUpgrade, 10000));
+    QVERIFY(kit::waitUntil([] { return g_endResult >= 0; }, 5000));
+    QCOMPARE(g_endResult.load(), 0);
+    QVERIFY(!HidSimControl::scenario().contains("failUpdateAt"));  // one transfer only
+    QVERIFY(hidsimctl({"list"}).out.contains(QRegularExpression("\\nm7 .* boot-loader ")));
+
+    QCOMPARE(hidsimctl({"bootloader", "m7", "off"}).exitCode, 0);
+    QVERIFY(kit::waitUntil([data] {
+        int count = 5;
+        return UsbUpgradeC_FindBootDevices(data, &count) == 0;
+    }, 3000));
+    QVERIFY(!HidSimControl::path("m7").isEmpty());
+    QCOMPARE(hidsimctl({"bootloader", "r11", "on"}).exitCode, 0);
+    QVERIFY(kit::waitUntil([] { return HidSimControl::path("r11").isEmpty(); }, 3000));
+    QVERIFY(hidsimctl({"list"}).out.contains(QRegularExpression("\\nr11 .* boot-loader ")));
+    QCOMPARE(hidsimctl({"fail-update", "off"}).exitCode, 0);
+}
+
 void tst_HidSimCtl::errors_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -156,6 +190,8 @@ void tst_HidSimCtl::errors_data()
     QTest::newRow("dump past the image") << QStringList{"dump", "m8", "10428"} << 2 << "10428 bytes";
     QTest::newRow("pair a wired model") << QStringList{"pair", "m7"} << 2 << "wired model";
     QTest::newRow("unknown command") << QStringList{"frobnicate"} << 1 << "unknown command";
+    QTest::newRow("fail-update above 100") << QStringList{"fail-update", "101"} << 1 << "0..100";
+    QTest::newRow("boot loader of nothing") << QStringList{"bootloader", "nothing", "on"} << 2 << "no device";
 }
 
 void tst_HidSimCtl::errors()
