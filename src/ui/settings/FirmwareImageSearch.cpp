@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <cstring>
+
 QList<QByteArray> g_UpdateImageList;
 
 namespace {
@@ -15,6 +17,43 @@ constexpr int kCustomerIdOffset = 0x15;
 constexpr int kModelIdOffset = 0x16;
 constexpr int kModelNameOffset = 0x57;
 constexpr int kModelNameLength = 64;
+constexpr int kPayloadLengthOffset = 0x08;
+constexpr int kCrcOffset = 0x0C;
+const char kMark[] = "ORVXFW01";
+
+quint32 crc32(const uchar* data, qsizetype length)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (qsizetype i = 0; i < length; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+}
+
+bool FirmwareImageHeader::checkImage(const QByteArray& file, QString* reason)
+{
+    auto refuse = [reason](const char* why) {
+        if (reason)
+            *reason = QLatin1String(why);
+        return false;
+    };
+    if (file.size() < kSize)
+        return refuse("shorter than the image header");
+    const auto* bytes = reinterpret_cast<const uchar*>(file.constData());
+    if (std::memcmp(bytes, kMark, sizeof kMark - 1) != 0)
+        return refuse("not a firmware image");
+    const quint32 length = qFromLittleEndian<quint32>(bytes + kPayloadLengthOffset);
+    if (length == 0 || quint64(length) != quint64(file.size() - kSize))
+        return refuse("the payload length does not match the file");
+    if (crc32(bytes + kSize, length) != qFromLittleEndian<quint32>(bytes + kCrcOffset))
+        return refuse("the payload is damaged");
+    const FirmwareImageHeader h = parse(file);
+    if (h.type != kMouseType && h.type != kReceiverType)
+        return refuse("unknown image type");
+    return true;
 }
 
 FirmwareImageHeader FirmwareImageHeader::parse(const QByteArray& file)
@@ -60,6 +99,24 @@ QString FirmwareImageSearch::receiverModelKey(int receiverKind)
     }
 }
 
+bool FirmwareImageSearch::versionNumbers(const QString& versionText, quint32* major, quint32* minor)
+{
+    if (!versionText.startsWith(QLatin1Char('v')))
+        return false;
+    const QStringList parts = versionText.mid(1).split(QLatin1Char('.'));
+    if (parts.size() != 2 || parts.at(0).isEmpty() || parts.at(1).isEmpty())
+        return false;
+    bool okMajor = false;
+    bool okMinor = false;
+    const quint32 a = parts.at(0).toUInt(&okMajor, 10);
+    const quint32 b = parts.at(1).toUInt(&okMinor, 16);
+    if (!okMajor || !okMinor || b > 0xFF)
+        return false;
+    *major = a;
+    *minor = b;
+    return true;
+}
+
 int FirmwareImageSearch::receiverKindOf(int connectionType)
 {
     switch (connectionType) {
@@ -100,13 +157,17 @@ bool FirmwareImageSearch::run(Variant variant, quint8 type, const QString& devic
             || header.modelId != modelId || header.modelName != modelName)
             continue;
 
-        const QString imageText = comparisonText(versionText(header.version));
+        // Versions are (major, minor) numbers: v1.5 and v1.50 are different
+        // releases, v1.a and v1.b too. A device version that is no such text is
+        // compared as text.
         if (!deviceVersion.isEmpty()) {
-            if (imageText == deviceText)
+            quint32 major = 0;
+            quint32 minor = 0;
+            const bool same = versionNumbers(deviceVersion, &major, &minor)
+                                  ? (header.version >> 8) == major && (header.version & 0xFF) == minor
+                                  : comparisonText(versionText(header.version)) == deviceText;
+            if (same)
                 continue;
-            // "1.5" and "1.50" differ as texts but are the same release.
-            if (variant != Variant::Repair && imageText.toDouble() == deviceText.toDouble())
-                return taken;
         }
         taken = true;
         if (list) {

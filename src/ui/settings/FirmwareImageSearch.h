@@ -22,6 +22,11 @@ struct FirmwareImageHeader
     QString modelName;
 
     static FirmwareImageHeader parse(const QByteArray& file);
+
+    // Whether the whole file is an image the device library may be given: the
+    // header's mark, a payload length that is the rest of the file and a payload
+    // whose CRC-32 matches the header's. False with a reason otherwise.
+    static bool checkImage(const QByteArray& file, QString* reason = nullptr);
 };
 
 // The image search shared by the settings page, the update dialog and the
@@ -31,9 +36,9 @@ class FirmwareImageSearch
 {
 public:
     enum class Variant {
-        Find,   // fills the settings page's list; stops at an equal version number
+        Find,   // fills the settings page's list
         Check,  // answers only; false for an empty device version
-        Repair, // fills the update dialog's list; compares version texts only
+        Repair, // fills the update dialog's list
     };
 
     // Runs the search; `list` (may be null for Check) is emptied at the start and
@@ -46,6 +51,9 @@ public:
     static QString versionText(quint32 version);
     // The version text without any lower-case "v"; "0.0" for an empty text.
     static QString comparisonText(const QString& versionText);
+    // (major, minor) of a version text "v<major>.<minor in hex>"; false when the
+    // text is not one.
+    static bool versionNumbers(const QString& versionText, quint32* major, quint32* minor);
 
     // Config.ini key of the receiver firmware's model name for a receiver kind
     // (1 "DM", 2 "D2M", 4 "D4M", 8 "D8M"); empty for any other kind.

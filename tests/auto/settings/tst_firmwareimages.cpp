@@ -25,6 +25,9 @@ private slots:
     void search();
     void headerMustFit_data();
     void headerMustFit();
+    void imageCheck_data();
+    void imageCheck();
+    void shippedImagesPassTheCheck();
     void noBinFolder();
     void foldersAreNoImages();
 
@@ -124,10 +127,15 @@ void tst_FirmwareImages::search_data()
 
     QTest::newRow("newer and older: the last in name order wins")
         << "v1.5" << files({"a.bin=0x0106", "b.bin=0x0104"}) << true << "b.bin" << true << true << "b.bin";
-    QTest::newRow("same number written longer ends the search")
-        << "v1.5" << files({"a.bin=0x0107", "b.bin=0x0150"}) << true << "a.bin" << true << true << "b.bin";
-    QTest::newRow("texts that are no numbers end the search")
-        << "v1.a" << files({"a.bin=0x010b"}) << false << "" << false << true << "a.bin";
+    // Versions compare as (major, minor): v1.50 is not v1.5, v1.b is not v1.a.
+    QTest::newRow("a longer minor is another version")
+        << "v1.5" << files({"a.bin=0x0107", "b.bin=0x0150"}) << true << "b.bin" << true << true << "b.bin";
+    QTest::newRow("minors in hex letters")
+        << "v1.a" << files({"a.bin=0x010b"}) << true << "a.bin" << true << true << "a.bin";
+    QTest::newRow("the same version written with a leading zero is skipped")
+        << "v1.05" << files({"a.bin=0x0105"}) << false << "" << false << false << "";
+    QTest::newRow("a device version that is no version text compares as text")
+        << "1.4" << files({"a.bin=0x0104"}) << false << "" << false << false << "";
     QTest::newRow("the device's own version is skipped")
         << "v1.4" << files({"a.bin=0x0104"}) << false << "" << false << false << "";
     QTest::newRow("own version skipped, another taken")
@@ -231,6 +239,79 @@ void tst_FirmwareImages::foldersAreNoImages()
     write(last);
     QVERIFY(FindFirmwareImage(210, "v1.3", "ORX-M8", 51, 8));
     QCOMPARE(takenFile(g_UpdateImageList), QString("c.bin"));
+}
+
+// A whole image as mkfirmware writes it: mark, payload length, CRC-32, fields.
+static QByteArray sendableImage(int payloadSize = 64, quint8 type = 210)
+{
+    QByteArray payload(payloadSize, '\0');
+    for (int i = 0; i < payloadSize; ++i)
+        payload[i] = char((i * 31 + 7) & 0xFF);
+    quint32 crc = 0xFFFFFFFFu;
+    for (char c : payload) {
+        crc ^= uchar(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    QByteArray header(FirmwareImageHeader::kSize, '\0');
+    header.replace(0, 8, "ORVXFW01");
+    qToLittleEndian<quint32>(quint32(payloadSize), reinterpret_cast<uchar*>(header.data()) + 0x08);
+    qToLittleEndian<quint32>(~crc, reinterpret_cast<uchar*>(header.data()) + 0x0C);
+    qToLittleEndian<quint32>(0x0105, reinterpret_cast<uchar*>(header.data()) + 0x10);
+    header[0x14] = char(type);
+    header[0x15] = char(51);
+    header[0x16] = char(8);
+    header.replace(0x57, 6, "ORX-M8");
+    return header + payload;
+}
+
+void tst_FirmwareImages::imageCheck_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("sendable");
+
+    const QByteArray good = sendableImage();
+    QTest::newRow("mouse image") << good << true;
+    QTest::newRow("receiver image") << sendableImage(64, 211) << true;
+    QTest::newRow("empty file") << QByteArray() << false;
+    QTest::newRow("shorter than the header") << good.left(700) << false;
+    QTest::newRow("header only") << good.left(FirmwareImageHeader::kSize) << false;
+    QTest::newRow("cut short") << good.left(good.size() - 1) << false;
+    QTest::newRow("longer than its payload") << good + QByteArray(1, '\0') << false;
+    QByteArray mark = good;
+    mark[0] = 'X';
+    QTest::newRow("no image mark") << mark << false;
+    QByteArray damaged = good;
+    damaged[FirmwareImageHeader::kSize + 3] = char(damaged[FirmwareImageHeader::kSize + 3] ^ 0x10);
+    QTest::newRow("damaged payload") << damaged << false;
+    QByteArray type = good;
+    type[0x14] = char(7);
+    QTest::newRow("unknown type") << type << false;
+    QByteArray huge = good;
+    qToLittleEndian<quint32>(0xFFFFFFFFu, reinterpret_cast<uchar*>(huge.data()) + 0x08);
+    QTest::newRow("payload length past the file") << huge << false;
+}
+
+void tst_FirmwareImages::imageCheck()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, sendable);
+    QString reason;
+    QCOMPARE(FirmwareImageHeader::checkImage(file, &reason), sendable);
+    QCOMPARE(reason.isEmpty(), sendable);
+}
+
+void tst_FirmwareImages::shippedImagesPassTheCheck()
+{
+    const QDir bin(QStringLiteral(DESKLINK_APP_DIR) + "/bin");
+    const QStringList files = bin.entryList({"*.bin"}, QDir::Files);
+    QVERIFY(!files.isEmpty());
+    for (const QString& name : files) {
+        QFile f(bin.filePath(name));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QString reason;
+        QVERIFY2(FirmwareImageHeader::checkImage(f.readAll(), &reason), qPrintable(name + ": " + reason));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_FirmwareImages)
