@@ -8,10 +8,13 @@
 #include "platform/Registry.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/settings/FirmwareImageSearch.h"
+#include "ui/settings/UpdateLog.h"
 
 #include <HIDUsb.h>
 
+#include <QApplication>
 #include <QFont>
+#include <QPointer>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -20,8 +23,12 @@
 
 namespace {
 QList<QByteArray> s_repairImageList;
-// Set while a repair transfer reports progress; the dialog cannot be closed meanwhile.
+// Set while a repair transfer reports progress; the dialog cannot be closed
+// meanwhile. GUI thread.
 bool s_transferInProgress = false;
+// The dialog whose repair transfer runs; GUI thread.
+QPointer<UpDateRepair> s_repairing;
+constexpr int kUpgradeTimeoutMs = 10000;
 
 QString autoRepairText(int position)
 {
@@ -354,10 +361,163 @@ void UpDateRepair::SlotRepairCheckUpdate()
         ShowUpdateMode();
 }
 
+bool UpDateRepair::transferInProgress()
+{
+    return s_transferInProgress;
+}
+
+void UpDateRepair::ShowProgressMode()
+{
+    bindKeys();
+    m_newHong2->hide();
+    m_newHong->hide();
+    m_newHong->setEnabled(false);
+    m_closeButton->show();
+    m_closeButton->setEnabled(false);
+    m_toolText2->setText(LanguageTables::text(LanguageSection::Progress, 0));
+    m_toolText2->show();
+    m_progressBar->setValue(0);
+    m_progressBar->show();
+}
+
+bool UpDateRepair::sendRepairImage()
+{
+    QString reason;
+    if (s_repairImageList.isEmpty() || !FirmwareImageHeader::checkImage(s_repairImageList.first(), &reason)) {
+        UpdateLog::append(QStringLiteral("Repair refused: %1").arg(reason.isEmpty() ? QStringLiteral("no image") : reason),
+                          QStringList());
+        return false;
+    }
+    s_repairing = this;
+    if (UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(s_repairImageList.first().constData()),
+                         &UpDateRepair::OnUpgradeEvent, kUpgradeTimeoutMs))
+        return true;
+    // Not started: its failure end is answered by the caller, once.
+    s_repairing = nullptr;
+    return false;
+}
+
 void UpDateRepair::startRepair()
 {
-    // The firmware transfer is added with the update machinery; until then a
-    // start changes nothing on the devices.
+    if (!m_imageFound)
+        return;
+    g_RepairRunning = true;
+    ShowProgressMode();
+    g_DevicePollingEnabled = false;
+    m_stage = 0;
+    bool found = FindFirmwareFile(FirmwareImageHeader::kReceiverType, QString(), m_receiverModelName,
+                                  uchar(m_repairCustomerId), uchar(m_repairModelId));
+    if (!found) {
+        m_stage = 1;
+        found = FindFirmwareFile(FirmwareImageHeader::kMouseType, QString(), m_mouseModelName,
+                                 uchar(m_repairCustomerId), uchar(m_repairModelId));
+    }
+    PostMsg* bus = PostMsg::GetInstance();
+    if (!found) {
+        bus->PostAutoRepair(0);
+        bus->PostUpDateButton(true);
+        g_RepairRunning = false;
+        g_DevicePollingEnabled = true;
+        // Nothing was sent: the dialog must still end in a closable state.
+        bus->PostProgress(0, 5);
+        return;
+    }
+    m_imageFound = sendRepairImage();
+    if (!m_imageFound) {
+        // A refused image or a transfer the library did not start: nothing was
+        // sent, the record stays for a later attempt.
+        g_RepairRunning = false;
+        g_DevicePollingEnabled = true;
+        bus->PostAutoRepair(1);
+        bus->PostProgress(0, 6);
+    }
+}
+
+void UpDateRepair::OnUpgradeEvent(unsigned char* message)
+{
+    if (!message || message[0] != 7)
+        return;
+    const int kind = message[1];
+    const int value = message[2];
+    // Everything else happens on the GUI thread.
+    QMetaObject::invokeMethod(
+        qApp,
+        [kind, value] {
+            if (UpDateRepair* dialog = s_repairing)
+                dialog->repairEvent(kind, value);
+            else if (kind == 2)
+                s_transferInProgress = false;
+        },
+        Qt::QueuedConnection);
+}
+
+void UpDateRepair::repairEvent(int kind, int value)
+{
+    if (kind == 1) {
+        s_transferInProgress = true;
+        int p = value;
+        if (m_repairDeviceCount == 2)
+            p = (p >> 1) + (m_stage == 1 ? 50 : 0);
+        PostMsg::GetInstance()->PostAutoRepairProgress(p);
+        return;
+    }
+    if (kind != 2)
+        return;
+    repairEnded(value == 1);
+    g_DevicePollingEnabled = true;
+    s_transferInProgress = false;
+}
+
+void UpDateRepair::repairEnded(bool success)
+{
+    PostMsg* bus = PostMsg::GetInstance();
+    const QString record = QStringLiteral("UpdateFailInfo");
+    if (!success) {
+        UpdateLog::append(QStringLiteral("Repair of the %1 failed").arg(m_stage == 0 ? "receiver" : "mouse"),
+                          UpdateLog::libraryLines());
+        bus->PostAutoRepair(1);
+        bus->PostUpDateButton(false);
+        bus->PostProgress(0, 6);
+        Registry::setValue(Registry::mouseDriveTestKeyPath(), record,
+                           QStringLiteral("%1,%2,%3,%4")
+                               .arg(m_stage == 0 ? FirmwareImageHeader::kReceiverType : FirmwareImageHeader::kMouseType)
+                               .arg(m_repairKind)
+                               .arg(m_repairCustomerId)
+                               .arg(m_repairModelId));
+        g_RepairRunning = false;
+        return;
+    }
+    UpdateLog::append(QStringLiteral("Repair of the %1 done").arg(m_stage == 0 ? "receiver" : "mouse"),
+                      UpdateLog::libraryLines());
+    if (m_stage == m_lastStage)
+        Registry::remove(Registry::mouseDriveTestKeyPath(), record);
+    if (m_stage == 1) {
+        bus->PostAutoRepair(0);
+        bus->PostUpDateButton(true);
+        bus->PostProgress(0, 2);
+        g_RepairRunning = false;
+        return;
+    }
+    // The receiver is done: the mouse follows when there is one to update.
+    m_stage = 1;
+    const bool image = FindFirmwareFile(FirmwareImageHeader::kMouseType, QString(), m_mouseModelName,
+                                        uchar(m_repairCustomerId), uchar(m_repairModelId));
+    bool mouse = m_lastStage == 1;
+    for (const DeviceAllInfo& d : g_DeviceList)
+        mouse = mouse || (d.direct && d.mid == m_repairModelId);
+    if (image && mouse && sendRepairImage())
+        return;
+    if (m_lastStage == 0) {
+        // Only the receiver was to be repaired, and it was: a success.
+        bus->PostAutoRepair(0);
+        bus->PostUpDateButton(true);
+        bus->PostProgress(0, 2);
+    } else {
+        bus->PostAutoRepair(1);
+        bus->PostUpDateButton(true);
+        bus->PostProgress(0, 5);
+    }
+    g_RepairRunning = false;
 }
 
 void UpDateRepair::leaveAfterRun()

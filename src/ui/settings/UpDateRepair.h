@@ -18,8 +18,9 @@ class QToolButton;
 // record, looks at the listed devices and the firmware images and decides
 // whether a repair can start.
 //
-// The firmware transfer itself (the repair start and its progress) is not part
-// of this class yet: Start after a successful check starts nothing.
+// The repair transfer runs receiver first, then mouse. The device library's
+// progress reaches the GUI thread before it touches the dialog, the record or
+// the log. An image is checked whole before it is sent; a bad one is refused.
 class UpDateRepair : public QDialog
 {
     Q_OBJECT
@@ -32,6 +33,7 @@ public:
     void ShowUpdateMode();
     void ShowIdleMode();
     void ShowRepairMode();
+    void ShowProgressMode();
     // Status line text.
     void SetLabelText(const QString& text);
 
@@ -45,6 +47,10 @@ public:
     static bool FindFirmwareFile(uchar type, QString version, QString modelName, uchar customerId, uchar modelId);
     // Its image list: at most one image after a search.
     static QList<QByteArray>& repairImageList();
+
+    // The repair transfer's progress callback (library thread).
+    static void OnUpgradeEvent(unsigned char* message);
+    static bool transferInProgress();
 
 public slots:
     void on_CloseButton_clicked();
@@ -64,6 +70,11 @@ private:
     // Closing steps shared by the close cross and the cancel button.
     void leaveAfterRun();
     void startRepair();
+    // Sends the first image of the repair list; false (nothing sent) for a bad image.
+    bool sendRepairImage();
+    // The progress message on the GUI thread.
+    void repairEvent(int kind, int value);
+    void repairEnded(bool success);
 
     QFrame* m_frame = nullptr;
     QToolButton* m_closeButton = nullptr;

@@ -1,3 +1,4 @@
+#include "ImageBytes.h"
 #include "TestHome.h"
 
 #include "core/AppPaths.h"
@@ -241,28 +242,9 @@ void tst_FirmwareImages::foldersAreNoImages()
     QCOMPARE(takenFile(g_UpdateImageList), QString("c.bin"));
 }
 
-// A whole image as mkfirmware writes it: mark, payload length, CRC-32, fields.
 static QByteArray sendableImage(int payloadSize = 64, quint8 type = 210)
 {
-    QByteArray payload(payloadSize, '\0');
-    for (int i = 0; i < payloadSize; ++i)
-        payload[i] = char((i * 31 + 7) & 0xFF);
-    quint32 crc = 0xFFFFFFFFu;
-    for (char c : payload) {
-        crc ^= uchar(c);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    QByteArray header(FirmwareImageHeader::kSize, '\0');
-    header.replace(0, 8, "ORVXFW01");
-    qToLittleEndian<quint32>(quint32(payloadSize), reinterpret_cast<uchar*>(header.data()) + 0x08);
-    qToLittleEndian<quint32>(~crc, reinterpret_cast<uchar*>(header.data()) + 0x0C);
-    qToLittleEndian<quint32>(0x0105, reinterpret_cast<uchar*>(header.data()) + 0x10);
-    header[0x14] = char(type);
-    header[0x15] = char(51);
-    header[0x16] = char(8);
-    header.replace(0x57, 6, "ORX-M8");
-    return header + payload;
+    return firmwareImageFile(type, 51, 8, "ORX-M8", 0x0105, payloadSize);
 }
 
 void tst_FirmwareImages::imageCheck_data()

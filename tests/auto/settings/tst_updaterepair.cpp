@@ -1,4 +1,5 @@
 #include "DeviceLinkFixture.h"
+#include "ImageBytes.h"
 
 #include "app/Globals.h"
 #include "app/LanguageTables.h"
@@ -6,6 +7,9 @@
 #include "core/PostMsg.h"
 #include "platform/Registry.h"
 #include "ui/settings/UpDateRepair.h"
+#include "ui/settings/UpdateLog.h"
+
+#include <HidSimControl.h>
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +20,10 @@
 #include <QProgressBar>
 #include <QToolButton>
 #include <QtEndian>
+#include <QSignalSpy>
 #include <QtTest>
+
+#include <algorithm>
 
 // The repair check of the update dialog: the interrupted-update record, the
 // listed devices, the firmware images and the devices waiting in boot mode
@@ -32,6 +39,8 @@ private slots:
     void repairCheck();
     void modes();
     void closeCaptionCloses();
+    void repairTransfer_data();
+    void repairTransfer();
 
 private:
     void writeImage(quint8 type, const QByteArray& name);
@@ -232,6 +241,110 @@ void tst_UpDateRepair::closeCaptionCloses()
     QTest::keyClick(&dialog, Qt::Key_Escape);
     QTRY_VERIFY(!dialog.isVisible());
     g_LinkEnabled = 0;
+}
+
+// Model 8 with its 1K receiver r8 left in the boot loader and the mouse on its
+// cable, as after a failed receiver update.
+static const char kBootReceiver[] = R"({"vendorId": "3A7C",
+ "mice": [{"id": "m8", "cid": 51, "mid": 8, "usbPid": "0A01", "receiverKind": 1, "firmware": "v1.3",
+           "cable": true, "powered": true, "battery": 80, "pairedTo": "r8"}],
+ "receivers": [{"id": "r8", "kind": 1, "address": "1C0801", "firmware": "v1.3", "plugged": true,
+                "bootLoader": true}]})";
+
+static QString line(const QString& id)
+{
+    for (const QString& l : hidsim::HidSimControl::describe().split('\n'))
+        if (l.startsWith(id + ' '))
+            return l;
+    return QString();
+}
+
+void tst_UpDateRepair::repairTransfer_data()
+{
+    QTest::addColumn<QStringList>("images");   // "receiver", "mouse", "damaged receiver"
+    QTest::addColumn<int>("failAt");           // -1: no fault
+    QTest::addColumn<bool>("success");
+    QTest::addColumn<int>("lastProgress");
+    QTest::addColumn<QString>("recordAfter");
+
+    QTest::newRow("receiver alone") << QStringList{"receiver"} << -1 << true << 100 << "";
+    QTest::newRow("receiver, then the mouse") << QStringList{"receiver", "mouse"} << -1 << true << 100 << "";
+    QTest::newRow("fails at 40 %") << QStringList{"receiver"} << 40 << false << 40 << "211,1,51,8";
+    QTest::newRow("damaged image is not sent") << QStringList{"damaged receiver"} << -1 << false << 0
+                                               << "211,1,51,8";
+}
+
+void tst_UpDateRepair::repairTransfer()
+{
+    QFETCH(QStringList, images);
+    QFETCH(int, failAt);
+    QFETCH(bool, success);
+    QFETCH(int, lastProgress);
+    QFETCH(QString, recordAfter);
+
+    QVERIFY(m_link.setUp(QByteArray(kBootReceiver), catalogue()));
+    QVERIFY(QDir().mkpath(m_link.appDir() + "/bin"));
+    auto put = [this](const QString& file, const QByteArray& bytes) {
+        QFile f(m_link.appDir() + "/bin/" + file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    if (images.contains("receiver"))
+        put("r.bin", firmwareImageFile(211, 51, 8, "ORX-R1K", 0x0106, 4096));
+    if (images.contains("damaged receiver"))
+        put("r.bin", firmwareImageFile(211, 51, 8, "ORX-R1K", 0x0106, 4096, true));
+    if (images.contains("mouse"))
+        put("m.bin", firmwareImageFile(210, 51, 8, "ORX-M8", 0x0107, 4096));
+    hidsim::HidSimControl::failNextFirmwareTransfer(failAt);
+    QFile::remove(UpdateLog::filePath());
+    Registry::setValue(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo", "211,1,51,8");
+    g_DeviceList = {m_link.listEntry("m8")};
+    QVERIFY(g_DeviceList.first().direct);
+
+    UpDateRepair dialog;
+    QVERIFY(dialog.RepairCheck());
+    dialog.ShowUpdateMode();
+    dialog.show();
+    QList<int> progress;
+    connect(PostMsg::GetInstance(), &PostMsg::SigAutoRepairProgress, &dialog, [&](int p) { progress << p; });
+    QSignalSpy buttons(PostMsg::GetInstance(), &PostMsg::SigUpDateButton);
+
+    QTest::mouseClick(dialog.findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
+    auto* status = dialog.findChild<QLabel*>("ToolText_2");
+    const QString done = LanguageTables::text(LanguageSection::Progress, 0, 1);
+    const QString failed = LanguageTables::text(LanguageSection::Progress, 0, 2);
+    QVERIFY(QTest::qWaitFor([&] { return status->text() == done || status->text() == failed; }, 10000));
+    QTRY_VERIFY(!g_RepairRunning);
+    QCOMPARE(status->text(), success ? done : failed);
+    // Every end leaves the dialog closable.
+    QVERIFY(!UpDateRepair::transferInProgress());
+    QVERIFY(dialog.findChild<QToolButton*>("CloseButton")->isEnabled());
+    QVERIFY(g_DevicePollingEnabled);
+    QCOMPARE(Registry::value(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo").toString(), recordAfter);
+    QCOMPARE(buttons.isEmpty() ? -1 : int(buttons.last().at(0).toBool()), success ? 1 : (failAt >= 0 ? 0 : -1));
+
+    // Progress rises and, with two devices, the receiver fills the first half.
+    QVERIFY(std::is_sorted(progress.begin(), progress.end()));
+    if (!progress.isEmpty())
+        QVERIFY2(progress.last() >= lastProgress - 1 && progress.last() <= lastProgress, qPrintable(QString::number(progress.last())));
+    if (images.size() == 2) {
+        QVERIFY(progress.contains(50));
+        QVERIFY(line("m8").contains(" v1.7 "));
+    }
+
+    QFile log(UpdateLog::filePath());
+    if (failAt >= 0 || success) {
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(log.readAll());
+        QVERIFY2(text.contains(success ? "Repair of the receiver done" : "Repair of the receiver failed"), qPrintable(text));
+    }
+    if (success)
+        QVERIFY2(line("r8").contains(" v1.6 ") && !line("r8").contains("boot-loader"), qPrintable(line("r8")));
+    else
+        QVERIFY2(line("r8").contains(" boot-loader "), qPrintable(line("r8")));
+    if (images.contains("damaged receiver"))
+        QVERIFY(line("r8").contains(" v1.3 "));
+    g_DeviceList.clear();
 }
 
 QTEST_MAIN(tst_UpDateRepair)
