@@ -15,7 +15,9 @@
 
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,6 +40,12 @@ public:
             return false;
         m_pid = fork();
         if (m_pid == 0) {
+            // The server ends with the test however the test ends, and keeps
+            // none of the test's output open.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
             close(fds[0]);
             const std::string fd = std::to_string(fds[1]);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
@@ -233,7 +241,13 @@ int main(int argc, char** argv)
     }
 
     XServer server;
+#if defined(__SANITIZE_ADDRESS__)
+    // The system's X keyboard library reads past a string inside Qt's X11
+    // start-up, which the address checker's strict string checks stop.
+    const bool haveServer = false;
+#else
     const bool haveServer = server.start();
+#endif
     if (haveServer) {
         qputenv("QT_QPA_PLATFORM", "xcb");
         qputenv("DISPLAY", server.display().c_str());
