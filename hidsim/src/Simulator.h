@@ -156,6 +156,8 @@ private:
     // Engine.
     void engineLoop();
     void scheduleAt(Clock::time_point when, std::function<void()> fn);
+    // Runs every timed event whose time has come (lock held).
+    void runDueTimers();
     Clock::duration scaled(double physicalUs) const;
     void sleepOutsideLock(std::unique_lock<std::mutex>& lock, double physicalUs);
 
