@@ -122,8 +122,8 @@ void tst_DialogMain::initTestCase()
     m_window->move(100, 100);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    // The list's first scan (of no devices) comes soon after it registers.
-    QTest::qWait(100);
+    // The list's first scan (of no devices) is over before a test fills the list.
+    QTRY_VERIFY(m_window->listPage()->firstScanDone());
 }
 
 void tst_DialogMain::init()
