@@ -1187,6 +1187,8 @@ bool Simulator::reset(const QByteArray& json, QString* error)
     m_store.removeAllFlash();
     const bool saved = m_store.replaceWorld(w.toJson(), error ? error : &localError);
     m_store.unlock();
+    if (saved)
+        m_lastLoadError.clear();
     setWorld(w);
     m_log.clear();
     return saved;
@@ -1229,6 +1231,13 @@ QStringList Simulator::deviceIds()
     for (const World::Receiver& r : m_world.receivers)
         ids << r.id;
     return ids;
+}
+
+QString Simulator::scenarioError()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    pollWorldFile();
+    return m_lastLoadError;
 }
 
 QString Simulator::describe()
@@ -1291,12 +1300,20 @@ bool Simulator::plug(const QString& id, bool in, QString* error)
     std::lock_guard<std::mutex> lock(m_mutex);
     return mutate([&](World& w, QString* err) {
         if (World::Mouse* m = w.mouse(id)) {
+            if (!in && !m->cable) {
+                *err = "mouse " + id + " is not on its cable";
+                return false;
+            }
             if (m->cable != in)
                 m->charging = in && m->battery < 100;
             m->cable = in;
             return true;
         }
         if (World::Receiver* r = w.receiver(id)) {
+            if (!in && !r->plugged) {
+                *err = "receiver " + id + " is not plugged in";
+                return false;
+            }
             r->plugged = in;
             return true;
         }

@@ -80,6 +80,7 @@ public:
     QString directory();
     QStringList deviceIds();
     QString describe();
+    QString scenarioError();
     QByteArray pathOf(const QString& id);
     bool plug(const QString& id, bool in, QString* error);
     bool setPowered(const QString& id, bool on, QString* error);
