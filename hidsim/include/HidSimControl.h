@@ -49,6 +49,9 @@ public:
     static QStringList deviceIds();
     // One line per device (what "hidsimctl list" prints).
     static QString describe();
+    // Why scenario.json could not be read as it stands now (the devices then stay
+    // as they were); empty when it was read.
+    static QString scenarioError();
     // The path the device is listed under now; empty when it is not listed.
     static QByteArray path(const QString& id);
 

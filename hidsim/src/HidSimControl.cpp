@@ -47,6 +47,11 @@ QString HidSimControl::describe()
     return sim().describe();
 }
 
+QString HidSimControl::scenarioError()
+{
+    return sim().scenarioError();
+}
+
 QByteArray HidSimControl::path(const QString& id)
 {
     return sim().pathOf(id);

@@ -137,11 +137,7 @@ void Simulator::engineLoop()
             pollWorldFile();
             m_nextPoll = now + std::chrono::milliseconds(kPollIntervalMs);
         }
-        while (!m_stopping && !m_timers.empty() && m_timers.begin()->first <= Clock::now()) {
-            std::function<void()> fn = std::move(m_timers.begin()->second);
-            m_timers.erase(m_timers.begin());
-            fn();
-        }
+        runDueTimers();
         Clock::time_point wake = m_nextPoll;
         if (!m_timers.empty())
             wake = std::min(wake, m_timers.begin()->first);
@@ -149,6 +145,18 @@ void Simulator::engineLoop()
     }
     m_engineFinished = true;
     m_engineDone.notify_all();
+}
+
+// Also called before each change of the devices and each look at a mouse's
+// flash: a transfer that has ended by then has reached the mouse (or missed it)
+// first, however late this thread gets to it on a busy machine.
+void Simulator::runDueTimers()
+{
+    while (!m_stopping && !m_timers.empty() && m_timers.begin()->first <= Clock::now()) {
+        std::function<void()> fn = std::move(m_timers.begin()->second);
+        m_timers.erase(m_timers.begin());
+        fn();
+    }
 }
 
 void Simulator::scheduleAt(Clock::time_point when, std::function<void()> fn)
@@ -217,6 +225,7 @@ bool Simulator::mutate(const std::function<bool(World&, QString*)>& change, QStr
     QString localError;
     if (!error)
         error = &localError;
+    runDueTimers();
     m_store.lock();
     pollWorldFile();
     const Snapshot before = snapshot();
@@ -1178,6 +1187,8 @@ bool Simulator::reset(const QByteArray& json, QString* error)
     m_store.removeAllFlash();
     const bool saved = m_store.replaceWorld(w.toJson(), error ? error : &localError);
     m_store.unlock();
+    if (saved)
+        m_lastLoadError.clear();
     setWorld(w);
     m_log.clear();
     return saved;
@@ -1220,6 +1231,13 @@ QStringList Simulator::deviceIds()
     for (const World::Receiver& r : m_world.receivers)
         ids << r.id;
     return ids;
+}
+
+QString Simulator::scenarioError()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    pollWorldFile();
+    return m_lastLoadError;
 }
 
 QString Simulator::describe()
@@ -1282,12 +1300,20 @@ bool Simulator::plug(const QString& id, bool in, QString* error)
     std::lock_guard<std::mutex> lock(m_mutex);
     return mutate([&](World& w, QString* err) {
         if (World::Mouse* m = w.mouse(id)) {
+            if (!in && !m->cable) {
+                *err = "mouse " + id + " is not on its cable";
+                return false;
+            }
             if (m->cable != in)
                 m->charging = in && m->battery < 100;
             m->cable = in;
             return true;
         }
         if (World::Receiver* r = w.receiver(id)) {
+            if (!in && !r->plugged) {
+                *err = "receiver " + id + " is not plugged in";
+                return false;
+            }
             r->plugged = in;
             return true;
         }
@@ -1392,6 +1418,7 @@ bool Simulator::pair(const QString& mouseId, const QString& receiverId, QString*
 QByteArray Simulator::configImage(const QString& id)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    runDueTimers();
     pollWorldFile();
     if (!m_world.mouse(id))
         return QByteArray();
@@ -1404,6 +1431,7 @@ QByteArray Simulator::configImage(const QString& id)
 QByteArray Simulator::flash(const QString& id, int profile)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    runDueTimers();
     pollWorldFile();
     if (!m_world.mouse(id) || profile >= FlashLayout::kProfileCount)
         return QByteArray();

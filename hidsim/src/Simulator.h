@@ -80,6 +80,7 @@ public:
     QString directory();
     QStringList deviceIds();
     QString describe();
+    QString scenarioError();
     QByteArray pathOf(const QString& id);
     bool plug(const QString& id, bool in, QString* error);
     bool setPowered(const QString& id, bool on, QString* error);
@@ -156,6 +157,8 @@ private:
     // Engine.
     void engineLoop();
     void scheduleAt(Clock::time_point when, std::function<void()> fn);
+    // Runs every timed event whose time has come (lock held).
+    void runDueTimers();
     Clock::duration scaled(double physicalUs) const;
     void sleepOutsideLock(std::unique_lock<std::mutex>& lock, double physicalUs);
 

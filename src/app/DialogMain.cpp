@@ -6,6 +6,7 @@
 #include "core/PostMsg.h"
 #include "core/SettingsStore.h"
 #include "core/Timing.h"
+#include "device/DeviceDiscovery.h"
 #include "device/ReportHandler.h"
 #include "device/Worker.h"
 #include "platform/Registry.h"
@@ -371,12 +372,14 @@ void DialogMain::SlotMouseOffLine(int kind)
 {
     g_OfflineNoticeOpen = true;
     g_RefreshPending = true;
-    // One notice at a time: further reports while it is open change nothing
-    // the user could see, and a second modal notice would only stack up.
-    if (m_offlineNotice)
-        return;
-
     g_MouseOffLineKind = kind;
+    // One notice at a time (a second modal notice would only stack up); a
+    // further report while it is open gives it its own kind's text.
+    if (m_offlineNotice) {
+        m_offlineNotice->SlotAllLanguage(g_LanguageIndex);
+        return;
+    }
+
     auto* notice = new MouseOffLine(nullptr);
     m_offlineNotice = notice;
     StyleHelper::placeCentred(notice, this, 0, -20);
@@ -451,7 +454,10 @@ void DialogMain::spaceShortcut()
         return;
     }
 
-    if (g_DeviceList.size() != 1 || !isReceiverConnection(g_DeviceList.first().connectionType))
+    // A device outside the catalogue is listed with no connection type of its
+    // own (the field's default would read as a 1K receiver): nothing to act on.
+    if (g_DeviceList.size() != 1 || g_DeviceList.first().modelIndex >= DeviceDiscovery::DeviceTotal()
+        || !isReceiverConnection(g_DeviceList.first().connectionType))
         return;
     const DeviceAllInfo device = g_DeviceList.first();
     ConfigSettings* config = ConfigSettings::instance();

@@ -56,13 +56,17 @@ bool Timing::pumpUntilImpl(bool (*pred)(void*), void* ctx, int ms)
     const qint64 total = scaled(ms);
     QElapsedTimer clock;
     clock.start();
+    // Events are pumped at least once, also when the time is up before the first
+    // look (a zero wait, or a thread the machine held that long).
+    bool pumped = false;
     for (;;) {
         if (pred && pred(ctx))
             return true;
         const qint64 left = total - clock.elapsed();
-        if (left <= 0)
+        if (left <= 0 && pumped)
             break;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, static_cast<int>(qMin<qint64>(left, 100)));
+        QCoreApplication::processEvents(QEventLoop::AllEvents, static_cast<int>(qBound<qint64>(0, left, 100)));
+        pumped = true;
         // processEvents returns at once when nothing is queued; do not spin.
         QThread::msleep(static_cast<unsigned long>(qMin<qint64>(total - clock.elapsed(), 2) > 0 ? qMin<qint64>(total - clock.elapsed(), 2) : 0));
     }

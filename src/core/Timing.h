@@ -14,7 +14,8 @@ public:
     // Plain sleep of the calling thread.
     static void sleep(int ms);
 
-    // Pump the event loop in slices of at most 100 ms until `ms` have passed.
+    // Pump the event loop in slices of at most 100 ms until `ms` have passed
+    // (at least once, whatever the time).
     static void pumpEvents(int ms);
 
     // Pump the event loop until `done()` is true or `ms` have passed; returns done().

@@ -78,14 +78,20 @@ bool validButton(int button)
     return button >= 0 && button < FlashDataMap::kButtonCount;
 }
 
-// Asks the device; offline it requests the notice unless a page is being filled
-// (a page that fills its controls must not raise notices for its own echoes).
+// The offline notice for a refused write, unless a page is being filled (a page
+// that fills its controls must not raise notices for its own echoes).
+void requestOfflineNotice()
+{
+    if (!g_ButtonPageFilling && !g_SensorPageFilling)
+        PostMsg::GetInstance()->PostMouseOffLineo(0);
+}
+
+// Asks the device; offline it requests the notice.
 bool deviceAnswers()
 {
     if (UsbFinderC_GetDeviceOnLine(g_DevicePath.load()))
         return true;
-    if (!g_ButtonPageFilling && !g_SensorPageFilling)
-        PostMsg::GetInstance()->PostMouseOffLineo(0);
+    requestOfflineNotice();
     return false;
 }
 
@@ -94,6 +100,14 @@ bool writeImage(std::initializer_list<Patch> patches)
 {
     if (!deviceAnswers())
         return false;
+    // Before the opened device's first whole read there is no image of it to
+    // patch: refused like a write to an offline mouse, with the notice (whose
+    // closing restarts the device thread, which reads the device), never
+    // silently while the control shows a value the mouse did not get.
+    if (!WorkingImage::isCurrent()) {
+        requestOfflineNotice();
+        return false;
+    }
     AnnotatedMutexLocker lock(g_FlashDataMutex);
     if (!WorkingImage::isCurrentLocked())
         return false;

@@ -271,7 +271,10 @@ void handleFullRead(const unsigned char* data)
     bus->PostForm();
 
     g_FullReadDone = true;
-    g_WorkerRunRequest = false;
+    // The run request is left alone: only a pass ends it. This answer may come
+    // from a read asked before the device was opened again, and clearing the
+    // request would cancel the pass just started for it (the device then never
+    // reads its configuration).
 }
 
 void handleFlashRead(int address, const unsigned char* data, unsigned int length)

@@ -99,7 +99,7 @@ void DeviceLinkFixture::tearDown()
         g_WorkerPollTimer->stop();
         Worker::StopRun();
         // A pass may be waiting for the pages: keep serving them until it ends.
-        (void)QTest::qWaitFor([] { return !g_Worker->passActive(); }, 5000);
+        (void)QTest::qWaitFor([] { return !g_Worker->passActive(); }, 30000);
         delete g_Worker;
         g_Worker = nullptr;
     }
@@ -145,7 +145,7 @@ bool DeviceLinkFixture::openDevice(const QString& simId, bool waitForRead)
     g_Worker->start();
     if (!waitForRead)
         return true;
-    return QTest::qWaitFor([&] { return m_pages->count("Form") > forms && WorkingImage::isCurrent(); }, 5000);
+    return QTest::qWaitFor([&] { return m_pages->count("Form") > forms && WorkingImage::isCurrent(); }, 30000);
 }
 
 bool DeviceLinkFixture::linkWithoutReports(const QString& listedId, const QString& mouseId)
@@ -191,7 +191,7 @@ bool DeviceLinkFixture::deliverReport(const QByteArray& header, const QByteArray
                     reinterpret_cast<unsigned char*>(d.data()), dataLength);
         finished = true;
     });
-    const bool done = QTest::qWaitFor([&finished] { return finished.load(); }, 5000);
+    const bool done = QTest::qWaitFor([&finished] { return finished.load(); }, 30000);
     thread.join();
     // Signals queued to the GUI thread (automatic connections) arrive now.
     QCoreApplication::processEvents();

@@ -94,6 +94,12 @@ int main(int argc, char** argv)
     const QString command = args.takeFirst();
     QString error;
 
+    // A scenario file that does not read would be shown as devices it does not
+    // describe, or overwritten by the next change: say so and touch nothing.
+    const QString scenarioError = HidSimControl::scenarioError();
+    if (!scenarioError.isEmpty())
+        return result(false, scenarioError);
+
     if (command == "list" && args.isEmpty()) {
         std::fputs(qPrintable(HidSimControl::describe()), stdout);
         return 0;

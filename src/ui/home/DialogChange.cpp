@@ -206,8 +206,11 @@ DialogChange::DialogChange(QWidget* parent)
 
     applyLook();
 
-    m_label2->show();
-    m_label3->show();
+    // Neither "connect a device" nor "click a picture" is known to be true
+    // before the first scan; a first frame painted before the library's first
+    // report must not show either.
+    m_label2->hide();
+    m_label3->hide();
     m_rightButton->hide();
     m_leftButton->hide();
 

@@ -3,6 +3,7 @@
 #include "app/DialogMain.h"
 #include "app/Globals.h"
 #include "app/LanguageTables.h"
+#include "device/DeviceDiscovery.h"
 #include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
@@ -122,8 +123,8 @@ void tst_DialogMain::initTestCase()
     m_window->move(100, 100);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    // The list's first scan (of no devices) comes soon after it registers.
-    QTest::qWait(100);
+    // The list's first scan (of no devices) is over before a test fills the list.
+    QTRY_VERIFY(m_window->listPage()->firstScanDone());
 }
 
 void tst_DialogMain::init()
@@ -266,24 +267,27 @@ void tst_DialogMain::spaceOnTheList_data()
     QTest::addColumn<QStringList>("dialogs");
     QTest::addColumn<bool>("confirmUpdate");
     QTest::addColumn<bool>("linkRestarted");
+    QTest::addColumn<bool>("inCatalogue");
 
     const QStringList none;
     const QStringList pairing{"Match"};
     // The images in "bin" for this model are version 1.4 for mouse and receiver.
-    QTest::newRow("no device") << 0 << 1 << "v1.3" << "v1.3" << none << false << false;
-    QTest::newRow("two devices") << 2 << 1 << "v1.3" << "v1.3" << none << false << false;
-    QTest::newRow("one mouse on its cable") << 1 << 2 << "v1.3" << "v1.3" << none << false << false;
-    QTest::newRow("never connected: pair") << 1 << 1 << "" << "v1.3" << pairing << false << true;
-    QTest::newRow("no update: pair") << 1 << 1 << "v1.4" << "v1.4" << pairing << false << true;
-    QTest::newRow("both updates: pair") << 1 << 1 << "v1.3" << "v1.3" << pairing << false << true;
+    QTest::newRow("no device") << 0 << 1 << "v1.3" << "v1.3" << none << false << false << true;
+    QTest::newRow("two devices") << 2 << 1 << "v1.3" << "v1.3" << none << false << false << true;
+    QTest::newRow("one mouse on its cable") << 1 << 2 << "v1.3" << "v1.3" << none << false << false << true;
+    QTest::newRow("never connected: pair") << 1 << 1 << "" << "v1.3" << pairing << false << true << true;
+    QTest::newRow("no update: pair") << 1 << 1 << "v1.4" << "v1.4" << pairing << false << true << true;
+    QTest::newRow("both updates: pair") << 1 << 1 << "v1.3" << "v1.3" << pairing << false << true << true;
     QTest::newRow("mouse update: warning") << 1 << 1 << "v1.3" << "v1.4" << QStringList{"UpDateWarning"} << false
-                                           << false;
+                                           << false << true;
     QTest::newRow("receiver update declined") << 1 << 1 << "v1.4" << "v1.3" << QStringList{"ContainReset"} << false
-                                              << false;
+                                              << false << true;
     QTest::newRow("receiver update confirmed")
-        << 1 << 1 << "v1.4" << "v1.3" << QStringList{"ContainReset", "UpDateRepair"} << true << false;
+        << 1 << 1 << "v1.4" << "v1.3" << QStringList{"ContainReset", "UpDateRepair"} << true << false << true;
     QTest::newRow("receiver kind without an image name: mouse update warns")
-        << 1 << 5 << "v1.3" << "v1.3" << QStringList{"UpDateWarning"} << false << false;
+        << 1 << 5 << "v1.3" << "v1.3" << QStringList{"UpDateWarning"} << false << false << true;
+    // Listed with no connection type of its own: Space has nothing to act on.
+    QTest::newRow("receiver outside the catalogue") << 1 << 0 << "" << "v1.3" << none << false << false << false;
 }
 
 void tst_DialogMain::spaceOnTheList()
@@ -295,10 +299,14 @@ void tst_DialogMain::spaceOnTheList()
     QFETCH(QStringList, dialogs);
     QFETCH(bool, confirmUpdate);
     QFETCH(bool, linkRestarted);
+    QFETCH(bool, inCatalogue);
 
     showList();
-    for (int i = 0; i < devices; ++i)
+    for (int i = 0; i < devices; ++i) {
         g_DeviceList << receiverEntry(connectionType, receiverVersion);
+        if (!inCatalogue)
+            g_DeviceList.last().modelIndex = DeviceDiscovery::DeviceTotal();
+    }
     if (!mouseVersion.isEmpty())
         Registry::setValue(Registry::mouseDriveTestKeyPath(), "MouseVer5116", mouseVersion);
     g_UpdateWarningText = "update the mouse first";
@@ -437,6 +445,7 @@ void tst_DialogMain::offlineNoticeIsNotStacked()
     g_RefreshPending = false;
     int noticesOpen = 0;
     QString message;
+    QStringList updatedMessages;
     QPoint shownAt;
     bool flagsSet = false;
     ModalDialogDriver driver;
@@ -444,8 +453,12 @@ void tst_DialogMain::offlineNoticeIsNotStacked()
         message = ModalDialogDriver::labelText(d, "label");
         shownAt = d->pos();
         flagsSet = g_OfflineNoticeOpen && g_RefreshPending;
-        // A second report while it is open.
+        // Further reports while it is open: the open notice says what the
+        // latest one says.
         PostMsg::GetInstance()->PostMouseOffLineo(0);
+        updatedMessages << ModalDialogDriver::labelText(d, "label");
+        PostMsg::GetInstance()->PostMouseOffLineo(1);
+        updatedMessages << ModalDialogDriver::labelText(d, "label");
         for (QWidget* w : QApplication::topLevelWidgets())
             noticesOpen += (w->inherits("MouseOffLine") && w->isVisible()) ? 1 : 0;
         // The device answers again.
@@ -457,6 +470,8 @@ void tst_DialogMain::offlineNoticeIsNotStacked()
     QVERIFY(flagsSet);
     QCOMPARE(message, LanguageTables::text(LanguageSection::MouseOffLine, g_LanguageIndex, 1));
     QVERIFY(!message.isEmpty());
+    QCOMPARE(updatedMessages, QStringList({LanguageTables::text(LanguageSection::MouseOffLine, g_LanguageIndex, 0),
+                                           LanguageTables::text(LanguageSection::MouseOffLine, g_LanguageIndex, 1)}));
     QCOMPARE(shownAt, QPoint(100 + (1020 - 300) / 2, 100 - 20 + (700 - 140) / 2));
 
     // Once closed, the next report opens a notice again.

@@ -54,6 +54,8 @@ private slots:
     void failUpdateAndBootLoader();
     void errors_data();
     void errors();
+    void brokenScenarioFile_data();
+    void brokenScenarioFile();
     void newFolderStartsFromTheSample();
 };
 
@@ -192,6 +194,8 @@ void tst_HidSimCtl::errors_data()
     QTest::newRow("unknown command") << QStringList{"frobnicate"} << 1 << "unknown command";
     QTest::newRow("fail-update above 100") << QStringList{"fail-update", "101"} << 1 << "0..100";
     QTest::newRow("boot loader of nothing") << QStringList{"bootloader", "nothing", "on"} << 2 << "no device";
+    QTest::newRow("unplug a mouse that is not on its cable") << QStringList{"unplug", "m8"} << 2 << "not on its cable";
+    QTest::newRow("unplug a receiver that is not plugged in") << QStringList{"unplug", "r23"} << 2 << "not plugged in";
 }
 
 void tst_HidSimCtl::errors()
@@ -204,6 +208,36 @@ void tst_HidSimCtl::errors()
     QCOMPARE(r.exitCode, exitCode);
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
     QCOMPARE(HidSimControl::scenario(), before);
+}
+
+// A scenario file that does not read (a hand edit gone wrong): every command
+// says so and fails, and none writes over the file.
+void tst_HidSimCtl::brokenScenarioFile_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("list") << QStringList{"list"};
+    QTest::newRow("unplug") << QStringList{"unplug", "r8"};
+    QTest::newRow("power") << QStringList{"power", "m8", "off"};
+    QTest::newRow("dump") << QStringList{"dump", "m8"};
+}
+
+void tst_HidSimCtl::brokenScenarioFile()
+{
+    QFETCH(QStringList, args);
+    QTemporaryDir dir;
+    QVERIFY(hidsimctl({"--dir", dir.path(), "list"}).exitCode == 0);  // the folder from the sample
+    const QString file = dir.path() + "/scenario.json";
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    const QByteArray broken = "{ \"mice\": [ {\"id\": \"m8\", ";
+    f.write(broken);
+    f.close();
+
+    const Run r = hidsimctl(QStringList{"--dir", dir.path()} + args);
+    QVERIFY2(r.exitCode > 0, qPrintable(r.out));
+    QVERIFY2(r.err.contains("hidsimctl: ") && r.err.contains("scenario.json"), qPrintable(r.err));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), broken);
 }
 
 void tst_HidSimCtl::newFolderStartsFromTheSample()

@@ -5,6 +5,8 @@
 
 #include <QElapsedTimer>
 
+#include <limits>
+
 using kit::HidSimControl;
 using kit::Report;
 using kit::Reports;
@@ -389,8 +391,10 @@ void tst_HidSimDevices::factoryResetRestoresAndReconnects()
     Reports::clear();
     UsbServer_SetBatteryOptimizeEnable(false);
     UsbServer_SetClearSetting();
-    QVERIFY(kit::waitUntil([&path] { return !UsbFinderC_GetDeviceOnLine(path.constData()); }));
-    QVERIFY(Reports::waitFor(9));  // back after its restart
+    // Report 9 comes only from a linked mouse that was away and is back: it
+    // restarted. (Its time away is too short to be sure to see on a busy machine.)
+    QVERIFY(Reports::waitFor(9));
+    QVERIFY(UsbFinderC_GetDeviceOnLine(path.constData()));
     QVERIFY(kit::readImage(&image));
     QCOMPARE(kit::bytesOf(image), factory);
     QCOMPARE(HidSimControl::currentProfile("m8"), 0);
@@ -628,20 +632,31 @@ void tst_HidSimDevices::failedTransferLeavesBootLoaderForRepair()
 
 void tst_HidSimDevices::transferTakesLinkTime()
 {
-    HidSimControl::setTimeScale(0.2);
-    const QByteArray cable = kit::openLink("m7");
+    // A busy machine only makes a read longer: the shortest of a few reads is
+    // the link's own time. At real speed half the cable's time is still tens of
+    // milliseconds, more than a stall in each of the 2K link's reads.
+    HidSimControl::setTimeScale(1);
+    auto shortestReadUs = [](const char* listed) {
+        kit::openLink(listed);
+        qint64 shortest = std::numeric_limits<qint64>::max();
+        for (int i = 0; i < 3; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            FlashDataMap image;
+            if (!kit::readImage(&image))
+                return qint64(-1);
+            shortest = qMin(shortest, clock.nsecsElapsed() / 1000);
+        }
+        return shortest;
+    };
+    const qint64 cableUs = shortestReadUs("m7");
+    const qint64 twoKUs = shortestReadUs("r9");
+    QVERIFY2(cableUs >= 108 * 1000 * 0.95, qPrintable(QString::number(cableUs)));
+    QVERIFY2(twoKUs >= 108 * 500 * 0.95, qPrintable(QString::number(twoKUs)));
+    QVERIFY2(cableUs > twoKUs, qPrintable(QString("%1 us on the cable, %2 us at 2K").arg(cableUs).arg(twoKUs)));
+
     QElapsedTimer clock;
-    clock.start();
     FlashDataMap image;
-    QVERIFY(kit::readImage(&image));
-    const qint64 cableUs = clock.nsecsElapsed() / 1000;
-    kit::openLink("r9");
-    clock.restart();
-    QVERIFY(kit::readImage(&image));
-    const qint64 twoKUs = clock.nsecsElapsed() / 1000;
-    QVERIFY2(cableUs >= 108 * 1000 * 0.2 * 0.95, qPrintable(QString::number(cableUs)));
-    QVERIFY2(twoKUs >= 108 * 500 * 0.2 * 0.95, qPrintable(QString::number(twoKUs)));
-    QVERIFY(cableUs > twoKUs);
 
     // The extra latency of the delay model comes on top, even at time scale 0.
     HidSimControl::setTimeScale(0);

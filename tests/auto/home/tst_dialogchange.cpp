@@ -461,9 +461,11 @@ void tst_DialogChange::firstScanWaitsForTheFirstFrame()
 {
     QFETCH(bool, painted);
     QVERIFY(m_fx.setUp(wiredMice(3)));
-    // Real waits: the frame must not lose a race with a scaled-down fallback.
+    // Where the window is painted, the fallback for a frame that never comes is
+    // pushed out of reach: however slowly the first frame comes, it comes first.
     const double scale = Timing::scale();
-    Timing::setScale(1);
+    if (painted)
+        Timing::setScale(10000);
     auto restoreScale = qScopeGuard([scale] { Timing::setScale(scale); });
 
     m_fx.page.reset(new DialogChange(nullptr));

@@ -2,11 +2,11 @@
 
 #include "device/DeviceDiscovery.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 
 // A garbage model count in Config.ini must neither make the catalogue lookups
-// loop for minutes nor give negative model indexes.
+// loop for minutes nor give negative model indexes: a lookup stops at the
+// count it takes, so a model beyond it is never found.
 class TestCatalogueBounds : public QObject
 {
     Q_OBJECT
@@ -32,13 +32,12 @@ private slots:
         QFETCH(int, total);
         QString catalogue = DeviceLinkFixture::fixtureCatalogue();
         catalogue.replace("DeviceTotal=4", "DeviceTotal=" + value);
+        // Just beyond the most models a count may give.
+        catalogue += "\n[Drive257]\nMID=99\n";
         QVERIFY(m_fixture.setUp(QByteArray(), catalogue));
 
         QCOMPARE(DeviceDiscovery::DeviceTotal(), total);
-        QElapsedTimer clock;
-        clock.start();
         QCOMPARE(DeviceDiscovery::CatalogueIndex(51, 99), -1);  // a model outside the catalogue
-        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString("%1 ms").arg(clock.elapsed())));
         QCOMPARE(DeviceDiscovery::CatalogueIndex(51, 8), total >= 2 ? 1 : -1);
     }
 };

@@ -213,7 +213,7 @@ bool tst_SensorPage::link(const QString& listed, const QList<int>& patch)
         if (!ProtocolDataUpdate(&g_FlashData))
             return false;
     }
-    if (!QTest::qWaitFor([&] { return mouseImage() == bytesOf(currentFlashData()); }, 3000))
+    if (!QTest::qWaitFor([&] { return mouseImage() == bytesOf(currentFlashData()); }, 30000))
         return false;
     g_DeviceModelId = currentDeviceCopy().mid;
     m_page.reset(new Sensor);
