@@ -12,4 +12,4 @@ set(DESKLINK_THREAD_TESTS
     # The bus and the shared stores.
     postmsg globals settingsstores registry
     # Pages that receive blocking signals from the device thread or the report callback.
-    sensorpage sensorframes dialog dialogchangeopen formsetting match updaterepair)
+    sensorpage sensorframes dialog dialogchangeopen formsetting match updaterepair receiversettings)
