@@ -97,6 +97,9 @@ public:
     static double timeScale();
     // Added to every request on the link and every direct query, in microseconds.
     static void setExtraLatencyUs(int us);
+    // True when no callback of the library is queued or running: after the link
+    // is closed, what the caller's callbacks touch may then be torn down.
+    static bool callbacksIdle();
     static QVector<CallRecord> callLog();
     static void clearCallLog();
 };

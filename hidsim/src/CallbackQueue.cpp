@@ -24,13 +24,21 @@ void CallbackQueue::run()
             break;
         std::function<void()> fn = std::move(m_queue.front());
         m_queue.pop_front();
+        m_running = true;
         lock.unlock();
         fn();
         fn = nullptr;
         lock.lock();
+        m_running = false;
     }
     m_finished = true;
     m_done.notify_all();
+}
+
+bool CallbackQueue::idle()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_queue.empty() && !m_running;
 }
 
 void CallbackQueue::shutdown(int timeoutMs)

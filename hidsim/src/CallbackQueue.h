@@ -19,6 +19,8 @@ public:
     // Asks the thread to end and waits at most timeoutMs for it; a thread still
     // inside a callback then is left to finish on its own.
     void shutdown(int timeoutMs);
+    // No callback queued and none running.
+    bool idle();
 
 private:
     void run();
@@ -31,4 +33,5 @@ private:
     bool m_started = false;
     bool m_stopping = false;
     bool m_finished = false;
+    bool m_running = false;
 };

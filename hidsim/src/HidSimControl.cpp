@@ -152,6 +152,11 @@ QVector<CallRecord> HidSimControl::callLog()
     return sim().log().entries();
 }
 
+bool HidSimControl::callbacksIdle()
+{
+    return sim().callbacksIdle();
+}
+
 void HidSimControl::clearCallLog()
 {
     sim().log().clear();

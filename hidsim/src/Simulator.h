@@ -98,6 +98,8 @@ public:
     void setTimeScale(double factor);
     double timeScale();
     void setExtraLatency(int us);
+    // No report, device-change or progress callback queued or running.
+    bool callbacksIdle() { return m_reports.idle() && m_changes.idle() && m_progress.idle(); }
 
 private:
     Simulator();

@@ -2,6 +2,7 @@
 
 #include "app/Globals.h"
 #include "core/AppPaths.h"
+#include "device/AnnotatedMutexLocker.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -20,7 +21,7 @@ QString variantText(const QVariant& v)
 
 ConfigSettings* ConfigSettings::instance()
 {
-    QMutexLocker lock(&g_ConfigSettingsMutex);
+    AnnotatedMutexLocker lock(g_ConfigSettingsMutex);
     if (!g_ConfigSettings)
         g_ConfigSettings = new ConfigSettings;
     return g_ConfigSettings;
@@ -28,7 +29,7 @@ ConfigSettings* ConfigSettings::instance()
 
 void ConfigSettings::resetForTests()
 {
-    QMutexLocker lock(&g_ConfigSettingsMutex);
+    AnnotatedMutexLocker lock(g_ConfigSettingsMutex);
     delete g_ConfigSettings;
     g_ConfigSettings = nullptr;
 }

@@ -171,6 +171,13 @@ bool WriteDpiColorToDevice(int stage, quint8 r, quint8 g, quint8 b)
     return writeImage({{stageOffset(stage, offsetof(DpiStageRecord, red)), bytes, sizeof bytes}});
 }
 
+bool WriteDpiStageCountToDevice(quint8 count)
+{
+    if (count < 1 || count > FlashDataMap::kDpiStageCount)
+        return false;
+    return writeByte(kStageCount, count);
+}
+
 bool WriteDpiStagesToDevice(const DpiStageRecord& a, const DpiStageRecord& b, int indexB, int indexA,
                             quint8 stage)
 {

@@ -24,6 +24,7 @@
 bool CheckDeviceOnline();
 
 bool WriteReportRateToDevice(quint8 code);   // byte 0: 8 = 125 Hz .. 1 = 1000 Hz, 16/32/64 = 2k/4k/8k
+bool WriteDpiStageCountToDevice(quint8 count);  // byte 1: 1..8
 bool WriteDpiIndexToDevice(quint8 stage);    // byte 2
 bool WriteLodToDevice(quint8 code);          // byte 5
 bool WriteDebounceToDevice(quint8 index);    // byte 6

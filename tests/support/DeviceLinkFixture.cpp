@@ -105,8 +105,10 @@ void DeviceLinkFixture::tearDown()
     }
     StopUsbChanged();
     UsbServer_Exit();
-    // A report callback that was already running may still wait for a page.
-    QTest::qWait(20);
+    // A report callback that was already running may still wait for a page, or
+    // read the catalogue the next set-up replaces: keep serving the pages until
+    // the library has none left.
+    (void)QTest::qWaitFor([] { return HidSimControl::callbacksIdle(); }, 5000);
     m_pages.reset();
     DeviceDiscovery::SetDeviceInfoQueryForTests(nullptr);
     AppPaths::setApplicationDirOverride(QString());
