@@ -188,13 +188,13 @@ void handleConnected()
     RequestFullRead();
 }
 
-// Buttons whose records survive the connect clean-up: "KeyParam" + k lists whose
-// first item is "0x05" (the button may hold a macro), as indexes k - 1.
+// Buttons the catalogue lets hold a stored function: "KeyParam" + k lists whose
+// first item is "0x05", as indexes k - 1.
 QList<int> macroKeyIndexes(int modelIndex)
 {
     QList<int> indexes;
     ConfigSettings* config = ConfigSettings::instance();
-    for (int k = 1; k <= 5; ++k) {
+    for (int k = 1; k <= 6; ++k) {
         const QStringList params = config->valueList(driveGroup(modelIndex), QStringLiteral("KeyParam%1").arg(k));
         if (!params.isEmpty() && params.first().trimmed() == QLatin1String("0x05"))
             indexes.append(k - 1);
@@ -250,9 +250,11 @@ void handleFullRead(const unsigned char* data)
     {
         AnnotatedMutexLocker lock(g_FlashDataMutex);
         if (cleanup) {
-            // Only buttons that may hold a macro keep their key-event and macro records.
+            // Stale records go; a listed button and a button whose function is
+            // in its records (key events or a macro) keep them, so nothing the
+            // user bound vanishes when the mouse reconnects.
             for (int i = 0; i < FlashDataMap::kButtonCount; ++i) {
-                if (keep.contains(i))
+                if (keep.contains(i) || g_FlashData.buttons[i].usesButtonRecords())
                     continue;
                 std::memset(&g_FlashData.keyEvents[i], 0, sizeof(KeyEventRecord));
                 std::memset(&g_FlashData.macros[i], 0, sizeof(MacroRecord));

@@ -340,19 +340,33 @@ private slots:
     void connectCleansButtonRecords_data()
     {
         QTest::addColumn<QString>("device");
+        QTest::addColumn<QList<int>>("keyEventButtons");
+        QTest::addColumn<QList<int>>("macroButtons");
         QTest::addColumn<QList<int>>("kept");
-        // m8's model lists buttons 1 and 3 as macro buttons ("KeyParam2", "KeyParam4" start with 0x05).
-        QTest::newRow("macro buttons keep their records") << "r8" << QList<int>{1, 3};
-        QTest::newRow("no macro button: all cleared") << "m7" << QList<int>();
+        // m8's model lists buttons 1 and 3 ("KeyParam2", "KeyParam4" start with 0x05),
+        // m11's model button 5 through its sixth list.
+        QTest::newRow("listed buttons keep their records") << "r8" << QList<int>() << QList<int>() << QList<int>{1, 3};
+        QTest::newRow("no listed button: all cleared") << "m7" << QList<int>() << QList<int>() << QList<int>();
+        QTest::newRow("sixth list counts") << "r11" << QList<int>() << QList<int>() << QList<int>{5};
+        QTest::newRow("bound key events and macros survive")
+            << "m7" << QList<int>{2} << QList<int>{4, 15} << QList<int>{2, 4, 15};
+        QTest::newRow("bound and listed together")
+            << "r8" << QList<int>{0} << QList<int>{3, 7} << QList<int>{0, 1, 3, 7};
     }
     void connectCleansButtonRecords()
     {
         QFETCH(QString, device);
+        QFETCH(QList<int>, keyEventButtons);
+        QFETCH(QList<int>, macroButtons);
         QFETCH(QList<int>, kept);
 
-        // The mouse holds records for every button.
+        // The mouse holds records for every button; some buttons are bound to them.
         QVERIFY(m_fixture.linkWithoutReports(device, mouseOf(device)));
-        const FlashDataMap stored = withButtonRecords(currentFlashData());
+        FlashDataMap stored = withButtonRecords(currentFlashData());
+        for (int i : keyEventButtons)
+            stored.buttons[i] = ButtonMapping{ButtonMapping::kKeyEventsType, 0, 0};
+        for (int i : macroButtons)
+            stored.buttons[i] = ButtonMapping{ButtonMapping::kMacroType, 0, 0};
         QVERIFY(ProtocolDataUpdate(&stored));
         QTRY_COMPARE(HidSimControl::configImage(mouseOf(device)), imageBytes(stored));
 
