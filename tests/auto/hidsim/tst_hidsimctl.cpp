@@ -178,6 +178,7 @@ void tst_HidSimCtl::failUpdateAndBootLoader()
     QVERIFY(kit::waitUntil([] { return HidSimControl::path("r11").isEmpty(); }, 3000));
     QVERIFY(hidsimctl({"list"}).out.contains(QRegularExpression("\\nr11 .* boot-loader ")));
     QCOMPARE(hidsimctl({"fail-update", "off"}).exitCode, 0);
+}
 
 void tst_HidSimCtl::profile()
 {
