@@ -78,6 +78,9 @@ public:
     // The raw 6912-byte flash of a profile (-1: the current one).
     static QByteArray flash(const QString& mouseId, int profile = -1);
     static int currentProfile(const QString& mouseId);
+    // Switches the mouse to profile 0..3 from the mouse itself; a linked mouse
+    // then reports the new profile and asks for a full refresh.
+    static bool switchProfile(const QString& mouseId, int profile, QString* error = nullptr);
 
     // ---- Faults and traffic ----
     // Delivers a report with any header and data to the open link's callback.

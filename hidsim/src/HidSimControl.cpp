@@ -112,6 +112,11 @@ int HidSimControl::currentProfile(const QString& mouseId)
     return sim().currentProfile(mouseId);
 }
 
+bool HidSimControl::switchProfile(const QString& mouseId, int profile, QString* error)
+{
+    return sim().switchProfile(mouseId, profile, error);
+}
+
 bool HidSimControl::injectReport(const QByteArray& header, const QByteArray& data)
 {
     return sim().injectReport(header, data);

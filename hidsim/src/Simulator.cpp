@@ -298,7 +298,8 @@ Simulator::Snapshot Simulator::snapshot() const
     for (const Endpoint& e : m_endpoints)
         s.paths[e.path] = endpointOnline(e);
     for (const World::Mouse& m : m_world.mice)
-        s.mice[m.id] = Snapshot::MouseSignals{m.dpiPresses, m.ratePresses, m.lightPresses, m.battery, m.charging};
+        s.mice[m.id] = Snapshot::MouseSignals{m.dpiPresses, m.ratePresses, m.lightPresses, m.battery,
+                                                m.profileSwitches, m.charging};
     return s;
 }
 
@@ -331,6 +332,14 @@ void Simulator::react(const Snapshot& before, const Snapshot& after)
                         flags |= kFlagLedBar;
                     if (ma->second.battery != mb->second.battery || ma->second.charging != mb->second.charging)
                         flags |= kFlagBattery;
+                    if (ma->second.profile > mb->second.profile) {
+                        // As after a switch asked over the link: the new profile, then a refresh.
+                        m_store.lock();
+                        const int profile = loadFlash(m->id).currentProfile;
+                        m_store.unlock();
+                        postReport(kConfiguration, 0, oneByte((unsigned char)profile));
+                        flags |= kFlagRefresh;
+                    }
                     if (flags)
                         postReport(kStatusChanged, 0, oneByte(flags));
                 }
@@ -1388,6 +1397,31 @@ bool Simulator::pressButton(const QString& id, Button button, QString* error)
             break;
         }
         saveFlash(id, f);
+        return true;
+    }, error);
+}
+
+bool Simulator::switchProfile(const QString& id, int profile, QString* error)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return mutate([&](World& w, QString* err) {
+        World::Mouse* m = w.mouse(id, err);
+        if (!m)
+            return false;
+        if (profile < 0 || profile >= FlashLayout::kProfileCount) {
+            *err = QString("the mouse has profiles 0..%1").arg(FlashLayout::kProfileCount - 1);
+            return false;
+        }
+        if ((!m->powered && !m->cable) || m->bootLoader) {
+            *err = "mouse " + id + " is switched off";
+            return false;
+        }
+        SimStore::MouseFlash f = loadFlash(id);
+        if (f.currentProfile != profile) {
+            f.currentProfile = profile;
+            saveFlash(id, f);
+            ++m->profileSwitches;
+        }
         return true;
     }, error);
 }

@@ -87,6 +87,7 @@ public:
     bool setBattery(const QString& id, int level, bool charging, QString* error);
     enum class Button { Dpi, Rate, Light };
     bool pressButton(const QString& id, Button button, QString* error);
+    bool switchProfile(const QString& id, int profile, QString* error);
     bool pair(const QString& mouseId, const QString& receiverId, QString* error);
     QByteArray configImage(const QString& id);
     QByteArray flash(const QString& id, int profile);
@@ -119,7 +120,7 @@ private:
         std::map<std::string, bool> paths;  // listed path -> online
         struct MouseSignals
         {
-            int dpi = 0, rate = 0, light = 0, battery = 0;
+            int dpi = 0, rate = 0, light = 0, battery = 0, profile = 0;
             bool charging = false;
         };
         std::map<QString, MouseSignals> mice;

@@ -281,7 +281,8 @@ bool World::fromJson(const QByteArray& json, World* world, QString* error)
             || !readBool(o, "bootLoader", &m.bootLoader, error, where)
             || !readInt(o, "dpiPresses", 0, 2147483647, &m.dpiPresses, error, where)
             || !readInt(o, "ratePresses", 0, 2147483647, &m.ratePresses, error, where)
-            || !readInt(o, "lightPresses", 0, 2147483647, &m.lightPresses, error, where))
+            || !readInt(o, "lightPresses", 0, 2147483647, &m.lightPresses, error, where)
+            || !readInt(o, "profileSwitches", 0, 2147483647, &m.profileSwitches, error, where))
             return false;
         if (o.contains("usbPid")) {
             m.usbPid = o.value("usbPid").toString().toUpper();
@@ -343,6 +344,7 @@ QByteArray World::toJson() const
         o.insert("dpiPresses", m.dpiPresses);
         o.insert("ratePresses", m.ratePresses);
         o.insert("lightPresses", m.lightPresses);
+        o.insert("profileSwitches", m.profileSwitches);
         mouseArray.append(o);
     }
     QJsonArray receiverArray;

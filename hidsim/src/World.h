@@ -29,6 +29,7 @@ public:
         int dpiPresses = 0;       // button presses, counted so that other processes see them
         int ratePresses = 0;
         int lightPresses = 0;
+        int profileSwitches = 0;  // profile changes made at the mouse (hidsimctl profile)
 
         QString modelName() const;
         int batteryMillivolts() const;

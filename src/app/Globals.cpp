@@ -53,6 +53,7 @@ std::atomic<bool> g_FullReadDone{false};
 std::atomic<bool> g_WorkerRunRequest{false};
 std::atomic<bool> g_ApplyingSettings{false};
 std::atomic<int> g_ImportMode{0};
+std::atomic<int> g_ImportResult{0};
 std::atomic<bool> g_OfflineNoticeOpen{false};
 std::atomic<bool> g_RefreshPending{false};
 std::atomic<int> g_MouseOffLineKind{0};

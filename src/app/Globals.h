@@ -107,6 +107,9 @@ extern std::atomic<bool> g_FullReadDone;
 extern std::atomic<bool> g_WorkerRunRequest;
 extern std::atomic<bool> g_ApplyingSettings;
 extern std::atomic<int> g_ImportMode;
+// Result of the last configuration import (0 accepted, 1 not a configuration
+// file, 2 does not fit the device); picks the import notice's text.
+extern std::atomic<int> g_ImportResult;
 extern std::atomic<bool> g_OfflineNoticeOpen;
 extern std::atomic<bool> g_RefreshPending;
 extern std::atomic<int> g_MouseOffLineKind;

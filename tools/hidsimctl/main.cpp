@@ -26,6 +26,8 @@ const char kUsage[] =
     "  press MOUSE dpi|rate|light    press the mouse's DPI, report-rate or light button\n"
     "  pair MOUSE [RECEIVER]         put the mouse into pairing mode, or pair it\n"
     "                                with RECEIVER at once\n"
+    "  profile MOUSE [N]             show the mouse's current profile (0..3), or\n"
+    "                                switch it to profile N\n"
     "  dump MOUSE [OFFSET [LENGTH]]  the mouse's configuration image in hex; with\n"
     "                                OFFSET only LENGTH bytes (default 1) from there\n"
     "  fail-update PERCENT|off       the next firmware update fails at PERCENT\n"
@@ -130,6 +132,19 @@ int main(int argc, char** argv)
     }
     if (command == "pair" && (args.size() == 1 || args.size() == 2))
         return result(HidSimControl::pair(args[0], args.value(1), &error), error);
+    if (command == "profile" && (args.size() == 1 || args.size() == 2)) {
+        if (args.size() == 2) {
+            int profile = 0;
+            if (!number(args[1], &profile))
+                return usage("the profile is a number 0..3");
+            return result(HidSimControl::switchProfile(args[0], profile, &error), error);
+        }
+        const int profile = HidSimControl::currentProfile(args[0]);
+        if (profile < 0)
+            return result(false, "no mouse \"" + args[0] + "\"");
+        std::printf("%d\n", profile);
+        return 0;
+    }
     if (command == "dump" && !args.isEmpty())
         return dump(args);
     if (command == "fail-update" && args.size() == 1) {

@@ -12,6 +12,7 @@
 #include "device/Worker.h"
 #include "device/WorkingImage.h"
 #include "ui/buttons/ButtonFunctionTable.h"
+#include "ui/buttons/ConfigurationActions.h"
 #include "ui/buttons/ButtonKeyCodec.h"
 #include "ui/buttons/Ui_Buttoninterface.h"
 #include "ui/common/StyleHelper.h"
@@ -565,6 +566,35 @@ void Buttoninterface::SlotUpDataConfigUI(int count, int current, bool enabled)
         const QSignalBlocker block(ui->ProjectChoose);
         ui->ProjectChoose->setCurrentIndex(current);
     }
+}
+
+void Buttoninterface::on_ProjectChoose_activated(int index)
+{
+    ConfigurationActions::chooseProfile(ui->ProjectChoose, index);
+}
+
+void Buttoninterface::on_ProjectChoose_currentIndexChanged(int)
+{
+}
+
+void Buttoninterface::on_Reset_clicked()
+{
+    ConfigurationActions::factoryReset(this);
+}
+
+void Buttoninterface::on_ImportData_clicked()
+{
+    ConfigurationActions::importFile(this);
+}
+
+void Buttoninterface::on_OutputData_clicked()
+{
+    ConfigurationActions::exportFile(this);
+}
+
+void Buttoninterface::ExportConfigFile(QString path, FlashDataMap image)
+{
+    ConfigurationActions::writeExport(path, image);
 }
 
 void Buttoninterface::SlotAddMacroButton()

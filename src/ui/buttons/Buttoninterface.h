@@ -81,6 +81,14 @@ public slots:
 
     void on_stackedWidget_currentChanged(int index);
 
+    // Profile choice, factory reset, import and export of a configuration file.
+    void on_ProjectChoose_activated(int index);
+    void on_ProjectChoose_currentIndexChanged(int index);
+    void on_Reset_clicked();
+    void on_ImportData_clicked();
+    void on_OutputData_clicked();
+    void ExportConfigFile(QString path, FlashDataMap image);
+
 protected:
     void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -7,7 +7,12 @@
 #include "device/AnnotatedMutexLocker.h"
 #include "device/CachedImage.h"
 #include "device/DeviceCache.h"
+#include "device/WorkingImage.h"
+#include "ui/buttons/ConfigurationFile.h"
 #include "ui/common/StyleHelper.h"
+#include "ui/settings/InportFail.h"
+
+#include <HIDUsb.h>
 
 #include <QFont>
 #include <QFrame>
@@ -19,6 +24,7 @@ constexpr int kTimeoutMs = 2500;
 constexpr int kAttempts = 12;
 constexpr int kAttemptWaitMs = 500;
 constexpr int kResetPauseMs = 2000;
+constexpr int kImportShowWaits = 5;
 }
 
 UpDataParam::UpDataParam(QWidget* parent)
@@ -74,6 +80,37 @@ void UpDataParam::SlotAllLanguage(int language)
         m_label->setText(LanguageTables::text(LanguageSection::UpDataParam, language, 1));
 }
 
+int UpDataParam::ReadImportFile(QString path, FlashDataMap& image)
+{
+    return ConfigurationFile::read(path, ConfigurationFile::currentModel(), &image);
+}
+
+void UpDataParam::applyImport(const FlashDataMap& image)
+{
+    // The working image changes only when the mouse took the file, so the pages
+    // never show a configuration the mouse does not hold.
+    bool sent = false;
+    if (UsbFinderC_GetDeviceOnLine(g_DevicePath.load())) {
+        AnnotatedMutexLocker lock(g_FlashDataMutex);
+        if (WorkingImage::isCurrentLocked() && ProtocolDataUpdate(&image)) {
+            g_FlashData = image;
+            sent = true;
+        }
+    }
+    const FlashDataMap shown = sent ? image : currentFlashData();
+    PostMsg* bus = PostMsg::GetInstance();
+    bus->PostUpDataLightUIA(shown);
+    bus->PostUpDataSensorUIB(shown);
+    bus->PostUpDataButtonUIC(shown);
+    bus->PostFormB();
+    if (!sent) {
+        bus->PostMouseOffLineo(0);
+        return;
+    }
+    for (int i = 0; i < kImportShowWaits; ++i)
+        Timing::pumpEvents(kAttemptWaitMs);
+}
+
 bool UpDataParam::waitForPagesApplied(bool clear)
 {
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
@@ -104,6 +141,16 @@ void UpDataParam::onTimeupDestroy()
     }
 
     if (importRequested) {
+        FlashDataMap image;
+        const int result = ReadImportFile(importFilePath, image);
+        g_ImportResult = result;
+        if (result == 0) {
+            applyImport(image);
+        } else {
+            InportFail notice;
+            StyleHelper::placeCentred(&notice, this);
+            notice.exec();
+        }
         importRequested = false;
         close();
         return;

@@ -52,6 +52,7 @@ private slots:
     void buttonPress();
     void dump();
     void failUpdateAndBootLoader();
+    void profile();
     void errors_data();
     void errors();
     void brokenScenarioFile_data();
@@ -181,6 +182,35 @@ void tst_HidSimCtl::failUpdateAndBootLoader()
     QCOMPARE(hidsimctl({"fail-update", "off"}).exitCode, 0);
 }
 
+void tst_HidSimCtl::profile()
+{
+    kit::openLink("r8");
+    FlashDataMap image;
+    QVERIFY(kit::readImage(&image));
+    image.debounceTime = 7;
+    QVERIFY(ProtocolDataUpdate(&image));  // profile 0 only
+    QCOMPARE(hidsimctl({"profile", "m8"}).out, QString("0\n"));
+
+    // A switch at the mouse tells the link the new profile and asks for a refresh.
+    Reports::clear();
+    QCOMPARE(hidsimctl({"profile", "m8", "2"}).exitCode, 0);
+    Report r;
+    QVERIFY(Reports::waitFor(14, &r, -1, -1, 3000));
+    QCOMPARE(r.data, QByteArray(1, 2));
+    QVERIFY(Reports::waitFor(10, &r, -1, -1, 3000));
+    QCOMPARE(r.data, QByteArray(1, 0x04));
+    QCOMPARE(hidsimctl({"profile", "m8"}).out, QString("2\n"));
+    QVERIFY(kit::readImage(&image));
+    QVERIFY(image.debounceTime != 7);
+
+    // A switch asked over the link shows in the tool.
+    UsbServer_SetCurrentConfig(0);
+    QVERIFY(kit::waitUntil([] { return HidSimControl::currentProfile("m8") == 0; }, 3000));
+    QCOMPARE(hidsimctl({"profile", "m8"}).out, QString("0\n"));
+    QVERIFY(kit::readImage(&image));
+    QCOMPARE(int(image.debounceTime), 7);
+}
+
 void tst_HidSimCtl::errors_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -191,6 +221,8 @@ void tst_HidSimCtl::errors_data()
     QTest::newRow("battery above 100") << QStringList{"battery", "m8", "101"} << 2 << "0..100";
     QTest::newRow("dump past the image") << QStringList{"dump", "m8", "10428"} << 2 << "10428 bytes";
     QTest::newRow("pair a wired model") << QStringList{"pair", "m7"} << 2 << "wired model";
+    QTest::newRow("profile past the last") << QStringList{"profile", "m8", "4"} << 2 << "profiles 0..3";
+    QTest::newRow("profile of a switched-off mouse") << QStringList{"profile", "m17", "1"} << 2 << "switched off";
     QTest::newRow("unknown command") << QStringList{"frobnicate"} << 1 << "unknown command";
     QTest::newRow("fail-update above 100") << QStringList{"fail-update", "101"} << 1 << "0..100";
     QTest::newRow("boot loader of nothing") << QStringList{"bootloader", "nothing", "on"} << 2 << "no device";

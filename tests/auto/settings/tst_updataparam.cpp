@@ -30,7 +30,6 @@ private slots:
     void cleanup();
     void timeout_data();
     void timeout();
-    void importRequestOnlyCloses();
     void labelFollowsTheImportMode();
 
 private:
@@ -170,20 +169,6 @@ void tst_UpDataParam::timeout()
     QCOMPARE(exists, cachedAfter != 0);
     if (exists)
         QCOMPARE(int(markerOf(stored)), cachedAfter);
-}
-
-void tst_UpDataParam::importRequestOnlyCloses()
-{
-    g_FullReadDone = true;
-    g_SensorPageApplied = true;
-    g_ButtonPageApplied = true;
-    UpDataParam dialog;
-    dialog.importRequested = true;
-    dialog.StartTimer();
-    dialog.exec();
-    QCOMPARE(m_signals, QStringList{"Setver(4)"});
-    QVERIFY(!dialog.importRequested);
-    QVERIFY(g_SensorPageApplied);
 }
 
 void tst_UpDataParam::labelFollowsTheImportMode()
