@@ -102,14 +102,15 @@ private slots:
         clock.start();
         stream->start();
         writer.start();
-        QVERIFY(QTest::qWaitFor(markerSeen, 60000));
+        // The writer keeps going until it has raced the stream long enough,
+        // however fast this machine gets through the reports.
+        QVERIFY(QTest::qWaitFor([&] { return markerSeen() && writes > 20; }, 60000));
         writer.stop();
         stream->wait();
         delete stream;
         QTest::qWait(50);  // answers to the last targeted reads
         m_fixture.pages()->onEvent = nullptr;
 
-        QVERIFY(writes > 20);
         QCOMPARE(offGui.load(), 0);
         QVERIFY(WorkingImage::isCurrent());
 
