@@ -18,7 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const FirmwareImageHeader header = FirmwareImageHeader::parse(input);
     if (header.valid != (input.size() >= FirmwareImageHeader::kSize))
         FuzzSupport::fail("the header is taken from a file of the wrong size");
-    if (header.modelName.toLocal8Bit().size() > 64)
+    // Each byte of the field gives at most one character; bytes that are no
+    // valid text grow when encoded again, so count characters, not bytes.
+    if (header.modelName.size() > 64)
         FuzzSupport::fail("the model name runs past its field");
     QString reason;
     const bool sendable = FirmwareImageHeader::checkImage(input, &reason);
