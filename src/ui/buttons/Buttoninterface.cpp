@@ -416,18 +416,7 @@ void Buttoninterface::applyImage(const FlashDataMap& image, bool importImage)
 
     // Every selector keeps an entry, also on a model with fewer buttons; those
     // read as a type without a row.
-    const int count = keyCount();
-    const int size = qMax(count, Table::kSelectorCount);
-    m_types.fill(Table::kUnknownType, size);
-    m_codes.fill(0, size);
-    m_params.fill(0, size);
-    for (int i = 0; i < count; ++i) {
-        m_types[i] = image.buttons[i].type;
-        m_codes[i] = image.buttons[i].code;
-        m_params[i] = image.buttons[i].param;
-    }
-    for (int i = 0; i < count; ++i)
-        RefreshButtonTexts(i, m_types.at(i), m_codes.at(i), m_params.at(i), image);
+    showAssignments(image);
     ui->DebunceButton->setIndex(image.debounceTime);
 }
 
@@ -645,18 +634,7 @@ void Buttoninterface::SlotAllLanguage(int language)
         return;
     // The working image speaks for the open mouse only once the mouse has been read.
     const FlashDataMap image = g_DeviceOnline && WorkingImage::isCurrent() ? currentFlashData() : cached;
-    const int count = keyCount();
-    const int size = qMax(count, Table::kSelectorCount);
-    m_types.fill(Table::kUnknownType, size);
-    m_codes.fill(0, size);
-    m_params.fill(0, size);
-    for (int i = 0; i < count; ++i) {
-        m_types[i] = image.buttons[i].type;
-        m_codes[i] = image.buttons[i].code;
-        m_params[i] = image.buttons[i].param;
-    }
-    for (int i = 0; i < count; ++i)
-        RefreshButtonTexts(i, m_types.at(i), m_codes.at(i), m_params.at(i), image);
+    showAssignments(image);
 
     const int profiles = ui->ProjectChoose->count();
     const int current = ui->ProjectChoose->currentIndex();
@@ -995,4 +973,20 @@ void Buttoninterface::AssignKeyFunction(int index, const QString& keys)
 KeyEventRecord Buttoninterface::ConsumerKeyRecord(int, unsigned char usageHigh, unsigned char usageLow)
 {
     return consumerKeyRecord(quint16(usageHigh << 8 | usageLow));
+}
+
+void Buttoninterface::showAssignments(const FlashDataMap& image)
+{
+    const int count = keyCount();
+    const int size = qMax(count, Table::kSelectorCount);
+    m_types.fill(Table::kUnknownType, size);
+    m_codes.fill(0, size);
+    m_params.fill(0, size);
+    for (int i = 0; i < count; ++i) {
+        m_types[i] = image.buttons[i].type;
+        m_codes[i] = image.buttons[i].code;
+        m_params[i] = image.buttons[i].param;
+    }
+    for (int i = 0; i < count; ++i)
+        RefreshButtonTexts(i, m_types.at(i), m_codes.at(i), m_params.at(i), image);
 }

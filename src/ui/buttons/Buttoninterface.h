@@ -94,6 +94,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    // The record of assignments and the selector labels from one image.
+    void showAssignments(const FlashDataMap& image);
     void SetupButtonGroup();
     void applyStyleSheets();
     void readDpiDefines();
