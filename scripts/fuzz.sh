@@ -10,12 +10,12 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 SECONDS_PER_TARGET=${1:-30}
 shift || true
 TARGETS=("$@")
-((${#TARGETS[@]})) || TARGETS=(language config driver_sensor device_cache report macro_file macro_exchange firmware_image config_import)
+((${#TARGETS[@]})) || TARGETS=(language config driver_sensor device_cache report macro_file macro_record macro_exchange firmware_image config_import)
 BUILD=${FUZZ_BUILD:-$ROOT/build/fuzz}
 JOBS=${JOBS:-$(nproc)}
 
 # Longest input each target is given: room for the largest seed and a little more.
-declare -A MAX_LEN=([language]=8192 [config]=4096 [driver_sensor]=4096 [device_cache]=10500 [report]=7000 [macro_file]=4096 [macro_exchange]=8192 [firmware_image]=6000 [config_import]=10600)
+declare -A MAX_LEN=([language]=8192 [config]=4096 [driver_sensor]=4096 [device_cache]=10500 [report]=7000 [macro_file]=4096 [macro_record]=600 [macro_exchange]=8192 [firmware_image]=6000 [config_import]=10600)
 # Answers of the simulated devices arrive between inputs, so memory allocated
 # for one input is freed during another: the per-input leak check cannot tell.
 declare -A EXTRA=([report]="-detect_leaks=0")

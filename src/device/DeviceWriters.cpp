@@ -112,11 +112,18 @@ bool writeImage(std::initializer_list<Patch> patches)
     if (!WorkingImage::isCurrentLocked())
         return false;
     auto* image = reinterpret_cast<unsigned char*>(&g_FlashData);
+    const FlashDataMap before = g_FlashData;
     for (const Patch& p : patches) {
         Q_ASSERT(p.offset + p.size <= sizeof(FlashDataMap));
         std::memcpy(image + p.offset, p.bytes, p.size);
     }
-    return ProtocolDataUpdate(&g_FlashData);
+    if (ProtocolDataUpdate(&g_FlashData))
+        return true;
+    // The mouse did not get it (for instance macros beyond its macro memory):
+    // the working image keeps saying what the mouse holds, or every later
+    // write would carry the refused change along and be refused too.
+    g_FlashData = before;
+    return false;
 }
 
 bool writeByte(ByteField field, quint8 value)

@@ -18,7 +18,8 @@
 // - refuses while the working image is not yet the open device's (between
 //   opening a device and its first full read): false, nothing sent;
 // - otherwise patches and sends under the image lock and returns whether the
-//   library took the image (the mouse itself does not acknowledge).
+//   library took the image (the mouse itself does not acknowledge); an image
+//   the library refuses is not kept: the working image stays as it was.
 
 // Online check alone (no write).
 bool CheckDeviceOnline();

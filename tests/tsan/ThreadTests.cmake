@@ -12,4 +12,6 @@ set(DESKLINK_THREAD_TESTS
     # The bus and the shared stores.
     postmsg globals settingsstores registry
     # Pages that receive blocking signals from the device thread or the report callback.
-    sensorpage sensorframes dialog dialogchangeopen formsetting match updaterepair receiversettings)
+    sensorpage sensorframes dialog dialogchangeopen formsetting match updaterepair receiversettings
+    # Macros between the button page, the editor and the device thread.
+    buttonmacros)

@@ -5,10 +5,12 @@
 #include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
+#include "core/Timing.h"
 #include "device/ConsumerFunctions.h"
 #include "device/DeviceWriters.h"
 #include "device/CurrentDevice.h"
 #include "device/DeviceCache.h"
+#include "device/DeviceText.h"
 #include "device/Worker.h"
 #include "device/WorkingImage.h"
 #include "ui/buttons/ButtonFunctionTable.h"
@@ -17,6 +19,10 @@
 #include "ui/buttons/Ui_Buttoninterface.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/home/LeftButtonOnly.h"
+#include "ui/macro/KeyNumberLimit.h"
+#include "ui/macro/MacroFile.h"
+#include "ui/macro/MacroFolder.h"
+#include "ui/macro/MacroRecordCodec.h"
 #include "ui/sensor/DebounceTime.h"
 #include "ui/sensor/MyConmboBox.h"
 #include "ui/sensor/SensorDpiTables.h"
@@ -30,11 +36,13 @@
 #include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <cstring>
 #include <memory>
@@ -159,11 +167,15 @@ Buttoninterface::Buttoninterface(QWidget* parent)
     m_buttonColourParts = ConfigSettings::instance()->valueList(QStringLiteral("Option"), QStringLiteral("ButtonColor"));
     m_buttonColour = colourText(QStringLiteral("ButtonColor"));
     m_macroLayout = ui->verticalLayout_6;
+    m_macroGroup = new QButtonGroup(this);
+    m_macroGroup->setExclusive(true);
+    m_macroFolder = MacroFolder::defaultPath();
 
     ui->button(QStringLiteral("DPI_3"))->setVisible(false);
     ui->button(QStringLiteral("DPI_9"))->setVisible(false);
 
     applyStyleSheets();
+    CreateMacroButtons();
     readDpiDefines();
     connectCategories();
     connectFunctions();
@@ -174,6 +186,9 @@ Buttoninterface::Buttoninterface(QWidget* parent)
             Qt::BlockingQueuedConnection);
     connect(bus, SIGNAL(SigUpDataButtonUIC(FlashDataMap)), this, SLOT(SlotUpDataButtonUIB(FlashDataMap)));
     connect(bus, SIGNAL(SigAddMacroButton()), this, SLOT(SlotAddMacroButton()));
+    connect(bus, SIGNAL(SigUpDataMacro(QString, int)), this, SLOT(SlotUpDataMacro(QString, int)));
+    connect(bus, SIGNAL(SigMacroRename(QString, QString)), this, SLOT(SlotMacroRename(QString, QString)));
+    connect(bus, SIGNAL(SigDeleteMacroButton(QString)), this, SLOT(SlotDeleteMacroButton(QString)));
     connect(bus, SIGNAL(SigFormReset()), this, SLOT(SlotFormResetButton()), Qt::BlockingQueuedConnection);
 
     if (!g_Worker)
@@ -416,7 +431,7 @@ void Buttoninterface::applyImage(const FlashDataMap& image, bool importImage)
 
     // Every selector keeps an entry, also on a model with fewer buttons; those
     // read as a type without a row.
-    showAssignments(image);
+    showAssignments(image, true);
     ui->DebunceButton->setIndex(image.debounceTime);
 }
 
@@ -492,9 +507,7 @@ void Buttoninterface::RefreshButtonTexts(int index, int type, int code, int /*pa
         break;
     }
     case Table::kMacro: {
-        const MacroRecord& macro = image.macros[index];
-        const int length = int(strnlen(reinterpret_cast<const char*>(macro.name), MacroRecord::kMaxNameBytes));
-        label = m_macroLabelPrefix + QString::fromLocal8Bit(reinterpret_cast<const char*>(macro.name), length);
+        label = m_macroLabelPrefix + MacroRecordCodec::name(image.macros[index]);
         break;
     }
     case Table::kDpiLock:
@@ -586,8 +599,290 @@ void Buttoninterface::ExportConfigFile(QString path, FlashDataMap image)
     ConfigurationActions::writeExport(path, image);
 }
 
+// ---- Macros on the buttons ----
+
+namespace {
+
+constexpr int kMacroListRows = 7;
+constexpr int kNoticeDx = -50;
+constexpr int kNoticeDy = -70;
+
+// The function button whose handler gives a selector its default back after
+// its macro was deleted, by device index.
+const char* const kMacroDeleteDefaults[Table::kSelectorCount] = {
+    "LeftKey_3", "RightKey_3", "MidKey", "BackKey_2", "ForWardKey", "VolumeUp_8",
+};
+
+QString withoutNul(QString text)
+{
+    text.remove(QChar(0));
+    return text;
+}
+
+// Names as the mouse holds them: a longer name stands on the mouse cut to its
+// name field, so the cut forms are what tell two macros apart there.
+QString deviceName(const QString& name)
+{
+    return DeviceText::cutToBytes(withoutNul(name), MacroRecord::kMaxNameBytes);
+}
+
+} // namespace
+
+void Buttoninterface::CreateMacroButtons()
+{
+    QWidget* container = ui->scrollAreaWidgetContents_7;
+    container->setMinimumSize(205, 220);
+    container->setMaximumSize(205, 220);
+    container->setStyleSheet(QStringLiteral("background-color:transparent;border:none;"));
+    m_macroLayout->setSizeConstraint(QLayout::SetFixedSize);
+    fillMacroList();
+}
+
+void Buttoninterface::clearMacroList()
+{
+    // A rebuild may run while a macro button's own click is being handled
+    // (a notice's event loop), so the buttons go once control is back.
+    for (QToolButton* b : qAsConst(m_macroButtons)) {
+        m_macroGroup->removeButton(b);
+        m_macroLayout->removeWidget(b);
+        b->hide();
+        b->deleteLater();
+    }
+    m_macroButtons.clear();
+}
+
+void Buttoninterface::fillMacroList()
+{
+    QWidget* container = ui->scrollAreaWidgetContents_7;
+    const QString sheet = QStringLiteral("QToolButton{color: rgb(%1);border-image: url(%2CMenuTitle.png);}"
+                                         "QToolButton:hover{background-image: none;}"
+                                         "QToolButton:checked{border-image: url(%2CMenuTitleChecked.png);}")
+                              .arg(m_buttonColour, m_pictureFolder);
+    QFont font;
+    font.setFamily(QStringLiteral("微软雅黑"));
+    font.setPointSize(9);
+    auto make = [&](const QString& text, int height) {
+        auto* b = new QToolButton(container);
+        b->setText(text);
+        b->setFont(font);
+        b->setMinimumSize(174, height);
+        b->setCheckable(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setStyleSheet(sheet);
+        m_macroLayout->addWidget(b);
+        m_macroButtons << b;
+        return b;
+    };
+    const QStringList names = MacroFolder::list(m_macroFolder);
+    for (const QString& name : names) {
+        QToolButton* b = make(name, 22);
+        b->setObjectName(QStringLiteral("Macro_") + name);
+        m_macroGroup->addButton(b);
+        connect(b, SIGNAL(clicked(bool)), this, SLOT(slotButtonClicked(bool)));
+    }
+    if (!names.isEmpty()) {
+        for (int i = names.size(); i < kMacroListRows; ++i) {
+            QToolButton* filler = make(QString(), 23);
+            filler->setEnabled(false);
+            filler->hide();
+        }
+    }
+    ui->scrollArea_7->setWidget(container);
+}
+
 void Buttoninterface::SlotAddMacroButton()
 {
+    clearMacroList();
+    fillMacroList();
+}
+
+void Buttoninterface::slotButtonClicked(bool checked)
+{
+    if (!checked)
+        return;
+    if (auto* b = qobject_cast<QToolButton*>(sender()))
+        bindMacro(b->text());
+    commonTail();
+}
+
+void Buttoninterface::showMacroLimit()
+{
+    KeyNumberLimit notice;
+    StyleHelper::placeCentred(&notice, this, kNoticeDx, kNoticeDy);
+    notice.exec();
+}
+
+void Buttoninterface::bindMacro(const QString& name)
+{
+    const int index = selectedDevice();
+    if (index < 0)
+        return;
+    bool ok = false;
+    const MacroRecord record = ReadMacroFile(name, index, ok);
+    if (!ok)
+        return;
+    const int repeat = ReadMacroRepeatMode(name).toInt();
+    const ButtonMapping mapping{Table::kMacro, quint8(index), quint8(repeat & 0xFF)};
+    if (WriteMacroToDevice(index, mapping, record)) {
+        selectorOfDevice(index)->setText(m_macroLabelPrefix + name);
+        RecordAssignment(index, Table::kMacro, index, repeat);
+        return;
+    }
+    // Refused by a mouse that is there: its macro memory does not hold the
+    // macros any more. (Offline, the writer has raised its own notice.)
+    if (UsbFinderC_GetDeviceOnLine(g_DevicePath.load()) && WorkingImage::isCurrent())
+        showMacroLimit();
+}
+
+MacroRecord Buttoninterface::ReadMacroFile(QString name, int /*buttonIndex*/, bool& ok)
+{
+    MacroRecord record;
+    std::memset(&record, 0, sizeof record);
+    ok = false;
+    MacroFile::Contents contents;
+    const QString path = MacroFolder::filePath(m_macroFolder, withoutNul(name));
+    if (!g_UiReady || path.isEmpty() || !MacroFile::read(path, &contents))
+        return record;
+    // A file edited by hand may hold more than the record: refused whole, as
+    // the editor refuses a 71st event.
+    if (contents.tooManyKeyEvents
+        || MacroRecordCodec::build(name, contents.rows, &record) != MacroRecordCodec::Result::Ok) {
+        std::memset(&record, 0, sizeof record);
+        showMacroLimit();
+        return record;
+    }
+    ok = true;
+    return record;
+}
+
+QString Buttoninterface::ReadMacroRepeatMode(QString name)
+{
+    MacroFile::Contents contents;
+    const QString path = MacroFolder::filePath(m_macroFolder, withoutNul(name));
+    if (path.isEmpty() || !MacroFile::read(path, &contents))
+        return QStringLiteral("0");
+    return QString::number(MacroFile::isValidRepeatCode(contents.repeatCode) ? contents.repeatCode : 1);
+}
+
+QList<int> Buttoninterface::buttonsHoldingMacro(const QString& name) const
+{
+    QList<int> indexes;
+    const QString wanted = deviceName(name);
+    if (wanted.isEmpty())
+        return indexes;
+    for (int position = 0; position < Table::kSelectorCount; ++position) {
+        const Table::Selector& s = Table::selector(position);
+        if (recordedType(s.deviceIndex) != Table::kMacro)
+            continue;
+        QString shown = withoutNul(ui->button(QString::fromLatin1(s.name))->text());
+        if (!m_macroLabelPrefix.isEmpty() && shown.startsWith(m_macroLabelPrefix))
+            shown.remove(0, m_macroLabelPrefix.size());
+        if (deviceName(shown) == wanted)
+            indexes << s.deviceIndex;
+    }
+    return indexes;
+}
+
+void Buttoninterface::SlotUpDataMacro(QString name, int kind)
+{
+    name.remove(QChar(0));
+    if (kind == 0) {
+        // The editor has just written the file; the buttons are looked at
+        // after the wait, so one reassigned meanwhile is left alone.
+        QPointer<Buttoninterface> alive(this);
+        Timing::pumpEvents(1500);
+        if (!alive)
+            return;
+        for (int index : buttonsHoldingMacro(name))
+            PostMsg::GetInstance()->PostMacroDownLoadData(name, index);
+    } else if (kind == 1) {
+        const int repeat = ReadMacroRepeatMode(name).toInt();
+        for (int index : buttonsHoldingMacro(name)) {
+            const FlashDataMap image = currentFlashData();
+            const ButtonMapping held = image.buttons[index];
+            if (held.type != Table::kMacro)
+                continue;
+            const ButtonMapping mapping{held.type, held.code, quint8(repeat & 0xFF)};
+            if (WriteMacroToDevice(index, mapping, image.macros[index]))
+                RecordAssignment(index, mapping.type, mapping.code, repeat);
+        }
+    }
+}
+
+void Buttoninterface::SlotMacroRename(QString oldName, QString newName)
+{
+    newName.remove(QChar(0));
+    const QByteArray bytes = DeviceText::encode(newName, MacroRecord::kMaxNameBytes);
+    for (int index : buttonsHoldingMacro(oldName)) {
+        selectorOfDevice(index)->setText(m_macroLabelPrefix + newName);
+        const FlashDataMap image = currentFlashData();
+        const ButtonMapping mapping = image.buttons[index];
+        if (mapping.type != Table::kMacro)
+            continue;
+        MacroRecord record = image.macros[index];
+        std::memset(record.name, 0, sizeof record.name);
+        std::memcpy(record.name, bytes.constData(), size_t(bytes.size()));
+        record.nameLength = uint8_t(bytes.size());
+        WriteMacroToDevice(index, mapping, record);
+    }
+}
+
+void Buttoninterface::restoreAfterMacroDeleted(int index)
+{
+    // The stored key function of the model, else the button's default.
+    const QStringList stored = ConfigSettings::instance()->valueList(
+        modelGroup(), QStringLiteral("KeyParam%1").arg(index + 1));
+    if (!stored.isEmpty() && stored.first().trimmed() == QLatin1String("0x05")) {
+        bool ok = false;
+        const int id = stored.size() == 3 ? stored.at(2).trimmed().toInt(&ok, 16) : -1;
+        if (ok && Table::mediaRowOfId(id) >= 0) {
+            AssignMediaFunction(index, id);
+            return;
+        }
+        if (stored.size() == 4) {
+            AssignKeyFunction(index, stored.at(3).trimmed());
+            return;
+        }
+        // A stored function the page cannot make: the button must not stay a
+        // macro without one, so it gets its default like any other.
+    }
+    const QString button = QString::fromLatin1(kMacroDeleteDefaults[index]);
+    for (int row = 0; row < Table::kSimpleCount; ++row) {
+        if (QString::fromLatin1(Table::simple(row).button) == button) {
+            assignSimple(row, true);
+            return;
+        }
+    }
+}
+
+void Buttoninterface::SlotDeleteMacroButton(QString label)
+{
+    label.remove(QChar(0));
+    // The label carries the editor's prefix, which is the page's own in every
+    // shipped language; a bare name is taken as it is.
+    QString name = label;
+    if (!m_macroLabelPrefix.isEmpty() && name.startsWith(m_macroLabelPrefix))
+        name.remove(0, m_macroLabelPrefix.size());
+    for (int index : buttonsHoldingMacro(name)) {
+        // The deleted macro leaves the mouse with its records: the key-event
+        // record is cleared before the restore (which may write its own), the
+        // macro record so that no trace of it stays in the mouse's memory.
+        const FlashDataMap image = currentFlashData();
+        const ButtonMapping held = image.buttons[index];
+        KeyEventRecord noKeys;
+        std::memset(&noKeys, 0, sizeof noKeys);
+        MacroRecord noMacro;
+        std::memset(&noMacro, 0, sizeof noMacro);
+        if (std::memcmp(&image.keyEvents[index], &noKeys, sizeof noKeys) != 0
+            && !WriteButtonRecordToDevice(index, held, noKeys))
+            continue;
+        if (!WriteMacroToDevice(index, held, noMacro))
+            continue;
+        selectorOfDevice(index)->setChecked(true);
+        restoreAfterMacroDeleted(index);
+    }
+    releaseSelectors();
+    closeList();
 }
 
 // ---- Texts and picture ----
@@ -634,7 +929,8 @@ void Buttoninterface::SlotAllLanguage(int language)
         return;
     // The working image speaks for the open mouse only once the mouse has been read.
     const FlashDataMap image = g_DeviceOnline && WorkingImage::isCurrent() ? currentFlashData() : cached;
-    showAssignments(image);
+    // Relabelling only: the macro files already hold what the image holds.
+    showAssignments(image, false);
 
     const int profiles = ui->ProjectChoose->count();
     const int current = ui->ProjectChoose->currentIndex();
@@ -975,7 +1271,7 @@ KeyEventRecord Buttoninterface::ConsumerKeyRecord(int, unsigned char usageHigh, 
     return consumerKeyRecord(quint16(usageHigh << 8 | usageLow));
 }
 
-void Buttoninterface::showAssignments(const FlashDataMap& image)
+void Buttoninterface::showAssignments(const FlashDataMap& image, bool fromDevice)
 {
     const int count = keyCount();
     const int size = qMax(count, Table::kSelectorCount);
@@ -987,6 +1283,12 @@ void Buttoninterface::showAssignments(const FlashDataMap& image)
         m_codes[i] = image.buttons[i].code;
         m_params[i] = image.buttons[i].param;
     }
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         RefreshButtonTexts(i, m_types.at(i), m_codes.at(i), m_params.at(i), image);
+        // The macro editor makes (or remakes) the local file of a macro found
+        // on the mouse, from the record and its repeat code in one write.
+        if (fromDevice && i < Table::kSelectorCount && m_types.at(i) == Table::kMacro
+            && !MacroRecordCodec::name(image.macros[i]).isEmpty())
+            PostMsg::GetInstance()->PostButtonToMacro(image, i);
+    }
 }

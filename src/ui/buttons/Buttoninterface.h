@@ -76,8 +76,15 @@ public slots:
     void SlotUpDataButtonUIB(FlashDataMap image);
     void SlotFormResetButton();
     void SlotUpDataConfigUI(int count, int current, bool enabled);
-    // Rebuilds the macro list; the page has no macro list yet.
+    // Rebuilds the macro list from the macro folder.
     void SlotAddMacroButton();
+    // A macro button's click binds its macro to the selected physical button.
+    void slotButtonClicked(bool checked);
+    // The macro editor saved (kind 0 events, 1 repeat mode), renamed or
+    // deleted a macro: every button holding it follows.
+    void SlotUpDataMacro(QString name, int kind);
+    void SlotMacroRename(QString oldName, QString newName);
+    void SlotDeleteMacroButton(QString label);
 
     void on_stackedWidget_currentChanged(int index);
 
@@ -89,13 +96,28 @@ public slots:
     void on_OutputData_clicked();
     void ExportConfigFile(QString path, FlashDataMap image);
 
+public:
+    // The macro list: one checkable button per macro file, then hidden fillers
+    // so that a short list keeps seven rows.
+    void CreateMacroButtons();
+    QList<QToolButton*> macroListButtons() const { return m_macroButtons; }
+    QButtonGroup* macroGroup() const { return m_macroGroup; }
+    // The record of the macro file `name` for device button `buttonIndex`; ok
+    // tells whether the file was read and fits a record.
+    MacroRecord ReadMacroFile(QString name, int buttonIndex, bool& ok);
+    // The macro's repeat code as its file gives it ("1" for a file without a
+    // valid one, as the editor reads it); "0" when there is no such file.
+    QString ReadMacroRepeatMode(QString name);
+
 protected:
     void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    // The record of assignments and the selector labels from one image.
-    void showAssignments(const FlashDataMap& image);
+    // The record of assignments and the selector labels from one image. With
+    // `fromDevice` every macro the image holds also goes to the macro editor
+    // (SigButtonToMacro), which rebuilds its file.
+    void showAssignments(const FlashDataMap& image, bool fromDevice);
     void SetupButtonGroup();
     void applyStyleSheets();
     void readDpiDefines();
@@ -112,6 +134,15 @@ private:
     // Device index of the first checked selector, top to bottom; -1 when none.
     int selectedDevice() const;
     QToolButton* selectorOfDevice(int deviceIndex) const;
+
+    // Macros on the buttons.
+    void clearMacroList();
+    void fillMacroList();
+    void bindMacro(const QString& name);
+    // Device indexes of the selectors (table order) that show macro `name`.
+    QList<int> buttonsHoldingMacro(const QString& name) const;
+    void restoreAfterMacroDeleted(int index);
+    void showMacroLimit();
 
     // The function handlers: write first, record and label second, and always
     // close the list (the common tail).
@@ -139,6 +170,8 @@ private:
     Ui_Buttoninterface* ui = nullptr;
     QVBoxLayout* m_macroLayout = nullptr;
     QList<QToolButton*> m_macroButtons;
+    QButtonGroup* m_macroGroup = nullptr;
+    QString m_macroFolder;
     QButtonGroup* m_selectorGroup = nullptr;
     QButtonGroup* m_functionGroup = nullptr;
     QButtonGroup* m_keyGroup = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/home/QuestionDialog.h"
 
 #include "app/LanguageTables.h"
+#include "device/DeviceText.h"
 #include "ui/common/NoticeForm.h"
 
 #include <QFrame>
@@ -8,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTextBoundaryFinder>
 #include <QToolButton>
 
 namespace {
@@ -46,22 +46,6 @@ QString withoutUnsafe(const QString& text)
             out += QString::fromUcs4(&cp, 1);
     }
     return out;
-}
-
-// Longest beginning that ends on a character boundary (never inside a
-// surrogate pair or a combined character) and fits in maxBytes.
-QString cutToBytes(const QString& text, int maxBytes)
-{
-    if (text.toLocal8Bit().size() <= maxBytes)
-        return text;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    int kept = 0;
-    for (int pos = finder.toNextBoundary(); pos > 0; pos = finder.toNextBoundary()) {
-        if (text.left(pos).toLocal8Bit().size() > maxBytes)
-            break;
-        kept = pos;
-    }
-    return text.left(kept);
 }
 
 } // namespace
@@ -134,7 +118,7 @@ QString QuestionDialog::cleanName(const QString& edited)
     QString text = withoutUnsafe(edited);
     if (text.endsWith(QLatin1Char(' ')))
         text.remove(QLatin1Char(' '));
-    return cutToBytes(text, kMaxNameBytes);
+    return DeviceText::cutToBytes(text, kMaxNameBytes);
 }
 
 void QuestionDialog::on_lineEdit_textEdited(const QString& text)

@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "app/LanguageTables.h"
 #include "core/PostMsg.h"
+#include "device/DeviceWriters.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/home/DeleteConfirm.h"
 #include "ui/home/QuestionDialog.h"
@@ -16,6 +17,7 @@
 #include "ui/macro/MacroFile.h"
 #include "ui/macro/MacroFileRefused.h"
 #include "ui/macro/MacroFolder.h"
+#include "ui/macro/MacroRecordCodec.h"
 #include "ui/macro/MacroRow.h"
 #include "ui/sensor/MyConmboBox.h"
 #include "ui/sensor/SensorLook.h"
@@ -113,6 +115,8 @@ Macro::Macro(QWidget* parent)
 
     PostMsg* bus = PostMsg::GetInstance();
     connect(bus, SIGNAL(SigSetMacroPage()), this, SLOT(SlotSetMacroPage()));
+    connect(bus, SIGNAL(SigButtonToMacro(FlashDataMap, int)), this, SLOT(SlotButtonToMacro(FlashDataMap, int)));
+    connect(bus, SIGNAL(SigMacroDownLoadData(QString, int)), this, SLOT(SlotMacroDownLoadData(QString, int)));
     applyLooks();
     LoadMacroList();
 
@@ -857,6 +861,62 @@ void Macro::UpdateCapslockTip(int virtualKey, bool down, bool)
         // Shown once the key report has been handled, not inside it.
         QMetaObject::invokeMethod(this, [this] { showLimitNotice(); }, Qt::QueuedConnection);
     }
+}
+
+// ---- Macros to and from the mouse ----
+
+void Macro::SlotButtonToMacro(FlashDataMap map, int index)
+{
+    if (index < 0 || index >= FlashDataMap::kButtonCount)
+        return;
+    QString name;
+    QVector<MacroRow> rows;
+    if (!MacroRecordCodec::read(map.macros[index], &name, &rows))
+        return;
+    // A name from the mouse becomes a file name only when the editor would
+    // have taken it as typed (and its bytes were text at all).
+    const QString path = MacroFolder::filePath(m_macroDir, name);
+    if (path.isEmpty() || QuestionDialog::cleanName(name) != name || name.contains(QChar::ReplacementCharacter))
+        return;
+    const int param = map.buttons[index].param;
+    const int repeat = MacroFile::isValidRepeatCode(param) ? param : 1;
+    if (!MacroFile::write(path, repeat, rows, MacroFile::WriteMode::CreateOrReplace))
+        return;
+
+    QList<QListWidgetItem*> same = m_listWidgetHong->findItems(name, Qt::MatchExactly);
+    if (same.isEmpty()) {
+        const int current = m_listWidgetHong->currentRow();
+        m_listWidgetHong->insertItem(current >= 0 ? current + 1 : m_listWidgetHong->count(), name);
+    } else if (same.first() == m_listWidgetHong->currentItem() && !recording()) {
+        // The macro on show was replaced by the mouse's: show that.
+        on_listWidgetHong_clicked(m_listWidgetHong->currentIndex());
+        m_eventsChanged = false;
+        m_repeatChanged = false;
+    }
+    PostMsg::GetInstance()->PostAddMacroButton();
+}
+
+void Macro::SlotMacroDownLoadData(QString name, int index)
+{
+    name.remove(QChar(0));
+    if (!g_UiReady || index < 0 || index >= FlashDataMap::kButtonCount)
+        return;
+    const QString path = MacroFolder::filePath(m_macroDir, name);
+    MacroFile::Contents contents;
+    if (path.isEmpty() || !MacroFile::read(path, &contents))
+        return;
+    MacroRecord record;
+    if (contents.tooManyKeyEvents
+        || MacroRecordCodec::build(name, contents.rows, &record) != MacroRecordCodec::Result::Ok) {
+        showLimitNotice();
+        return;
+    }
+    // The button keeps its mapping as the mouse has it; one that is no
+    // longer a macro is left alone.
+    const ButtonMapping mapping = currentFlashData().buttons[index];
+    if (mapping.type != ButtonMapping::kMacroType)
+        return;
+    WriteMacroToDevice(index, mapping, record);
 }
 
 // ---- Keys and mouse on the page ----

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/FlashDataMap.h"
 #include "platform/KeyHook.h"
 #include "ui/macro/MacroRecorder.h"
 
@@ -84,6 +85,12 @@ public slots:
     void SlotAllLanguage(int language);
     // Leaving the device ends any recording and unlocks the home page's page buttons.
     void SlotSetMacroPage();
+    // Macro record `index` of an image the button page shows becomes the
+    // local macro of its name: its file is (re)written whole and it is listed.
+    void SlotButtonToMacro(FlashDataMap map, int index);
+    // The macro `name` was saved: its record goes to device button `index`,
+    // built from the saved file (whatever the editor shows by now).
+    void SlotMacroDownLoadData(QString name, int index);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -64,7 +64,7 @@ MacroFile::Contents MacroFile::parse(const QByteArray& text)
     int keyRows = 0;
     bool first = true;
     int start = 0;
-    while (start < text.size() && keyRows < kMaxKeyEvents) {
+    while (start < text.size()) {
         int end = text.indexOf('\n', start);
         if (end < 0)
             end = text.size();
@@ -90,6 +90,13 @@ MacroFile::Contents MacroFile::parse(const QByteArray& text)
                 continue;
             bool ok = false;
             const int kind = parts.at(1).toInt(&ok);
+            if (keyRows == kMaxKeyEvents) {
+                // The pause before a key that is not kept belongs to nothing.
+                if (!contents.rows.isEmpty() && contents.rows.last().isDelay())
+                    contents.rows.removeLast();
+                contents.tooManyKeyEvents = true;
+                break;
+            }
             MacroRow row = MacroRow::key(parts.at(0), kind, flag == QLatin1String("1"));
             if (!ok || !isKnownKind(kind) || !isCodeText(row.code)) {
                 row.code = kEmptyKeyCode;

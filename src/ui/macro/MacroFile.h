@@ -22,6 +22,8 @@ public:
     {
         int repeatCode = -1;  // -1: the file has no first line
         QVector<MacroRow> rows;
+        // The file holds more key rows than kMaxKeyEvents; `rows` ends before the first of them.
+        bool tooManyKeyEvents = false;
     };
 
     enum class WriteMode {
@@ -40,7 +42,7 @@ public:
     // Reads the text of a macro file. Tolerant: both line ends, lines of any
     // other shape dropped; a repeat value that is not a valid code reads as 1,
     // a key of an unknown code or kind reads as the empty key (0x00, kind 1).
-    // Stops after kMaxKeyEvents key rows.
+    // Stops before a key row beyond kMaxKeyEvents and says so.
     static Contents parse(const QByteArray& text);
     static QByteArray serialize(int repeatCode, const QVector<MacroRow>& rows);
 

@@ -158,6 +158,13 @@ private slots:
             keys += row.isDelay() ? 0 : 1;
         QCOMPARE(keys, MacroFile::kMaxKeyEvents);
         QVERIFY(!contents.rows.last().isDelay());
+        QVERIFY(contents.tooManyKeyEvents);
+        // Exactly the limit is a whole macro.
+        QByteArray full("1\n");
+        for (int i = 0; i < MacroFile::kMaxKeyEvents; ++i)
+            full += "0x04 1 0\n10ms\n";
+        QVERIFY(!MacroFile::parse(full).tooManyKeyEvents);
+        QCOMPARE(MacroFile::parse(full).rows.size(), 2 * MacroFile::kMaxKeyEvents);
 
         // Larger than any macro: not read at all.
         const QString path = MacroFolder::filePath(m_folder, QStringLiteral("huge"));
