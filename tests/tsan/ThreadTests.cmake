@@ -14,4 +14,6 @@ set(DESKLINK_THREAD_TESTS
     # Pages that receive blocking signals from the device thread or the report callback.
     sensorpage sensorframes dialog dialogchangeopen formsetting match updaterepair receiversettings
     # Macros between the button page, the editor and the device thread.
-    buttonmacros)
+    buttonmacros
+    # The firmware update run: progress from the library's thread.
+    firmwareupdate)

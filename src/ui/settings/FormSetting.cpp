@@ -19,6 +19,8 @@
 #include "ui/settings/FirmwareImageSearch.h"
 #include "ui/settings/UpDateRepair.h"
 #include "ui/settings/UpDateWarning.h"
+#include "ui/settings/UpdateLog.h"
+#include "platform/Registry.h"
 
 #include <HIDUsb.h>
 
@@ -31,6 +33,8 @@
 #include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
+#include <QMutexLocker>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -85,6 +89,56 @@ QString setting(const QString& group, const QString& key)
 {
     return ConfigSettings::instance()->value(group, key);
 }
+
+// The update run's program state. Written on the GUI thread only: the device
+// library's progress reaches it there (see OnDongleUpgradeEvent).
+enum UpdateState { kIdle = 0, kRunning = 1, kDone = 2, kFailed = 3, kNoImage = 4 };
+struct UpdateRun
+{
+    int receiverState = kIdle;
+    int mouseState = kIdle;
+    int receiverKind = 0;
+    int customerId = 0;
+    int modelId = 0;
+    int type = 0;          // 210 or 211: the device given to the library last
+    int deviceCount = 1;   // 2: receiver first, then mouse
+    bool transferActive = false;
+    QString imageVersion;  // version text of the image being sent
+};
+UpdateRun s_run;
+// The page whose run the library's progress belongs to.
+QPointer<FormSetting> s_updatePage;
+constexpr int kUpgradeTimeoutMs = 10000;
+constexpr int kReceiverKinds[4] = {1, 2, 4, 8};
+const QString kFailRecord = QStringLiteral("UpdateFailInfo");
+
+int kindSlot(int kind)
+{
+    for (int i = 0; i < 4; ++i) {
+        if (kReceiverKinds[i] == kind)
+            return i;
+    }
+    return -1;
+}
+
+bool hasAddress(const DeviceAllInfo& d)
+{
+    for (quint8 b : d.address) {
+        if (b)
+            return true;
+    }
+    return false;
+}
+
+// The first receiver the device scan lists that is paired with a mouse.
+const DeviceAllInfo* firstPairedReceiver(const QList<DeviceAllInfo>& list)
+{
+    for (const DeviceAllInfo& d : list) {
+        if (!d.direct && hasAddress(d))
+            return &d;
+    }
+    return nullptr;
+}
 }
 
 FormSetting::FormSetting(QWidget* parent)
@@ -93,7 +147,8 @@ FormSetting::FormSetting(QWidget* parent)
     buildForm();
     QMetaObject::connectSlotsByName(this);
     m_newLabel->hide();
-    m_receive2->hide();
+    // The update button stays in view: its look tells whether newer firmware
+    // exists, and it is where a person starts the update.
 
     PostMsg* bus = PostMsg::GetInstance();
     connect(bus, SIGNAL(SigMouseIndex(int)), this, SLOT(SlotMouseIndex(int)));
@@ -108,6 +163,11 @@ FormSetting::FormSetting(QWidget* parent)
     connect(bus, SIGNAL(SigFormB()), this, SLOT(SlotFormB()));
     connect(bus, SIGNAL(SigFormReset()), this, SLOT(SlotFormResetForm()), Qt::BlockingQueuedConnection);
     connect(bus, SIGNAL(SigLightToFrom(int)), this, SLOT(SlotLightToFrom(int)));
+    connect(bus, SIGNAL(SigSetNewVer()), this, SLOT(SetVerText()));
+    connect(bus, SIGNAL(SigLabelText(int,QString)), this, SLOT(SlotLabelText(int,QString)));
+    connect(bus, SIGNAL(SigCheckUpdate()), this, SLOT(SlotCheckUpdate()));
+    connect(bus, SIGNAL(SigContinue(int)), this, SLOT(SlotContinue(int)));
+    connect(bus, &PostMsg::SigUpdateStart, this, &FormSetting::on_Start);
     connect(m_scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this, &FormSetting::SlotScroolChange);
 
     m_pictureFolder = StyleHelper::pictureFolder(QStringLiteral("FormSetting"));
@@ -496,13 +556,9 @@ void FormSetting::formVersionTexts(QString* receiverText, QString* mouseText, in
     receiverText->clear();
     *mouseText = current.firmwareVersion;
     if (g_WorkerDeviceList.size() == 2) {
-        for (const DeviceAllInfo& d : g_WorkerDeviceList) {
-            const bool hasAddress = d.address.size() == 3 && (d.address[0] || d.address[1] || d.address[2]);
-            if (!d.direct && hasAddress) {
-                *receiverText = d.receiverVersion;
-                *receiverKind = FirmwareImageSearch::receiverKindOf(d.connectionType);
-                break;
-            }
+        if (const DeviceAllInfo* receiver = firstPairedReceiver(g_WorkerDeviceList)) {
+            *receiverText = receiver->receiverVersion;
+            *receiverKind = FirmwareImageSearch::receiverKindOf(receiver->connectionType);
         }
     }
 }
@@ -514,12 +570,8 @@ void FormSetting::SetVer(int mode)
     case 5: {
         QString receiverText, mouseText;
         int kind = 0;
-        if (mode == 5) {
-            m_receive2->setText(m_updateCaption);
-            m_receiverHintState = m_mouseHintState = 0;
-            m_receiverHint->hide();
-            m_mouseHint->hide();
-        }
+        if (mode == 5)
+            SetVer(4);
         formVersionTexts(&receiverText, &mouseText, &kind);
         if (mode == 0 && QDir(AppPaths::appSubdir(QStringLiteral("bin"))).exists()) {
             g_MouseUpdateRequested = HasNewerFirmware(FirmwareImageHeader::kMouseType, mouseText, kind);
@@ -546,6 +598,10 @@ void FormSetting::SetVer(int mode)
         m_receiverHintState = m_mouseHintState = 0;
         m_receiverHint->hide();
         m_mouseHint->hide();
+        m_receiverNoImage = m_mouseNoImage = false;
+        // A rescan while a run goes on does not forget which device runs.
+        if (!UpdateActive())
+            m_receiverRunning = m_mouseRunning = false;
         break;
     case 6:
         m_label5->clear();
@@ -759,10 +815,634 @@ void FormSetting::on_pushButton_3_clicked()
     Launcher::openWebAddress(m_webAddress->text());
 }
 
+// ---- The firmware update run ----
+//
+// Two 1000 ms timers, one per device, step one shared phase: 0 prepare (find the
+// image), 1 count the candidates and start the transfer, 2 running, 3 wait for
+// the transfer's end, 4 finish and chain the other device (receiver first, then
+// mouse). Whatever ends a run, the dialog gets one final status, so it can
+// always be closed.
+
+int FormSetting::receiverUpdateState()
+{
+    return s_run.receiverState;
+}
+
+int FormSetting::mouseUpdateState()
+{
+    return s_run.mouseState;
+}
+
+QString FormSetting::formText(int position) const
+{
+    return LanguageTables::text(LanguageSection::FormSetting, g_LanguageIndex, position);
+}
+
+void FormSetting::placeOverPage(QWidget* dialog) const
+{
+    StyleHelper::placeCentred(dialog, this, -75, -65);
+}
+
+bool FormSetting::UpdateActive() const
+{
+    return m_dongleCheckTimer->isActive() || m_mouseCheckTimer->isActive();
+}
+
+void FormSetting::SetVerText()
+{
+    m_receive2->setText(m_upToDateCaption);
+}
+
+void FormSetting::SlotLabelText(int index, QString text)
+{
+    if (index != 0 && index != 1)
+        return;
+    (index == 0 ? m_label5 : m_label7)->setText(text);
+    QMutexLocker lock(&g_CurrentDeviceMutex);
+    if (index == 0)
+        g_CurrentDevice.receiverVersion = text;
+    else
+        g_CurrentDevice.firmwareVersion = text;
+}
+
+bool FormSetting::refuse(int textPosition)
+{
+    if (UpDateRepair* dialog = g_UpDateRepairDialog) {
+        dialog->SetLabelText(formText(textPosition));
+        dialog->ShowIdleMode();
+    }
+    return false;
+}
+
+bool FormSetting::ChechIsUpDate()
+{
+    s_run.receiverKind = 0;
+    m_mouseBootExpected = false;
+    const QStringList record =
+        Registry::value(Registry::mouseDriveTestKeyPath(), kFailRecord).toString().split(QLatin1Char(','));
+    const bool validRecord = record.size() == 4;
+    const int recordType = validRecord ? record.at(0).toInt() : 0;
+    const QString kindText = validRecord ? record.at(1) : QString();
+    const int recordCustomerId = validRecord ? record.at(2).toInt() : 0;
+    const int recordModelId = validRecord ? record.at(3).toInt() : 0;
+
+    const DeviceAllInfo current = currentDeviceCopy();
+    m_modelGroup = QStringLiteral("Drive%1").arg(current.modelIndex + 1);
+    m_mouseModelName = setting(m_modelGroup, QStringLiteral("MM"));
+    const int modelId = setting(m_modelGroup, QStringLiteral("MID")).toInt();
+    s_run.customerId = setting(QStringLiteral("Option"), QStringLiteral("CID")).toInt();
+    s_run.modelId = modelId;
+    const QList<DeviceAllInfo> listed = g_WorkerDeviceList;
+
+    if (listed.isEmpty())
+        return refuse(25);
+
+    if (listed.size() == 1) {
+        const DeviceAllInfo& d = listed.first();
+        if (!validRecord)
+            return refuse(d.direct ? 23 : 24);
+        if (recordType == FirmwareImageHeader::kReceiverType) {
+            if (!(d.direct && d.mid == recordModelId))
+                return refuse(24);
+        } else if (recordType == FirmwareImageHeader::kMouseType) {
+            m_mouseBootExpected = true;
+            if (!(!d.direct && d.mid == recordModelId))
+                return refuse(23);
+        } else {
+            return refuse(25);
+        }
+        for (int kind : kReceiverKinds) {
+            if (kindText == QString::number(kind)) {
+                s_run.receiverKind = kind;
+                m_receiverModelName = setting(m_modelGroup, FirmwareImageSearch::receiverModelKey(kind));
+            }
+        }
+        if (d.cid != recordCustomerId)
+            return refuse(25);
+        s_run.customerId = recordCustomerId;
+        const bool recordImage =
+            FindFirmwareImage(uchar(recordType), QString(),
+                              recordType == FirmwareImageHeader::kMouseType ? m_mouseModelName : m_receiverModelName,
+                              uchar(recordCustomerId), uchar(modelId));
+        // Without an image there is no boot loader to ask about.
+        int count = 0;
+        if (recordImage && !g_UpdateImageList.isEmpty()) {
+            count = 5;
+            UsbUpgradeC_FindBootDevices(reinterpret_cast<const unsigned char*>(g_UpdateImageList.first().constData()),
+                                        &count);
+        }
+        if (count != 1)
+            return refuse(count != 0 ? 17 : 15);
+        bool other = false;
+        if (recordType == FirmwareImageHeader::kReceiverType)
+            other = FindFirmwareImage(FirmwareImageHeader::kMouseType, m_label7->text(), m_mouseModelName,
+                                      uchar(s_run.customerId), uchar(modelId));
+        else
+            other = FindFirmwareImage(FirmwareImageHeader::kReceiverType, m_label5->text(), m_receiverModelName,
+                                      uchar(s_run.customerId), uchar(modelId));
+        s_run.deviceCount = other ? 2 : 1;
+        return true;
+    }
+
+    if (listed.size() == 2) {
+        const DeviceAllInfo& a = listed.at(0);
+        const DeviceAllInfo& b = listed.at(1);
+        if (!a.direct && !b.direct)
+            return refuse(24);
+        if (a.mid != b.mid)
+            return refuse(23);
+        const DeviceAllInfo* receiver = firstPairedReceiver(listed);
+        const int kind = receiver ? FirmwareImageSearch::receiverKindOf(receiver->connectionType) : 0;
+        if (kind == 0)
+            return refuse(23);
+        s_run.receiverKind = kind;
+        m_receiverModelName = setting(m_modelGroup, FirmwareImageSearch::receiverModelKey(kind));
+        const bool receiverFound = FindFirmwareImage(FirmwareImageHeader::kReceiverType, m_label5->text(),
+                                                     m_receiverModelName, uchar(s_run.customerId), uchar(modelId));
+        const bool mouseFound = FindFirmwareImage(FirmwareImageHeader::kMouseType, m_label7->text(), m_mouseModelName,
+                                                  uchar(s_run.customerId), uchar(modelId));
+        g_MouseUpdateRequested = mouseFound;
+        if (receiverFound || mouseFound) {
+            s_run.deviceCount = receiverFound && mouseFound ? 2 : 1;
+            return true;
+        }
+        m_receiverNoImage = true;
+        return refuse(18);
+    }
+
+    int receivers = 0;
+    int wired = 0;
+    for (const DeviceAllInfo& d : listed)
+        ++(d.direct ? wired : receivers);
+    if (receivers >= 2)
+        refuse(27);
+    if (wired >= 2)
+        refuse(26);
+    return false;
+}
+
+void FormSetting::on_Receive_2_clicked()
+{
+    if (m_receive2->text() == m_upToDateCaption || UpdateActive())
+        return;
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    if (!dialog)
+        return;
+    m_receiverNoImage = false;
+    placeOverPage(dialog);
+    dialog->setModal(true);
+    dialog->ShowRepairMode();
+    m_checkPassed = ChechIsUpDate();
+    if (m_checkPassed) {
+        dialog->ShowUpdateMode();
+    } else if (m_receiverNoImage) {
+        m_receive2->setText(m_upToDateCaption);
+        return;
+    }
+    dialog->show();
+}
+
+void FormSetting::SlotCheckUpdate()
+{
+    // A rescan does not replace the result of a run the dialog shows.
+    if (UpdateActive() || g_UpdateRunning || !g_UpDateRepairDialog || g_UpDateRepairDialog->ShowsRun())
+        return;
+    if (ChechIsUpDate())
+        g_UpDateRepairDialog->ShowUpdateMode();
+}
+
+bool FormSetting::StartUpdate()
+{
+    if (UpdateActive() || g_UpdateRunning || !g_UpDateRepairDialog)
+        return false;
+    m_checkPassed = false;
+    on_Receive_2_clicked();
+    if (!m_checkPassed)
+        return false;
+    on_Start();
+    return true;
+}
+
+void FormSetting::on_Start()
+{
+    if (UpdateActive() || g_UpdateRunning)
+        return;
+    // A new run: nothing of an earlier run steers this one.
+    s_run.receiverState = m_receiverNoImage ? kNoImage : kIdle;
+    s_run.mouseState = kIdle;
+    m_receiverTried = m_mouseTried = false;
+    m_mouseNoImage = false;
+    m_finalSent = false;
+    m_endText.clear();
+    for (int& count : m_bootCounts)
+        count = 0;
+    s_updatePage = this;
+    if (g_UpDateRepairDialog)
+        g_UpDateRepairDialog->ShowProgressMode();
+
+    const bool receiverFound = FindFirmwareImage(FirmwareImageHeader::kReceiverType, m_label5->text(), m_receiverModelName,
+                                                 uchar(s_run.customerId), uchar(s_run.modelId));
+    if (!receiverFound && m_mouseBootExpected) {
+        m_warningNotice = true;
+        on_Mouse_clicked();
+    } else if (s_run.receiverState != kRunning && s_run.mouseState != kRunning && !m_mouseRunning && !m_receiverNoImage) {
+        startReceiverTimer();
+    } else if (m_receiverNoImage) {
+        setUpdateLook(false);
+        SlotContinue(0);
+    }
+    finishIfIdle();
+}
+
+void FormSetting::on_Receive_clicked()
+{
+    const DeviceAllInfo current = currentDeviceCopy();
+    int kind = 0;
+    if (!current.direct) {
+        kind = FirmwareImageSearch::receiverKindOf(current.connectionType);
+    } else if (g_WorkerDeviceList.size() == 2) {
+        if (const DeviceAllInfo* receiver = firstPairedReceiver(g_WorkerDeviceList))
+            kind = FirmwareImageSearch::receiverKindOf(receiver->connectionType);
+    }
+    s_run.receiverKind = kind;
+    startReceiverTimer();
+}
+
+void FormSetting::startReceiverTimer()
+{
+    if (m_receiverNoImage || m_mouseRunning || m_receiverTried)
+        return;
+    m_receiverTried = true;
+    g_UpdateRunning = true;
+    m_phase = 0;
+    m_receiverHintState = 0;
+    m_receiverHint->hide();
+    SetVer(2);
+    g_DevicePollingEnabled = false;
+    m_dongleCheckTimer->start();
+    m_receiverRunning = true;
+}
+
+void FormSetting::on_Mouse_clicked()
+{
+    const DeviceAllInfo current = currentDeviceCopy();
+    if (current.direct) {
+        const DeviceAllInfo first = g_WorkerDeviceList.value(0);
+        if (!(first.direct && first.mid == current.mid && !first.path.isEmpty())) {
+            m_endText = formText(24);
+            return;
+        }
+    }
+    if (!m_mouseNoImage && !m_receiverRunning && !m_mouseTried) {
+        m_mouseTried = true;
+        g_UpdateRunning = true;
+        m_phase = 0;
+        m_mouseHintState = 0;
+        m_mouseHint->hide();
+        SetVer(1);
+        g_DevicePollingEnabled = false;
+        m_mouseCheckTimer->start();
+        m_mouseRunning = true;
+    } else if (m_mouseNoImage) {
+        m_receive2->setText(m_upToDateCaption);
+    }
+}
+
+void FormSetting::SlotContinue(int value)
+{
+    Q_UNUSED(value)
+    for (int& count : m_bootCounts)
+        count = 0;
+    if (g_MouseUpdateRequested && (s_run.receiverState == kDone || s_run.receiverState == kNoImage)) {
+        m_warningNotice = true;
+        on_Mouse_clicked();
+    }
+    if (g_DongleUpdateRequested && (s_run.mouseState == kDone || s_run.mouseState == kNoImage)) {
+        m_warningNotice = true;
+        on_Receive_clicked();
+    }
+}
+
 void FormSetting::onDongleCheckTimer()
 {
+    UpdateStep(FirmwareImageHeader::kReceiverType, m_label5->text());
 }
 
 void FormSetting::onMouseCheckTimer()
 {
+    UpdateStep(FirmwareImageHeader::kMouseType, m_label7->text());
+}
+
+void FormSetting::UpdateStep(int type, const QString& version)
+{
+    const bool receiver = type == FirmwareImageHeader::kReceiverType;
+    int& state = receiver ? s_run.receiverState : s_run.mouseState;
+    switch (m_phase) {
+    case 0: {
+        const DeviceAllInfo current = currentDeviceCopy();
+        m_modelGroup = QStringLiteral("Drive%1").arg(current.modelIndex + 1);
+        m_mouseModelName = setting(m_modelGroup, QStringLiteral("MM"));
+        s_run.customerId = setting(QStringLiteral("Option"), QStringLiteral("CID")).toInt();
+        s_run.modelId = setting(m_modelGroup, QStringLiteral("MID")).toInt();
+        bool found = false;
+        if (!receiver) {
+            found = FindFirmwareImage(FirmwareImageHeader::kMouseType, version, m_mouseModelName,
+                                      uchar(s_run.customerId), uchar(s_run.modelId));
+        } else {
+            m_receiverPaths.clear();
+            const int kind = s_run.receiverKind;
+            const QString key = FirmwareImageSearch::receiverModelKey(kind);
+            const QString name = key.isEmpty() ? QString() : setting(m_modelGroup, key);
+            if (kindSlot(kind) >= 0 && (!name.isEmpty() || kind == 1)) {
+                m_receiverModelName = name;
+                found = FindFirmwareImage(FirmwareImageHeader::kReceiverType, QString(), name, uchar(s_run.customerId),
+                                          uchar(s_run.modelId));
+                if (found && !g_UpdateImageList.isEmpty()) {
+                    int count = 5;
+                    UsbUpgradeC_FindBootDevices(
+                        reinterpret_cast<const unsigned char*>(g_UpdateImageList.first().constData()), &count);
+                    m_bootCounts[kindSlot(kind)] = count;
+                }
+            }
+            for (const DeviceAllInfo& d : qAsConst(g_WorkerDeviceList)) {
+                if (d.direct || d.path.isEmpty())
+                    continue;
+                if (current.direct || d.path == current.path)
+                    m_receiverPaths.append(d.path);
+            }
+        }
+        if (!found && s_run.receiverKind != 0) {
+            state = kNoImage;
+            (receiver ? m_receiverNoImage : m_mouseNoImage) = true;
+            refreshButtonLook(type);
+        } else {
+            m_phase = 1;
+        }
+        break;
+    }
+    case 1: {
+        int candidates = 0;
+        if (receiver) {
+            candidates = m_receiverPaths.size();
+            for (int count : m_bootCounts)
+                candidates += count;
+        } else {
+            for (const DeviceAllInfo& d : qAsConst(g_WorkerDeviceList))
+                candidates += d.direct ? 1 : 0;
+            candidates += m_mouseBootExpected ? 1 : 0;
+        }
+        if (candidates != 1) {
+            state = kIdle;
+            refreshButtonLook(type);
+            showCountProblem(type, candidates);
+            break;
+        }
+        if (startTransfer(type))
+            m_phase = 2;
+        break;
+    }
+    case 2:
+        // The end may already have come; it is not overwritten.
+        m_phase = 3;
+        break;
+    case 3:
+        if (state != kRunning)
+            m_phase = 4;
+        break;
+    default: {
+        (receiver ? m_receiverRunning : m_mouseRunning) = false;
+        refreshButtonLook(type);
+        m_warningNotice = false;
+        m_dongleCheckTimer->stop();
+        m_mouseCheckTimer->stop();
+        g_UpdateRunning = false;
+        if (receiver) {
+            if (m_mouseBootExpected) {
+                m_warningNotice = true;
+                on_Mouse_clicked();
+            } else {
+                SlotContinue(0);
+            }
+        }
+        finishIfIdle();
+        break;
+    }
+    }
+}
+
+// Finds the image for the one candidate and hands it to the library; false
+// (the device's state then says why) when nothing was sent.
+bool FormSetting::startTransfer(int type)
+{
+    const bool receiver = type == FirmwareImageHeader::kReceiverType;
+    int& state = receiver ? s_run.receiverState : s_run.mouseState;
+    const uchar cid = uchar(s_run.customerId);
+    const uchar mid = uchar(s_run.modelId);
+    bool found = false;
+    if (!receiver) {
+        found = FindFirmwareImage(FirmwareImageHeader::kMouseType, m_label7->text(), m_mouseModelName, cid, mid);
+    } else {
+        int bootKind = 0;
+        for (int i = 0; i < 4 && !bootKind; ++i)
+            bootKind = m_bootCounts[i] == 1 ? kReceiverKinds[i] : 0;
+        if (bootKind) {
+            // The receiver waits in its boot loader: any fitting image repairs it.
+            found = FindFirmwareImage(FirmwareImageHeader::kReceiverType, QString(),
+                                      setting(m_modelGroup, FirmwareImageSearch::receiverModelKey(bootKind)), cid, mid);
+        } else {
+            const int kind = s_run.receiverKind;
+            QString text = m_label5->text();
+            if (kind == 2 || kind == 4 || kind == 8) {
+                int word = 0;
+                const QByteArray path = m_receiverPaths.value(0).toLatin1();
+                text = UsbFinderC_GetSlaveVersion(path.constData(), &word) ? DeviceAllInfo::versionText(quint16(word))
+                                                                           : QString();
+            }
+            const QString key = (kind == 2 || kind == 4 || kind == 8) ? FirmwareImageSearch::receiverModelKey(kind)
+                                                                      : QStringLiteral("DM");
+            found = FindFirmwareImage(FirmwareImageHeader::kReceiverType, text, setting(m_modelGroup, key), cid, mid);
+        }
+    }
+    if (!found || g_UpdateImageList.isEmpty()) {
+        state = kNoImage;
+        (receiver ? m_receiverNoImage : m_mouseNoImage) = true;
+        refreshButtonLook(type);
+        return false;
+    }
+    const QByteArray image = g_UpdateImageList.first();
+    QString reason;
+    if (!FirmwareImageHeader::checkImage(image, &reason)) {
+        // A damaged image never reaches the device.
+        UpdateLog::append(QStringLiteral("Update of the %1 refused: %2").arg(receiver ? "receiver" : "mouse", reason),
+                          QStringList());
+        m_endText = LanguageTables::text(LanguageSection::AutoRepair, g_LanguageIndex, 7);
+        state = kIdle;
+        refreshButtonLook(type);
+        return false;
+    }
+    s_run.type = type;
+    s_run.imageVersion = FirmwareImageSearch::versionText(FirmwareImageHeader::parse(image).version);
+    s_run.transferActive = true;
+    state = kRunning;
+    if (!UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(image.constData()),
+                          receiver ? &FormSetting::OnDongleUpgradeEvent : &FormSetting::OnMouseUpgradeEvent,
+                          kUpgradeTimeoutMs)) {
+        // Nothing was sent: not a failed update, and a late end is ignored.
+        s_run.transferActive = false;
+        m_endText = LanguageTables::text(LanguageSection::AutoRepair, g_LanguageIndex, 7);
+        state = kIdle;
+        refreshButtonLook(type);
+        return false;
+    }
+    return true;
+}
+
+void FormSetting::showCountProblem(int type, int candidates)
+{
+    const bool receiver = type == FirmwareImageHeader::kReceiverType;
+    const int position = candidates > 1 ? 17 : (receiver ? 15 : 14);
+    m_endText = formText(position);
+    if (m_warningNotice) {
+        m_warningNotice = false;
+        // The run finishes after the notice is answered.
+        QTimer* timer = receiver ? m_dongleCheckTimer : m_mouseCheckTimer;
+        timer->stop();
+        m_warning->SetMessage(m_endText);
+        placeOverPage(m_warning);
+        m_warning->setModal(true);
+        m_warning->exec();
+        timer->start();
+        return;
+    }
+    QToolButton* hint = receiver ? m_receiverHint : m_mouseHint;
+    (receiver ? m_receiverHintState : m_mouseHintState) = candidates > 1 ? 2 : 1;
+    hint->show();
+}
+
+void FormSetting::refreshButtonLook(int type)
+{
+    const bool receiver = type == FirmwareImageHeader::kReceiverType;
+    const int state = receiver ? s_run.receiverState : s_run.mouseState;
+    g_DevicePollingEnabled = true;
+    QToolButton* hint = receiver ? m_receiverHint : m_mouseHint;
+    int& hintState = receiver ? m_receiverHintState : m_mouseHintState;
+    if (state == kNoImage || state == kDone || state == kRunning) {
+        hint->hide();
+        hintState = 0;
+    }
+    if (state == kNoImage) {
+        setUpdateLook(false);
+        if (!receiver)
+            m_receive2->setText(m_upToDateCaption);
+    }
+    if (state == kDone || state == kRunning)
+        Registry::remove(Registry::mouseDriveTestKeyPath(), kFailRecord);
+    if (state == kDone) {
+        setUpdateLook(false);
+        (receiver ? g_DongleUpdateRequested : g_MouseUpdateRequested) = false;
+    }
+    m_phase = 4;
+}
+
+// Sends the run's final status once nothing runs any more.
+void FormSetting::finishIfIdle()
+{
+    if (UpdateActive() || m_finalSent)
+        return;
+    m_finalSent = true;
+    g_UpdateRunning = false;
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    const bool failed = s_run.receiverState == kFailed || s_run.mouseState == kFailed;
+    const bool done = s_run.receiverState == kDone || s_run.mouseState == kDone;
+    if (failed)
+        return;
+    PostMsg* bus = PostMsg::GetInstance();
+    if (done) {
+        if (m_endText.isEmpty()) {
+            bus->PostProgress(0, 2);
+        } else {
+            // One device was updated, the other could not be.
+            bus->PostProgress(0, 5);
+            if (dialog)
+                dialog->SetLabelText(m_endText);
+        }
+        return;
+    }
+    if (dialog) {
+        dialog->SetLabelText(m_endText.isEmpty() ? formText(18) : m_endText);
+        dialog->ShowIdleMode();
+    }
+}
+
+void FormSetting::OnDongleUpgradeEvent(unsigned char* message)
+{
+    if (!message || message[0] != 7)
+        return;
+    const int kind = message[1];
+    const int value = message[2];
+    // Nothing of the page, the registry or the log is touched on the library's thread.
+    QMetaObject::invokeMethod(
+        qApp,
+        [kind, value] {
+            if (FormSetting* page = s_updatePage)
+                page->upgradeEvent(kind, value);
+            else if (kind == 2)
+                s_run.transferActive = false;
+        },
+        Qt::QueuedConnection);
+}
+
+void FormSetting::OnMouseUpgradeEvent(unsigned char* message)
+{
+    OnDongleUpgradeEvent(message);
+}
+
+void FormSetting::upgradeEvent(int kind, int value)
+{
+    if (!s_run.transferActive)
+        return;
+    PostMsg* bus = PostMsg::GetInstance();
+    const bool receiver = s_run.type == FirmwareImageHeader::kReceiverType;
+    if (kind == 1) {
+        int p = value;
+        if (receiver)
+            p = s_run.deviceCount == 1 ? p : p >> 1;
+        else
+            p = s_run.deviceCount == 1 ? p : (p >> 1) + 50;
+        bus->PostProgress(p, 0);
+        return;
+    }
+    if (kind != 2)
+        return;
+    s_run.transferActive = false;
+    int& state = receiver ? s_run.receiverState : s_run.mouseState;
+    if (value == 1) {
+        state = kDone;
+        const QString version = s_run.imageVersion;
+        if (receiver) {
+            bus->PostLabelText(0, version);
+        } else {
+            const QString cidText = setting(QStringLiteral("Option"), QStringLiteral("CID"));
+            const QString midText = setting(m_modelGroup, QStringLiteral("MID"));
+            Registry::setValue(Registry::mouseDriveTestKeyPath(), QStringLiteral("MouseVer") + cidText + midText, version);
+            bus->PostProgress(0, 2);
+            m_finalSent = true;
+            bus->PostLabelText(1, version);
+        }
+        Registry::remove(Registry::mouseDriveTestKeyPath(), kFailRecord);
+        return;
+    }
+    UpdateLog::append(QStringLiteral("Update of the %1 failed").arg(receiver ? "receiver" : "mouse"),
+                      UpdateLog::libraryLines());
+    g_DongleUpdateRequested = false;
+    g_MouseUpdateRequested = false;
+    state = kFailed;
+    bus->PostProgress(0, 1);
+    m_finalSent = true;
+    Registry::setValue(Registry::mouseDriveTestKeyPath(), kFailRecord,
+                       QStringLiteral("%1,%2,%3,%4")
+                           .arg(s_run.type)
+                           .arg(s_run.receiverKind)
+                           .arg(s_run.customerId)
+                           .arg(s_run.modelId));
 }

@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class MyConmboBox;
@@ -40,6 +41,23 @@ public:
     // image is named by the receiver kind (1, 2, 4, 8); any other kind: false.
     static bool HasNewerFirmware(int type, QString version, int receiverKind);
 
+    // The firmware update as a person starts it: a click on the update button
+    // and, when the dialog offers it, on its Start. True when a run started; the
+    // dialog then shows its progress and, at the run's end, one final status.
+    // The run is over once UpdateActive() is false.
+    bool StartUpdate();
+    bool UpdateActive() const;
+    // The resume and readiness check; false leaves the reason in the dialog.
+    bool ChechIsUpDate();
+
+    // The update state of each device: 0 idle, 1 running, 2 done, 3 failed, 4 no image.
+    static int receiverUpdateState();
+    static int mouseUpdateState();
+
+    // The device library's progress callbacks (its own thread).
+    static void OnDongleUpgradeEvent(unsigned char* message);
+    static void OnMouseUpgradeEvent(unsigned char* message);
+
 public slots:
     void on_comboBox_activated(int index);
     void SlotLanguageSameB(int language);
@@ -47,6 +65,11 @@ public slots:
     void SlotMouseIndex(int index);
     void SetVer(int mode);
     void SlotLabelTextB(QString version, QString flag);
+    void SetVerText();
+    void SlotLabelText(int index, QString text);
+    void SlotCheckUpdate();
+    void on_Receive_2_clicked();
+    void SlotContinue(int value);
     void SlotScroolChange(int value);
 
     void SlotForm();
@@ -88,6 +111,21 @@ private:
     void lightModeToggled(int mode, bool on);
     void setUpdateLook(bool available);
     void formVersionTexts(QString* receiverText, QString* mouseText, int* receiverKind) const;
+
+    // The update run (see FormSetting.cpp).
+    void on_Start();
+    void on_Receive_clicked();
+    void on_Mouse_clicked();
+    void startReceiverTimer();
+    void UpdateStep(int type, const QString& version);
+    bool startTransfer(int type);
+    void refreshButtonLook(int type);
+    void showCountProblem(int type, int candidates);
+    void finishIfIdle();
+    bool refuse(int textPosition);
+    void placeOverPage(QWidget* dialog) const;
+    void upgradeEvent(int kind, int value);
+    QString formText(int position) const;
 
     QString m_pictureFolder;
     QString m_labelColour;
@@ -141,6 +179,28 @@ private:
 
     int m_receiverHintState = 0;
     int m_mouseHintState = 0;
+
+    // The update run.
+    int m_phase = 0;
+    bool m_receiverNoImage = false;
+    bool m_mouseNoImage = false;
+    bool m_receiverRunning = false;
+    bool m_mouseRunning = false;
+    bool m_warningNotice = false;
+    bool m_mouseBootExpected = false;
+    bool m_checkPassed = false;
+    int m_bootCounts[4] = {};  // receiver kinds 1, 2, 4, 8
+    QStringList m_receiverPaths;
+    QString m_modelGroup;
+    QString m_mouseModelName;
+    QString m_receiverModelName;
+    // Each device runs at most once per run, so chaining cannot loop.
+    bool m_receiverTried = false;
+    bool m_mouseTried = false;
+    // The run has sent its final status to the dialog.
+    bool m_finalSent = true;
+    // Why the run's last step did not start a transfer (shown at its end).
+    QString m_endText;
 };
 
 // Config.ini "Option"/"Transition", read by the settings page.

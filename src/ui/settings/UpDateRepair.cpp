@@ -197,6 +197,11 @@ void UpDateRepair::SetLabelText(const QString& text)
     m_toolText2->setText(text);
 }
 
+bool UpDateRepair::ShowsRun() const
+{
+    return !m_progressBar->isHidden();
+}
+
 void UpDateRepair::StartUpgradeFor(int mode)
 {
     Q_UNUSED(mode)

@@ -36,6 +36,8 @@ public:
     void ShowProgressMode();
     // Status line text.
     void SetLabelText(const QString& text);
+    // Whether the dialog shows a run (its progress or its result).
+    bool ShowsRun() const;
 
     // The top window's repair: skips the record analysis, then starts.
     void StartUpgradeFor(int mode);

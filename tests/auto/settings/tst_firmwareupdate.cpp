@@ -1,0 +1,494 @@
+#include "../home/tst_dialogchangefixture.h"
+#include "ImageBytes.h"
+
+#include "app/Globals.h"
+#include "app/LanguageTables.h"
+#include "core/PostMsg.h"
+#include "device/CurrentDevice.h"
+#include "device/Worker.h"
+#include "platform/Registry.h"
+#include "ui/settings/FormSetting.h"
+#include "ui/settings/UpDateRepair.h"
+#include "ui/settings/UpdateLog.h"
+
+#include <HIDUsb.h>
+#include <HidSimControl.h>
+
+#include <QLabel>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <QtTest>
+
+#include <algorithm>
+
+using hidsim::HidSimControl;
+using namespace listtest;
+
+// The firmware update run from the settings page against the simulated devices:
+// a 4K receiver (r11) and its mouse (m11) on its cable, as the update asks for.
+class tst_FirmwareUpdate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void twoDeviceUpdate();
+    void failureAndRepair_data();
+    void failureAndRepair();
+    void refusals_data();
+    void refusals();
+    void versionsOffered_data();
+    void versionsOffered();
+
+private:
+    bool openMouseOnCable(bool scanOnChanges);
+    void putImage(const QString& file, const QByteArray& bytes);
+    // Waits for the run's end; the statuses the dialog got, in order.
+    bool waitForRunEnd(FormSetting& page);
+
+    ListFixture m_fx;
+    QList<QPair<int, int>> m_progress;  // (value, status)
+};
+
+static QByteArray pairOnCable()
+{
+    QJsonObject mouse = wiredMouse("m11", 11);
+    mouse["receiverKind"] = 4;
+    mouse["pairedTo"] = "r11";
+    return scenario(QJsonArray{mouse}, QJsonArray{receiver("r11", 4, 11, "4C1104")});
+}
+
+static QString text(LanguageSection section, int position)
+{
+    return LanguageTables::text(section, 0, position);
+}
+
+// What "hidsimctl list" prints for one device.
+static QString listed(const QString& id)
+{
+    QProcess tool;
+    tool.start(QStringLiteral(DESKLINK_APP_DIR) + "/hidsimctl",
+               {"--dir", HidSimControl::directory(), "list"});
+    if (!tool.waitForFinished(30000))
+        return QString();
+    for (const QString& line : QString::fromUtf8(tool.readAllStandardOutput()).split('\n')) {
+        if (line.startsWith(id + ' '))
+            return line;
+    }
+    return QString();
+}
+
+static QString record()
+{
+    return Registry::value(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo").toString();
+}
+
+void tst_FirmwareUpdate::init()
+{
+    QVERIFY(m_fx.setUp(pairOnCable()));
+    m_progress.clear();
+    connect(PostMsg::GetInstance(), &PostMsg::SigProgress, this,
+            [this](int value, int status) { m_progress.append({value, status}); });
+    QFile::remove(UpdateLog::filePath());
+}
+
+void tst_FirmwareUpdate::cleanup()
+{
+    StopUsbChanged();
+    disconnect(PostMsg::GetInstance(), &PostMsg::SigProgress, this, nullptr);
+    delete g_UpDateRepairDialog;
+    g_UpDateRepairDialog = nullptr;
+    g_WorkerDeviceList.clear();
+    g_DeviceList.clear();
+    g_DeviceListB.clear();
+    g_UpdateRunning = false;
+    g_DevicePollingEnabled = true;
+    m_fx.tearDown();
+}
+
+void tst_FirmwareUpdate::putImage(const QString& file, const QByteArray& bytes)
+{
+    QVERIFY(QDir().mkpath(m_fx.link.appDir() + "/bin"));
+    QFile f(m_fx.link.appDir() + "/bin/" + file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// The wired mouse opened as the device page's device, and the device scan that
+// lists it and its receiver; with scanOnChanges the scan follows every change
+// during the run, as while a device page is open.
+bool tst_FirmwareUpdate::openMouseOnCable(bool scanOnChanges)
+{
+    DeviceAllInfo mouse = m_fx.link.listEntry("m11");
+    if (mouse.path.isEmpty())
+        return false;
+    mouse.firmwareVersion = "v1.3";
+    CurrentDevice::set(mouse);
+    setDevicePath(mouse.path);
+    g_LinkEnabled = 1;
+    Worker::HandleUsbDeviceChanged();
+    if (scanOnChanges)
+        StartUsbChanged(&Worker::OnUsbDeviceChanged, 600);
+    return g_WorkerDeviceList.size() == 2;
+}
+
+bool tst_FirmwareUpdate::waitForRunEnd(FormSetting& page)
+{
+    return QTest::qWaitFor([&] { return !page.UpdateActive() && !g_UpdateRunning; }, 30000);
+}
+
+static QList<int> statuses(const QList<QPair<int, int>>& progress)
+{
+    QList<int> result;
+    for (const auto& p : progress) {
+        if (p.second != 0)
+            result << p.second;
+    }
+    return result;
+}
+
+void tst_FirmwareUpdate::twoDeviceUpdate()
+{
+    putImage("m11_receiver.bin", firmwareImageFile(211, 51, 11, "ORX-R4K", 0x0106, 4096));
+    putImage("m11_mouse.bin", firmwareImageFile(210, 51, 11, "ORX-M11", 0x0107, 4096));
+    QVERIFY(openMouseOnCable(true));
+    FormSetting page;
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    PostMsg::GetInstance()->PostSetver(0);
+    auto* receiverVersion = page.findChild<QLabel*>("label_5");
+    auto* mouseVersion = page.findChild<QLabel*>("label_7");
+    auto* update = page.findChild<QPushButton*>("Receive_2");
+    QCOMPARE(receiverVersion->text(), QString("v1.3"));
+    QCOMPARE(mouseVersion->text(), QString("v1.3"));
+    QVERIFY(update->isVisible());
+    QVERIFY(update->styleSheet().contains("WaitUpdate.png"));
+
+    // The button opens the dialog ready to start; its Start runs the update.
+    QTest::mouseClick(update, Qt::LeftButton);
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    QVERIFY(dialog->isVisible());
+    auto* status = dialog->findChild<QLabel*>("ToolText_2");
+    QCOMPARE(status->text(), text(LanguageSection::AutoRepair, 12));
+    QString working;
+    connect(PostMsg::GetInstance(), &PostMsg::SigProgress, dialog,
+            [&](int, int) { if (working.isEmpty()) working = status->text(); });
+    QTest::mouseClick(dialog->findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
+    QVERIFY(page.UpdateActive());
+    QVERIFY(!g_DevicePollingEnabled);
+    QVERIFY(waitForRunEnd(page));
+
+    QCOMPARE(working, text(LanguageSection::Progress, 0));
+    // One final "completed", after progress 0..50 for the receiver and 50..100 for the mouse.
+    QCOMPARE(statuses(m_progress), QList<int>{2});
+    QCOMPARE(m_progress.last().second, 2);
+    QList<int> values;
+    for (const auto& p : m_progress) {
+        if (p.second == 0)
+            values << p.first;
+    }
+    QVERIFY(std::is_sorted(values.begin(), values.end()));
+    QVERIFY(values.contains(50));
+    QVERIFY(std::count_if(values.begin(), values.end(), [](int v) { return v > 0 && v < 50; }) > 5);
+    QVERIFY(std::count_if(values.begin(), values.end(), [](int v) { return v > 50 && v < 100; }) > 5);
+    QCOMPARE(values.last(), 100);
+
+    QCOMPARE(status->text(), text(LanguageSection::Progress, 1));
+    QCOMPARE(dialog->findChild<QProgressBar*>("progressBar_2")->value(), 100);
+    QCOMPARE(receiverVersion->text(), QString("v1.6"));
+    QCOMPARE(mouseVersion->text(), QString("v1.7"));
+    QCOMPARE(currentDeviceCopy().firmwareVersion, QString("v1.7"));
+    QCOMPARE(FormSetting::receiverUpdateState(), 2);
+    QCOMPARE(FormSetting::mouseUpdateState(), 2);
+    QCOMPARE(Registry::value(Registry::mouseDriveTestKeyPath(), "MouseVer5111").toString(), QString("v1.7"));
+    QCOMPARE(record(), QString());
+    QVERIFY(g_DevicePollingEnabled);
+    QVERIFY(update->styleSheet().contains("Confirm.png"));
+    QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
+    QVERIFY2(listed("m11").contains(" v1.7 "), qPrintable(listed("m11")));
+
+    // A rescan after the run leaves its result in view; closing at 100 % marks the page up to date.
+    Worker::HandleUsbDeviceChanged();
+    QCOMPARE(status->text(), text(LanguageSection::Progress, 1));
+    QTest::mouseClick(dialog->findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(update->text(), text(LanguageSection::FormSetting, 18));
+}
+
+void tst_FirmwareUpdate::failureAndRepair_data()
+{
+    QTest::addColumn<bool>("mouseImage");
+    QTest::addColumn<bool>("failMouse");     // else the receiver fails
+    QTest::addColumn<QString>("recordAfter");
+    QTest::addColumn<QString>("bootDevice");
+    QTest::addColumn<int>("lastValue");      // last progress before the end
+
+    QTest::newRow("receiver of receiver and mouse") << true << false << "211,4,51,11" << "r11" << 20;
+    QTest::newRow("mouse after its receiver") << true << true << "210,4,51,11" << "m11" << 70;
+    QTest::newRow("receiver alone") << false << false << "211,4,51,11" << "r11" << 40;
+}
+
+void tst_FirmwareUpdate::failureAndRepair()
+{
+    QFETCH(bool, mouseImage);
+    QFETCH(bool, failMouse);
+    QFETCH(QString, recordAfter);
+    QFETCH(QString, bootDevice);
+    QFETCH(int, lastValue);
+
+    putImage("m11_receiver.bin", firmwareImageFile(211, 51, 11, "ORX-R4K", 0x0106, 4096));
+    if (mouseImage)
+        putImage("m11_mouse.bin", firmwareImageFile(210, 51, 11, "ORX-M11", 0x0107, 4096));
+    QVERIFY(openMouseOnCable(true));
+    FormSetting page;
+    page.show();
+    PostMsg::GetInstance()->PostSetver(0);
+    if (failMouse) {
+        // The mouse's transfer, the one after the receiver's, fails.
+        connect(PostMsg::GetInstance(), &PostMsg::SigLabelText, &page, [](int index, const QString&) {
+            if (index == 0)
+                HidSimControl::failNextFirmwareTransfer(40);
+        });
+    } else {
+        HidSimControl::failNextFirmwareTransfer(40);
+    }
+
+    QVERIFY(page.StartUpdate());
+    QVERIFY(waitForRunEnd(page));
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    QCOMPARE(statuses(m_progress), QList<int>{1});
+    const QList<QPair<int, int>> before = m_progress.mid(0, m_progress.size() - 1);
+    QVERIFY(!before.isEmpty());
+    QVERIFY2(qAbs(before.last().first - lastValue) <= 1, qPrintable(QString::number(before.last().first)));
+    QCOMPARE(dialog->findChild<QLabel*>("ToolText_2")->text(), text(LanguageSection::Progress, 2));
+    QVERIFY(dialog->findChild<QToolButton*>("CloseButton")->isEnabled());
+    QCOMPARE(record(), recordAfter);
+    QCOMPARE(FormSetting::receiverUpdateState(), failMouse ? 2 : 3);
+    QCOMPARE(FormSetting::mouseUpdateState(), failMouse ? 3 : 0);
+    QVERIFY2(listed(bootDevice).contains(" boot-loader "), qPrintable(listed(bootDevice)));
+
+    QFile log(UpdateLog::filePath());
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QString logText = QString::fromUtf8(log.readAll());
+    log.close();
+    QVERIFY2(logText.contains(failMouse ? "Update of the mouse failed" : "Update of the receiver failed"), qPrintable(logText));
+    QVERIFY2(logText.contains("Result: failed at 40 %"), qPrintable(logText));
+    QVERIFY2(logText.contains("Device: " + QString(failMouse ? "mouse" : "receiver") + ' ' + bootDevice), qPrintable(logText));
+
+    // Closing below 100 % leaves the device page for the device list.
+    QSignalSpy leave(PostMsg::GetInstance(), &PostMsg::SigChangeMainDialog);
+    QTest::mouseClick(dialog->findChild<QToolButton*>("CloseButton"), Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(leave.count(), 1);
+    QCOMPARE(leave.first().at(0).toInt(), 0);
+    StopUsbChanged();
+    g_LinkEnabled = 0;
+    CurrentDevice::set(DeviceAllInfo());
+
+    // The device list offers the repair, which then succeeds and drops the record.
+    QVERIFY(m_fx.createPage());
+    auto* repair = m_fx.page->findChild<QPushButton*>("Repair");
+    QVERIFY(repair->isVisible());
+    QTest::mouseClick(repair, Qt::LeftButton);
+    QVERIFY(dialog->isVisible());
+    auto* status = dialog->findChild<QLabel*>("ToolText_2");
+    QCOMPARE(status->text(), text(LanguageSection::AutoRepair, 12));
+    QTest::mouseClick(dialog->findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return status->text() == text(LanguageSection::Progress, 1)
+                                         || status->text() == text(LanguageSection::Progress, 2); }, 30000));
+    QTRY_VERIFY(!g_RepairRunning);
+    QCOMPARE(status->text(), text(LanguageSection::Progress, 1));
+    QCOMPARE(record(), QString());
+    QVERIFY(repair->isHidden());
+    QVERIFY2(!listed(bootDevice).contains("boot-loader"), qPrintable(listed(bootDevice)));
+    QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
+    if (mouseImage)
+        QVERIFY2(listed("m11").contains(" v1.7 "), qPrintable(listed("m11")));
+    QFile after(UpdateLog::filePath());
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    const QString logAfter = QString::fromUtf8(after.readAll());
+    // The repair's lines follow the failure's; nothing of the failure is lost.
+    QVERIFY(logAfter.startsWith(logText));
+    QVERIFY2(logAfter.contains("Repair of the receiver done"), qPrintable(logAfter));
+    QTest::mouseClick(dialog->findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+}
+
+void tst_FirmwareUpdate::refusals_data()
+{
+    QTest::addColumn<QString>("when");        // "check": refused before Start; "start": after it
+    QTest::addColumn<QStringList>("devices"); // what the device scan lists instead of m11 and r11
+    QTest::addColumn<QString>("failRecord");
+    QTest::addColumn<QStringList>("images");  // "receiver", "mouse", "damaged"
+    QTest::addColumn<QString>("expected");    // "FormSetting:<n>" or "AutoRepair:<n>"
+
+    const QStringList both{"receiver", "mouse"};
+    QTest::newRow("no device") << "check" << QStringList{"none"} << "" << both << "FormSetting:25";
+    QTest::newRow("several receivers") << "check" << QStringList{"m11", "r11", "r11b"} << "" << both << "FormSetting:27";
+    QTest::newRow("several mice") << "check" << QStringList{"m11", "m11b", "r11"} << "" << both << "FormSetting:26";
+    QTest::newRow("two receivers") << "check" << QStringList{"r11", "r11b"} << "" << both << "FormSetting:24";
+    QTest::newRow("wrong model beside the mouse") << "check" << QStringList{"m11", "r8"} << "" << both
+                                                  << "FormSetting:23";
+    QTest::newRow("record names another model") << "check" << QStringList{"m11"} << "211,4,51,8" << both
+                                                << "FormSetting:24";
+    QTest::newRow("mouse alone without a record") << "check" << QStringList{"m11"} << "" << both << "FormSetting:23";
+    QTest::newRow("record but no device in the boot loader") << "check" << QStringList{"m11"} << "211,4,51,11" << both
+                                                             << "FormSetting:15";
+    QTest::newRow("no image at the start") << "start" << QStringList{} << "" << QStringList{} << "FormSetting:18";
+    QTest::newRow("no device at the start") << "start" << QStringList{"none"} << "" << both << "FormSetting:15";
+    QTest::newRow("several receivers at the start") << "start" << QStringList{"m11", "r11", "r11b"} << "" << both
+                                                    << "FormSetting:17";
+    QTest::newRow("damaged images") << "start" << QStringList{} << "" << QStringList{"damaged"} << "AutoRepair:7";
+}
+
+// Devices the scan may list, besides the simulated m11 and r11.
+static DeviceAllInfo scanEntry(const QString& name)
+{
+    DeviceAllInfo d;
+    d.path = "path-" + name;
+    d.cid = 51;
+    d.mid = name == "r8" ? 8 : 11;
+    d.modelIndex = 3;
+    d.direct = name.startsWith('m') ? 1 : 0;
+    d.connectionType = d.direct ? 2 : 1;
+    d.pid = d.direct ? "0A01" : "4A01";
+    if (!d.direct)
+        d.address = {0x4C, 0x11, 0x05};
+    return d;
+}
+
+void tst_FirmwareUpdate::refusals()
+{
+    QFETCH(QString, when);
+    QFETCH(QStringList, devices);
+    QFETCH(QString, failRecord);
+    QFETCH(QStringList, images);
+    QFETCH(QString, expected);
+
+    putImage("m11_receiver.bin", firmwareImageFile(211, 51, 11, "ORX-R4K", 0x0106, 4096));
+    putImage("m11_mouse.bin", firmwareImageFile(210, 51, 11, "ORX-M11", 0x0107, 4096));
+    QVERIFY(openMouseOnCable(false));
+    const QList<DeviceAllInfo> real = g_WorkerDeviceList;
+    auto scanList = [&] {
+        QList<DeviceAllInfo> list;
+        for (const QString& name : devices) {
+            if (name == "m11")
+                list << real.at(0);
+            else if (name == "r11")
+                list << real.at(1);
+            else if (name != "none")
+                list << scanEntry(name);
+        }
+        return list;
+    };
+    if (!failRecord.isEmpty())
+        Registry::setValue(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo", failRecord);
+    FormSetting page;
+    page.show();
+    PostMsg::GetInstance()->PostSetver(0);
+    if (when == "check" && !devices.isEmpty())
+        g_WorkerDeviceList = scanList();
+
+    auto* update = page.findChild<QPushButton*>("Receive_2");
+    QTest::mouseClick(update, Qt::LeftButton);
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    QVERIFY(dialog->isVisible());
+    auto* status = dialog->findChild<QLabel*>("ToolText_2");
+    auto* start = dialog->findChild<QToolButton*>("NewHong_2");
+    if (when == "start") {
+        QCOMPARE(status->text(), text(LanguageSection::AutoRepair, 12));
+        if (!devices.isEmpty())
+            g_WorkerDeviceList = scanList();
+        if (images != QStringList{"receiver", "mouse"})
+            QDir(m_fx.link.appDir() + "/bin").removeRecursively();
+        if (images.contains("damaged")) {
+            putImage("m11_receiver.bin", firmwareImageFile(211, 51, 11, "ORX-R4K", 0x0106, 4096, true));
+            putImage("m11_mouse.bin", firmwareImageFile(210, 51, 11, "ORX-M11", 0x0107, 4096, true));
+        }
+        QTest::mouseClick(start, Qt::LeftButton);
+        QVERIFY(waitForRunEnd(page));
+    }
+
+    const QStringList e = expected.split(':');
+    const QString reason =
+        text(e.at(0) == "AutoRepair" ? LanguageSection::AutoRepair : LanguageSection::FormSetting, e.at(1).toInt());
+    QCOMPARE(status->text(), reason);
+    // Closable: Close shown with its caption, the cross enabled, nothing sent.
+    QVERIFY(start->isVisible());
+    QCOMPARE(start->text(), text(LanguageSection::DialogChange, 4));
+    QVERIFY(dialog->findChild<QToolButton*>("CloseButton")->isEnabled());
+    QVERIFY(!UpDateRepair::transferInProgress());
+    QVERIFY(g_DevicePollingEnabled);
+    QVERIFY(!g_UpdateRunning);
+    QCOMPARE(statuses(m_progress), QList<int>{});
+    QVERIFY(HidSimControl::describe().contains(" v1.3 "));
+    QVERIFY(!HidSimControl::describe().contains("v1.6"));
+    QVERIFY(!HidSimControl::describe().contains("v1.7"));
+    QCOMPARE(record(), failRecord);
+    if (images.contains("damaged")) {
+        QFile log(UpdateLog::filePath());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(log.readAll()).contains("refused"));
+    }
+    QSignalSpy leave(PostMsg::GetInstance(), &PostMsg::SigChangeMainDialog);
+    QTest::mouseClick(start, Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(leave.count(), 0);
+}
+
+void tst_FirmwareUpdate::versionsOffered_data()
+{
+    QTest::addColumn<QString>("receiverVersion");
+    QTest::addColumn<QString>("mouseVersion");
+    QTest::addColumn<int>("receiverImage");  // image version word; 0: none
+    QTest::addColumn<int>("mouseImage");
+    QTest::addColumn<bool>("receiverOffered");
+    QTest::addColumn<bool>("mouseOffered");
+
+    QTest::newRow("both newer") << "v1.3" << "v1.3" << 0x0106 << 0x0107 << true << true;
+    QTest::newRow("both at the images' versions") << "v1.6" << "v1.7" << 0x0106 << 0x0107 << false << false;
+    QTest::newRow("older image is offered too") << "v1.3" << "v1.3" << 0x0102 << 0x0103 << true << false;
+    QTest::newRow("minor 10 is not minor a") << "v1.a" << "v1.10" << 0x0110 << 0x010A << true << true;
+    QTest::newRow("leading zero of the minor") << "v1.05" << "v2.0" << 0x0105 << 0x0200 << false << false;
+    QTest::newRow("major above 255") << "v298.3" << "v1.3" << 0x012A03 << 0 << false << false;
+    QTest::newRow("no images") << "v1.3" << "v1.3" << 0 << 0 << false << false;
+    QTest::newRow("receiver version unknown") << "" << "v1.3" << 0x0106 << 0x0103 << false << false;
+}
+
+void tst_FirmwareUpdate::versionsOffered()
+{
+    QFETCH(QString, receiverVersion);
+    QFETCH(QString, mouseVersion);
+    QFETCH(int, receiverImage);
+    QFETCH(int, mouseImage);
+    QFETCH(bool, receiverOffered);
+    QFETCH(bool, mouseOffered);
+
+    QVERIFY(QDir().mkpath(m_fx.link.appDir() + "/bin"));
+    if (receiverImage)
+        putImage("r.bin", firmwareImageFile(211, 51, 11, "ORX-R4K", quint32(receiverImage)));
+    if (mouseImage)
+        putImage("m.bin", firmwareImageFile(210, 51, 11, "ORX-M11", quint32(mouseImage)));
+    // The 4K receiver is opened: its version and its mouse's.
+    DeviceAllInfo device = m_fx.link.listEntry("r11");
+    QVERIFY(!device.path.isEmpty());
+    device.online = 1;
+    device.receiverVersion = receiverVersion;
+    device.firmwareVersion = mouseVersion;
+    CurrentDevice::set(device);
+    FormSetting page;
+    PostMsg::GetInstance()->PostSetver(0);
+    QCOMPARE(bool(g_DongleUpdateRequested), receiverOffered);
+    QCOMPARE(bool(g_MouseUpdateRequested), mouseOffered);
+    QCOMPARE(page.findChild<QPushButton*>("Receive_2")->styleSheet().contains("WaitUpdate.png"),
+             receiverOffered || mouseOffered);
+    QCOMPARE(page.findChild<QLabel*>("label_5")->text(), receiverVersion);
+    QCOMPARE(page.findChild<QLabel*>("label_7")->text(), mouseVersion);
+}
+
+QTEST_MAIN(tst_FirmwareUpdate)
+#include "tst_firmwareupdate.moc"
