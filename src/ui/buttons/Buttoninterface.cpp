@@ -19,10 +19,13 @@
 #include "ui/buttons/Ui_Buttoninterface.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/home/LeftButtonOnly.h"
+#include "ui/macro/FireKey.h"
+#include "ui/macro/GroupKey.h"
 #include "ui/macro/KeyNumberLimit.h"
 #include "ui/macro/MacroFile.h"
 #include "ui/macro/MacroFolder.h"
 #include "ui/macro/MacroRecordCodec.h"
+#include "ui/macro/MakeMacro.h"
 #include "ui/sensor/DebounceTime.h"
 #include "ui/sensor/MyConmboBox.h"
 #include "ui/sensor/SensorDpiTables.h"
@@ -1050,6 +1053,15 @@ void Buttoninterface::connectFunctions()
     for (int row = 0; row < Table::kMediaCount; ++row)
         connect(ui->button(QString::fromLatin1(Table::media(row).button)), &QToolButton::clicked, this,
                 [this, row](bool checked) { assignMedia(row, checked); });
+    // The fire button tells a press (false) from a double click (true): the
+    // simple handler above writes the remembered values on a double click
+    // only, and a press asks for the values instead.
+    connect(ui->button(QStringLiteral("DPI_6")), &QToolButton::clicked, this, [this](bool doubleClick) {
+        if (!doubleClick)
+            askFire();
+    });
+    connect(ui->button(QStringLiteral("DPI_8")), &QToolButton::clicked, this, [this] { askCombination(); });
+    connect(ui->button(QStringLiteral("DPI_10")), &QToolButton::clicked, this, [this] { openMacroList(); });
 }
 
 int Buttoninterface::selectedDevice() const
@@ -1233,6 +1245,55 @@ void Buttoninterface::assignMedia(int row, bool checked)
         selectorOfDevice(index)->setText(buttonText(QString::fromLatin1(media.button)));
     }
     commonTail();
+}
+
+void Buttoninterface::askFire()
+{
+    // Without the mouse there is nothing to ask for; the check raises the notice.
+    if (!CheckDeviceOnline()) {
+        commonTail();
+        return;
+    }
+    const int index = selectedDevice();
+    FireKey dialog;
+    // The dialog opens at what the chosen button fires now, else at its defaults.
+    if (index >= 0 && recordedType(index) == Table::kFire) {
+        dialog.SetInterval(recordedCode(index));
+        dialog.SetCount(recordedParam(index));
+    }
+    StyleHelper::placeCentred(&dialog, this, -50, -70);
+    dialog.exec();
+    if (!dialog.accepted)
+        return;  // nothing reaches the mouse unless the values were confirmed
+    m_fireInterval = dialog.interval;
+    m_fireCount = dialog.count;
+    for (int row = 0; row < Table::kSimpleCount; ++row) {
+        if (Table::simple(row).type == Table::kFire)
+            assignSimple(row, true);
+    }
+}
+
+void Buttoninterface::askCombination()
+{
+    GroupKey dialog;
+    StyleHelper::placeCentred(&dialog, this, -50, -70);
+    dialog.exec();
+    // OK with no key chosen would leave the button doing nothing under an empty label.
+    if (!dialog.accepted || dialog.keyText.isEmpty())
+        return;
+    AssignKeyFunction(selectedDevice(), dialog.keyText);
+}
+
+void Buttoninterface::openMacroList()
+{
+    if (!m_macroButtons.isEmpty()) {
+        ui->stackedWidget_2->setCurrentWidget(ui->page_5);
+        return;
+    }
+    ui->stackedWidget_2->setCurrentWidget(ui->page_9);
+    MakeMacro notice;
+    StyleHelper::placeCentred(&notice, this, -50, -70);
+    notice.exec();
 }
 
 void Buttoninterface::AssignMediaFunction(int index, int functionId)

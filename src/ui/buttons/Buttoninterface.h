@@ -60,7 +60,8 @@ public:
     // The record that presses and releases the consumer usage high x 256 + low.
     static KeyEventRecord ConsumerKeyRecord(int unused, unsigned char usageHigh, unsigned char usageLow);
 
-    // What the fire function writes when it is chosen without its dialog.
+    // What the fire function writes on a double click, without its dialog; the
+    // last confirmed answer of the dialog.
     int fireInterval() const { return m_fireInterval; }
     int fireCount() const { return m_fireCount; }
 
@@ -150,6 +151,11 @@ private:
     void assignDpiLock(int row, bool checked);
     void assignMedia(int row, bool checked);
     void commonTail(QScrollArea* scrollBarOwner = nullptr);
+    // The three functions that ask first: the fire values, a key combination,
+    // and the macro list (or the notice that there is no macro yet).
+    void askFire();
+    void askCombination();
+    void openMacroList();
 
     // Fills the record from an image and labels the selectors. `lightToFrom`
     // tells the settings page the idle light-off time before (true) or after

@@ -23,6 +23,7 @@
 #include <HidSimControl.h>
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -30,6 +31,7 @@
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QThread>
 #include <QToolButton>
@@ -102,6 +104,13 @@ int sends()
     return DeviceLinkFixture::callCount("ProtocolDataUpdate");
 }
 
+// Where the page puts its dialogs: centred on the page, 50 to the left and 70 up.
+QPoint dialogPlace(const QWidget* page, const QSize& dialog)
+{
+    return page->mapToGlobal(QPoint(0, 0))
+           + QPoint((page->width() - dialog.width()) / 2 - 50, (page->height() - dialog.height()) / 2 - 70);
+}
+
 } // namespace
 
 class tst_ButtonPage : public QObject
@@ -138,6 +147,13 @@ private slots:
     void dpiLocks();
     void multimediaKeys_data();
     void multimediaKeys();
+    void fireKey_data();
+    void fireKey();
+    void fireDoubleClickWritesTheRememberedValues_data();
+    void fireDoubleClickWritesTheRememberedValues();
+    void combinationKeys_data();
+    void combinationKeys();
+    void macroButtonWithoutMacros();
     void storedDefaults_data();
     void storedDefaults();
     void offlineChangesNothing_data();
@@ -881,6 +897,256 @@ void tst_ButtonPage::multimediaKeys()
     QCOMPARE(m_page->recordedType(4), 5);
 }
 
+void tst_ButtonPage::fireKey_data()
+{
+    QTest::addColumn<QList<int>>("patch");    // put on the mouse beforehand
+    QTest::addColumn<int>("position");        // selector, top to bottom
+    QTest::addColumn<QList<int>>("preset");   // interval and count the dialog opens with
+    QTest::addColumn<QList<int>>("answer");   // interval and count entered, then OK; empty: Cancel
+    QTest::addColumn<QList<int>>("written");  // mapping; empty: the mouse keeps every byte
+
+    QTest::newRow("defaults confirmed") << QList<int>() << 1 << QList<int>{10, 3} << QList<int>{10, 3}
+                                        << QList<int>{4, 10, 3};
+    QTest::newRow("40 and 2 confirmed on the fourth (device 4)")
+        << QList<int>() << 3 << QList<int>{10, 3} << QList<int>{40, 2} << QList<int>{4, 40, 2};
+    QTest::newRow("cancelled") << QList<int>() << 1 << QList<int>{10, 3} << QList<int>() << QList<int>();
+    QTest::newRow("a button that fires opens at its values; cancelled")
+        << mapping(1, 4, 50, 1) << 1 << QList<int>{50, 1} << QList<int>() << QList<int>();
+    QTest::newRow("a button that fires, new values confirmed on the fifth (device 3)")
+        << mapping(3, 4, 50, 1) << 4 << QList<int>{50, 1} << QList<int>{255, 0} << QList<int>{4, 255, 0};
+}
+
+void tst_ButtonPage::fireKey()
+{
+    QFETCH(QList<int>, patch);
+    QFETCH(int, position);
+    QFETCH(QList<int>, preset);
+    QFETCH(QList<int>, answer);
+    QFETCH(QList<int>, written);
+    QVERIFY(link("r8", patch));
+    deliverMouseImage();
+    const int device = QList<int>({0, 1, 2, 4, 3, 5}).at(position);
+    const QByteArray before = mouseImage();
+    const QString oldLabel = label(position);
+    ModalDialogDriver driver;
+    QList<int> shown;
+    QPoint at;
+    QSize size;
+    int sentWhileAsking = -1;
+    driver.expect("FireKey", [&](QWidget* d) {
+        auto* interval = d->findChild<QSpinBox*>("Time");
+        auto* count = d->findChild<QSpinBox*>("Count");
+        shown = {interval->value(), count->value()};
+        at = d->pos();
+        size = d->size();
+        sentWhileAsking = sends();
+        if (answer.isEmpty()) {
+            ModalDialogDriver::click(d, "NewHong_2");
+            return;
+        }
+        interval->setValue(answer[0]);
+        count->setValue(answer[1]);
+        ModalDialogDriver::click(d, "NewHong");
+    });
+
+    choose(position, "DPI_6");
+
+    QVERIFY2(driver.allHandled() && driver.failures().isEmpty(), qPrintable(driver.failures().join('\n')));
+    QCOMPARE(shown, preset);
+    QCOMPARE(at, dialogPlace(m_page.get(), size));
+    QCOMPARE(sentWhileAsking, 0);  // the press alone writes nothing
+    if (written.isEmpty()) {
+        QCOMPARE(sends(), 0);
+        QCOMPARE(mouseImage(), before);
+        QCOMPARE(label(position), oldLabel);
+        QCOMPARE(m_page->recordedType(device), int(uchar(before[74 + 3 * device])));
+        QCOMPARE(m_page->recordedCode(device), int(uchar(before[75 + 3 * device])));
+        QCOMPARE(m_page->fireInterval(), 10);
+        QCOMPARE(m_page->fireCount(), 3);
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(device), written, 3000);
+    QByteArray expected = before;
+    for (int k = 0; k < 3; ++k)
+        expected[74 + 3 * device + k] = char(written[k]);
+    QCOMPARE(mouseImage(), expected);
+    QCOMPARE(label(position), button("DPI_6")->text());
+    QCOMPARE(m_page->recordedType(device), 4);
+    QCOMPARE(m_page->recordedCode(device), answer[0]);
+    QCOMPARE(m_page->recordedParam(device), answer[1]);
+    QCOMPARE(m_page->fireInterval(), answer[0]);
+    QCOMPARE(m_page->fireCount(), answer[1]);
+    QCOMPARE(m_page->form()->stackedWidget->currentWidget(), m_page->form()->page);
+    QCOMPARE(m_page->form()->stackedWidget_2->currentWidget(), m_page->form()->page_9);
+}
+
+void tst_ButtonPage::fireDoubleClickWritesTheRememberedValues_data()
+{
+    QTest::addColumn<QList<int>>("confirmed");  // interval and count confirmed before; empty: never
+    QTest::addColumn<QList<int>>("written");
+
+    QTest::newRow("never confirmed: the defaults") << QList<int>() << QList<int>{4, 10, 3};
+    QTest::newRow("the last confirmed values") << QList<int>{40, 2} << QList<int>{4, 40, 2};
+}
+
+void tst_ButtonPage::fireDoubleClickWritesTheRememberedValues()
+{
+    QFETCH(QList<int>, confirmed);
+    QFETCH(QList<int>, written);
+    QVERIFY(link("r8"));
+    deliverMouseImage();
+    if (!confirmed.isEmpty()) {
+        ModalDialogDriver driver;
+        driver.expect("FireKey", [&](QWidget* d) {
+            d->findChild<QSpinBox*>("Time")->setValue(confirmed[0]);
+            d->findChild<QSpinBox*>("Count")->setValue(confirmed[1]);
+            ModalDialogDriver::click(d, "NewHong");
+        });
+        choose(1, "DPI_6");
+        QVERIFY2(driver.allHandled(), qPrintable(driver.failures().join('\n')));
+        QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(1), written, 3000);
+    }
+    ModalDialogDriver quiet;
+    quiet.forbidDialogs(true);
+
+    press(button("BackKey"));
+    QTest::mouseDClick(button("DPI_6"), Qt::LeftButton);
+
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(2), written, 3000);
+    QVERIFY2(quiet.failures().isEmpty(), qPrintable(quiet.failures().join('\n')));
+    QCOMPARE(label(2), button("DPI_6")->text());
+    QCOMPARE(m_page->recordedCode(2), written[1]);
+    QCOMPARE(m_page->recordedParam(2), written[2]);
+    QCOMPARE(m_page->form()->stackedWidget->currentWidget(), m_page->form()->page);
+}
+
+void tst_ButtonPage::combinationKeys_data()
+{
+    QTest::addColumn<int>("position");       // selector, top to bottom
+    QTest::addColumn<QStringList>("boxes");  // modifier boxes checked in the dialog
+    QTest::addColumn<QList<int>>("keys");    // keys typed in the dialog
+    QTest::addColumn<QString>("answer");     // the button clicked; "too many": OK, the notice, then Cancel
+    QTest::addColumn<QByteArray>("record");  // the key-event record written; empty: nothing written
+    QTest::addColumn<QString>("shown");      // the selector's new label
+
+    auto record = [](const char* hex) {
+        QByteArray bytes = QByteArray::fromHex(hex);
+        return bytes + QByteArray(52 - bytes.size(), '\0');
+    };
+    QTest::newRow("one key on the second (device 1)")
+        << 1 << QStringList() << QList<int>{Qt::Key_A} << "NewHong"
+        << record("02000000 00010400 0a000000 01010400 0a000000") << "A";
+    QTest::newRow("Ctrl+A on the fourth (device 4)")
+        << 3 << QStringList{"Ctrl"} << QList<int>{Qt::Key_A} << "NewHong"
+        << record("04000000 00000100 0a000000 00010400 0a000000 01010400 0a000000 01000100 0a000000") << "Ctrl+A";
+    QTest::newRow("two modifiers and a key on the fifth (device 3)")
+        << 4 << QStringList{"Ctrl", "Shift"} << QList<int>{Qt::Key_F5} << "NewHong"
+        << record("06000000 00000200 0a000000 00000100 0a000000 00013e00 0a000000"
+                  "01013e00 0a000000 01000100 0a000000 01000200 0a000000")
+        << "Shift+Ctrl+F5";
+    QTest::newRow("three keys typed, in their order")
+        << 5 << QStringList() << QList<int>{Qt::Key_Z, Qt::Key_X, Qt::Key_1} << "NewHong"
+        << record("06000000 00011d00 0a000000 00011b00 0a000000 00011e00 0a000000"
+                  "01011e00 0a000000 01011b00 0a000000 01011d00 0a000000")
+        << "Z+X+1";
+    QTest::newRow("four names are refused") << 1 << QStringList{"Shift", "Ctrl", "Alt"} << QList<int>{Qt::Key_A}
+                                            << "too many" << QByteArray() << "";
+    QTest::newRow("OK with no key writes nothing") << 1 << QStringList() << QList<int>() << "NewHong" << QByteArray() << "";
+    QTest::newRow("cancelled") << 1 << QStringList{"Ctrl"} << QList<int>{Qt::Key_A} << "NewHong_2" << QByteArray() << "";
+}
+
+void tst_ButtonPage::combinationKeys()
+{
+    QFETCH(int, position);
+    QFETCH(QStringList, boxes);
+    QFETCH(QList<int>, keys);
+    QFETCH(QString, answer);
+    QFETCH(QByteArray, record);
+    QFETCH(QString, shown);
+    const int device = QList<int>({0, 1, 2, 4, 3, 5}).at(position);
+    // The button held a combination of three keys: a shorter one must not leave its events behind.
+    QVERIFY(link("r8", mapping(device, 5, 0)
+                           + keyRecord(device, 6, {{0, 1, 4}, {0, 1, 5}, {0, 1, 6}, {1, 1, 6}, {1, 1, 5}, {1, 1, 4}})));
+    deliverMouseImage();
+    const QByteArray before = mouseImage();
+    const QString oldLabel = label(position);
+    Ui_Buttoninterface* ui = m_page->form();
+    press(button(kSelectors[position]));
+    QWidget* listPage = ui->stackedWidget->currentWidget();
+    QWidget* subPage = ui->stackedWidget_2->currentWidget();
+    ModalDialogDriver driver;
+    driver.expect("GroupKey", [&](QWidget* d) {
+        if (!QTest::qWaitForWindowActive(d))
+            return;
+        for (const QString& box : boxes)
+            d->findChild<QCheckBox*>(box)->setChecked(true);
+        for (int key : keys)
+            QTest::keyClick(d->focusWidget() ? d->focusWidget() : d, Qt::Key(key));
+        if (answer != "too many") {
+            ModalDialogDriver::click(d, answer);
+            return;
+        }
+        ModalDialogDriver::click(d, "NewHong");  // the notice, answered below; the dialog stays
+        ModalDialogDriver::click(d, "NewHong_2");
+    });
+    if (answer == "too many")
+        driver.expect("GroupMaxThree", [](QWidget* n) { ModalDialogDriver::click(n, "NewHong"); });
+
+    press(button("DPI_8"));
+
+    QVERIFY2(driver.allHandled() && driver.failures().isEmpty(), qPrintable(driver.failures().join('\n')));
+    if (record.isEmpty()) {
+        QCOMPARE(sends(), 0);
+        QCOMPARE(mouseImage(), before);
+        QCOMPARE(label(position), oldLabel);
+        QCOMPARE(ui->stackedWidget->currentWidget(), listPage);
+        QCOMPARE(ui->stackedWidget_2->currentWidget(), subPage);
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(mouseImage().mid(124 + 52 * device, 52).toHex(' '), record.toHex(' '), 3000);
+    QCOMPARE(mouseMapping(device), QList<int>({5, 0, 0}));
+    QByteArray expected = before;
+    expected.replace(124 + 52 * device, 52, record);
+    QCOMPARE(mouseImage(), expected);
+    // The label is the combination itself, and reads the same when the mouse's image comes back.
+    QCOMPARE(label(position), shown);
+    deliverMouseImage();
+    QCOMPARE(label(position), shown);
+    QCOMPARE(m_page->recordedType(device), 5);
+    QCOMPARE(ui->stackedWidget->currentWidget(), ui->page_2);  // the list stays open
+    QCOMPARE(ui->stackedWidget_2->currentWidget(), ui->page_9);
+}
+
+void tst_ButtonPage::macroButtonWithoutMacros()
+{
+    QVERIFY(link("r8"));
+    deliverMouseImage();
+    const QByteArray before = mouseImage();
+    Ui_Buttoninterface* ui = m_page->form();
+    ModalDialogDriver driver;
+    QString message;
+    QPoint at;
+    QSize size;
+    driver.expect("MakeMacro", [&](QWidget* d) {
+        message = ModalDialogDriver::labelText(d, "label");
+        at = d->pos();
+        size = d->size();
+        ModalDialogDriver::click(d, "NewHong");
+    });
+    press(button("RightKey"));
+    press(button("DPI_12"));  // a sub-page is open
+
+    press(button("DPI_10"));
+
+    QVERIFY2(driver.allHandled() && driver.failures().isEmpty(), qPrintable(driver.failures().join('\n')));
+    QCOMPARE(message, LanguageTables::text(LanguageSection::MakeMacro, 0, 0));
+    QCOMPARE(at, dialogPlace(m_page.get(), size));
+    QCOMPARE(ui->stackedWidget->currentWidget(), ui->page_2);
+    QCOMPARE(ui->stackedWidget_2->currentWidget(), ui->page_9);
+    QCOMPARE(sends(), 0);
+    QCOMPARE(mouseImage(), before);
+}
+
 void tst_ButtonPage::storedDefaults_data()
 {
     QTest::addColumn<int>("device");
@@ -930,15 +1196,23 @@ void tst_ButtonPage::storedDefaults()
 void tst_ButtonPage::offlineChangesNothing_data()
 {
     QTest::addColumn<QString>("function");
-    QTest::newRow("simple function") << "DPI_2";
-    QTest::newRow("sub-page function") << "VolumeUp_6";
-    QTest::newRow("DPI lock") << "VolumeUp_20";
-    QTest::newRow("multimedia key") << "Mute";
+    QTest::addColumn<bool>("doubleClick");
+    QTest::addColumn<bool>("listStaysOpen");  // the combination key keeps the function list open
+
+    QTest::newRow("simple function") << "DPI_2" << false << false;
+    QTest::newRow("sub-page function") << "VolumeUp_6" << false << false;
+    QTest::newRow("DPI lock") << "VolumeUp_20" << false << false;
+    QTest::newRow("multimedia key") << "Mute" << false << false;
+    QTest::newRow("fire: a press asks nothing") << "DPI_6" << false << false;
+    QTest::newRow("fire: a double click") << "DPI_6" << true << false;
+    QTest::newRow("combination: asked, then refused") << "DPI_8" << false << true;
 }
 
 void tst_ButtonPage::offlineChangesNothing()
 {
     QFETCH(QString, function);
+    QFETCH(bool, doubleClick);
+    QFETCH(bool, listStaysOpen);
     QVERIFY(link("r8"));
     deliverMouseImage();
     const QByteArray before = mouseImage();
@@ -946,14 +1220,29 @@ void tst_ButtonPage::offlineChangesNothing()
     QVERIFY(HidSimControl::setPowered("m8", false));
     QVERIFY(QTest::qWaitFor([] { return !UsbFinderC_GetDeviceOnLine(g_DevicePath.load()); }, 3000));
     const int notices = m_fixture.pages()->count("MouseOffLineo");
+    ModalDialogDriver driver;
+    if (function == "DPI_8")
+        driver.expect("GroupKey", [](QWidget* d) {
+            d->findChild<QCheckBox*>("Ctrl")->setChecked(true);
+            ModalDialogDriver::click(d, "NewHong");
+        });
+    else
+        driver.forbidDialogs(true);
 
-    choose(1, function);
+    if (doubleClick) {
+        press(button("RightKey"));
+        QTest::mouseDClick(button(function), Qt::LeftButton);
+    } else {
+        choose(1, function);
+    }
 
+    QVERIFY2(driver.allHandled() && driver.failures().isEmpty(), qPrintable(driver.failures().join('\n')));
     QCOMPARE(m_fixture.pages()->count("MouseOffLineo"), notices + 1);
     QCOMPARE(labels(), shown);
     QCOMPARE(m_page->recordedType(1), 1);
     QCOMPARE(m_page->recordedCode(1), 2);
-    QCOMPARE(m_page->form()->stackedWidget->currentWidget(), m_page->form()->page);
+    QCOMPARE(m_page->form()->stackedWidget->currentWidget(),
+             listStaysOpen ? m_page->form()->page_2 : m_page->form()->page);
     QCOMPARE(m_page->form()->stackedWidget_2->currentWidget(), m_page->form()->page_9);
     // The pages still switch while the mouse is away.
     press(button("RightKey"));
