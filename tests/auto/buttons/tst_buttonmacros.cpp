@@ -432,6 +432,18 @@ void tst_ButtonMacros::bindingNeedsASelectorAndTheMouse()
     QCOMPARE(DeviceLinkFixture::callCount("ProtocolDataUpdate"), 0);
     QCOMPARE(label(1), QString("Right button"));
 
+    // A mouse that refuses the image (its macro memory is full): the
+    // macro-limit notice, and nothing of the binding stays.
+    HidSimControl::failWrites(1);
+    ModalDialogDriver driver;
+    driver.expect("KeyNumberLimit", [](QWidget* d) { ModalDialogDriver::click(d, "CloseButton"); });
+    bind(1, "m");
+    QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+    QCOMPARE(label(1), QString("Right button"));
+    QCOMPARE(m_buttons->recordedType(1), 1);
+    QCOMPARE(imageBytes(currentFlashData()), before);
+    QCOMPARE(mouseImage(), before);
+
     // Offline: the offline notice, the label and the record stay.
     QVERIFY(HidSimControl::setPowered(m_mouse, false));
     QVERIFY(QTest::qWaitFor([] { return !UsbFinderC_GetDeviceOnLine(g_DevicePath.load()); }, 5000));

@@ -234,7 +234,10 @@ private slots:
     void refusedSendIsNoSuccess()
     {
         HidSimControl::failWrites(1);
+        const QByteArray before = imageBytes(currentFlashData());
         QVERIFY(!WriteLodToDevice(3));
+        // What the mouse did not take is not kept either.
+        QCOMPARE(imageBytes(currentFlashData()), before);
         QVERIFY(WriteLodToDevice(3));
         QCOMPARE(DeviceLinkFixture::callCount("ProtocolDataUpdate"), 2);
     }
