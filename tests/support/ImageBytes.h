@@ -33,6 +33,29 @@ inline QByteArray patched(QByteArray image, const QList<int>& patch)
     return image;
 }
 
+// One macro event as the device holds it: up flag, kind, code and delay
+// (both little-endian).
+inline QByteArray macroEventBytes(int up, int kind, int code, quint32 delay)
+{
+    QByteArray b;
+    b.append(char(up)).append(char(kind)).append(char(code & 0xFF)).append(char(code >> 8));
+    for (int i = 0; i < 4; ++i)
+        b.append(char(delay >> (8 * i)));
+    return b;
+}
+
+// A whole 592-byte macro record: length and name bytes, event count, events,
+// zeros after.
+inline QByteArray macroRecordBytes(const QByteArray& name, int count, const QByteArray& events)
+{
+    QByteArray b(int(sizeof(MacroRecord)), '\0');
+    b[0] = char(name.size());
+    b.replace(1, name.size(), name);
+    b[31] = char(count);
+    b.replace(32, events.size(), events);
+    return b;
+}
+
 // A whole firmware image file as the build's image tool writes it: mark, payload
 // length, CRC-32 of the payload, version, type, customer id, model id, model name.
 inline QByteArray firmwareImageFile(quint8 type, quint8 customerId, quint8 modelId, const QByteArray& modelName,

@@ -75,25 +75,10 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QCOMPARE(f.write(bytes), qint64(bytes.size()));
 }
 
-// Event bytes: up flag, kind, code (LE), delay (LE).
-QByteArray ev(int up, int kind, int code, quint32 delay)
-{
-    QByteArray b;
-    b.append(char(up)).append(char(kind)).append(char(code & 0xFF)).append(char(code >> 8));
-    for (int i = 0; i < 4; ++i)
-        b.append(char(delay >> (8 * i)));
-    return b;
-}
-
-// A whole 592-byte record: name bytes, count, events, zeros after.
+QByteArray ev(int up, int kind, int code, quint32 delay) { return macroEventBytes(up, kind, code, delay); }
 QByteArray record(const QByteArray& name, int count, const QByteArray& events)
 {
-    QByteArray b(592, '\0');
-    b[0] = char(name.size());
-    b.replace(1, name.size(), name);
-    b[31] = char(count);
-    b.replace(32, events.size(), events);
-    return b;
+    return macroRecordBytes(name, count, events);
 }
 
 // A file of n presses of A, 5 ms apart, and the record it makes.

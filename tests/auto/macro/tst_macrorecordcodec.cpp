@@ -2,6 +2,8 @@
 // from a file's rows, the bounds of name and events, and what a record read
 // from a mouse, a cache or an imported file becomes in the editor.
 
+#include "ImageBytes.h"
+
 #include "device/MacroRecord.h"
 #include "ui/macro/MacroRecordCodec.h"
 
@@ -23,25 +25,10 @@ QByteArray recordBytes(const MacroRecord& r)
     return QByteArray(reinterpret_cast<const char*>(&r), sizeof r);
 }
 
-// Event bytes: up flag, kind, code (LE), delay (LE).
-QByteArray ev(int up, int kind, int code, quint32 delay)
-{
-    QByteArray b;
-    b.append(char(up)).append(char(kind)).append(char(code & 0xFF)).append(char(code >> 8));
-    for (int i = 0; i < 4; ++i)
-        b.append(char(delay >> (8 * i)));
-    return b;
-}
-
-// The expected 592 bytes: name bytes, count, events, zeros after.
+QByteArray ev(int up, int kind, int code, quint32 delay) { return macroEventBytes(up, kind, code, delay); }
 QByteArray record(const QByteArray& name, int count, const QByteArray& events)
 {
-    QByteArray b(592, '\0');
-    b[0] = char(name.size());
-    b.replace(1, name.size(), name);
-    b[31] = char(count);
-    b.replace(32, events.size(), events);
-    return b;
+    return macroRecordBytes(name, count, events);
 }
 
 QVector<MacroRow> presses(int n)
