@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <cmath>
+
 namespace {
 
 bool validId(const QString& id)
@@ -46,7 +48,8 @@ bool readInt(const QJsonObject& o, const char* key, int lo, int hi, int* out, QS
         return true;
     const QJsonValue v = o.value(key);
     const double d = v.toDouble(-1e9);
-    if (!v.isDouble() || d != double(int(d)) || d < lo || d > hi) {
+    // The range first: a number beyond int has no int value to compare with.
+    if (!v.isDouble() || !(d >= lo && d <= hi) || d != std::trunc(d)) {
         *error = QString("%1: \"%2\" must be a whole number %3..%4").arg(where, key).arg(lo).arg(hi);
         return false;
     }

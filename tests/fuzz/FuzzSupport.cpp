@@ -2,7 +2,7 @@
 
 #include "core/AppPaths.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,7 +27,7 @@ QString tempBase()
 
 namespace FuzzSupport {
 
-void init(int* argc, char*** argv)
+void init(int* argc, char*** argv, bool widgets)
 {
     if (g_root)
         return;
@@ -45,7 +45,7 @@ void init(int* argc, char*** argv)
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QDir().mkpath(appDir());
     AppPaths::setApplicationDirOverride(appDir());
-    g_app = new QCoreApplication(*argc, *argv);
+    g_app = widgets ? new QApplication(*argc, *argv) : new QCoreApplication(*argc, *argv);
     // The folder goes with a normal exit; after a finding it stays for a look.
     std::atexit([] { delete g_root; g_root = nullptr; });
 }

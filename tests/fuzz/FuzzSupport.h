@@ -11,8 +11,10 @@
 // there is one, so that nothing reaches the real home folder.
 namespace FuzzSupport {
 
-// Call once from LLVMFuzzerInitialize, before anything starts a thread.
-void init(int* argc, char*** argv);
+// Call once from LLVMFuzzerInitialize, before anything starts a thread. A
+// target that builds widgets asks for a QApplication (on the platform that
+// QT_QPA_PLATFORM names; scripts/fuzz.sh runs them offscreen).
+void init(int* argc, char*** argv, bool widgets = false);
 
 QString homeDir();
 QString appDir();

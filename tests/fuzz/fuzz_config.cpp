@@ -1,11 +1,16 @@
 // Config.ini: the catalogue store's text, list, Base64 and colour readers on
 // every key the file holds, and each list taken apart as a "DPIRange" and
 // handed on to the DPI slider snapping and the stage DPI encoder, which use
-// those ranges.
+// those ranges. Then the device list's search and the identifier lookup on
+// the simulated devices with that catalogue: every listed device has a model
+// of the catalogue or the one for models outside it.
 #include "FuzzSupport.h"
 
+#include "app/Globals.h"
 #include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
+#include "device/DeviceDiscovery.h"
+#include "ui/buttons/DeviceIdLookup.h"
 #include "ui/sensor/DpiSnapper.h"
 #include "ui/sensor/SensorDpiCodec.h"
 #include "ui/sensor/SensorDpiTables.h"
@@ -74,6 +79,8 @@ void checkColour(ConfigSettings* config, const QString& key)
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     FuzzSupport::init(argc, argv);
+    // The simulated devices (the shipped sample) answer at once.
+    qputenv("HIDSIM_TIME_SCALE", "0");
     return 0;
 }
 
@@ -109,6 +116,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         checkDpiRange(list);
         checkColour(config, key);
     }
+
+    DeviceDiscovery::ScanDeviceList();
+    const int total = DeviceDiscovery::DeviceTotal();
+    if (g_DeviceList.size() != g_DeviceListB.size())
+        FuzzSupport::fail("the two device lists differ in length");
+    for (const DeviceAllInfo& device : qAsConst(g_DeviceList)) {
+        if (device.modelIndex < 0 || device.modelIndex > total)
+            FuzzSupport::fail("a listed device with a model outside the catalogue's range");
+    }
+    DeviceIdLookup::ReadDeviceIds();
     ConfigSettings::resetForTests();
     return 0;
 }

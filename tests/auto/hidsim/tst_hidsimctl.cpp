@@ -247,21 +247,26 @@ void tst_HidSimCtl::errors()
 void tst_HidSimCtl::brokenScenarioFile_data()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::newRow("list") << QStringList{"list"};
-    QTest::newRow("unplug") << QStringList{"unplug", "r8"};
-    QTest::newRow("power") << QStringList{"power", "m8", "off"};
-    QTest::newRow("dump") << QStringList{"dump", "m8"};
+    QTest::addColumn<QByteArray>("broken");
+    const QByteArray cut = "{ \"mice\": [ {\"id\": \"m8\", ";
+    QTest::newRow("list") << QStringList{"list"} << cut;
+    QTest::newRow("unplug") << QStringList{"unplug", "r8"} << cut;
+    QTest::newRow("power") << QStringList{"power", "m8", "off"} << cut;
+    QTest::newRow("dump") << QStringList{"dump", "m8"} << cut;
+    // A number no int can hold, where a whole number is expected.
+    QTest::newRow("huge battery") << QStringList{"list"}
+                                  << QByteArray("{ \"mice\": [ {\"id\": \"m8\", \"battery\": 4e44 } ] }");
 }
 
 void tst_HidSimCtl::brokenScenarioFile()
 {
     QFETCH(QStringList, args);
+    QFETCH(QByteArray, broken);
     QTemporaryDir dir;
     QVERIFY(hidsimctl({"--dir", dir.path(), "list"}).exitCode == 0);  // the folder from the sample
     const QString file = dir.path() + "/scenario.json";
     QFile f(file);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    const QByteArray broken = "{ \"mice\": [ {\"id\": \"m8\", ";
     f.write(broken);
     f.close();
 
