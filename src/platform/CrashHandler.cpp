@@ -1,6 +1,7 @@
 #include "platform/CrashHandler.h"
 
 #include "core/AppPaths.h"
+#include "platform/ProgramSymbols.h"
 
 #include <QFile>
 
@@ -85,18 +86,44 @@ struct Line
     }
     void flush(int fd)
     {
+        writeAll(fd, buf, len);
+        len = 0;
+    }
+    static void writeAll(int fd, const char* data, std::size_t size)
+    {
         std::size_t done = 0;
-        while (done < len) {
-            const ssize_t w = ::write(fd, buf + done, len - done);
+        while (done < size) {
+            const ssize_t w = ::write(fd, data + done, size - done);
             if (w < 0 && errno == EINTR)
                 continue;
             if (w <= 0)
                 break;
             done += static_cast<std::size_t>(w);
         }
-        len = 0;
     }
 };
+
+// One line per frame, in the system's format ("file(name+0xoffset)[0xaddress]").
+// A frame inside the program is named from its own symbol table; any other
+// goes to the system, which names what a shared library exports.
+void writeFrames(int fd, void* const* frames, int count)
+{
+    Line line;
+    for (int i = 0; i < count; ++i) {
+        const auto pc = reinterpret_cast<std::uintptr_t>(frames[i]);
+        // A return address may be the first byte after a call at a function's
+        // end, so the call itself names the frame.
+        std::uintptr_t start = 0;
+        const char* name = pc ? ProgramSymbols::nameFor(pc - 1, &start) : nullptr;
+        if (!name) {
+            ::backtrace_symbols_fd(frames + i, 1, fd);
+            continue;
+        }
+        line.text(ProgramSymbols::programName()).text("(").flush(fd);
+        Line::writeAll(fd, name, std::strlen(name));
+        line.text("+").hex(pc - start).text(")[").hex(pc).text("]\n").flush(fd);
+    }
+}
 
 // mkdir -p on a prepared absolute path, one component at a time.
 void makeFolders(const char* path)
@@ -161,7 +188,7 @@ void writeDump(int sig, const siginfo_t* info)
     line.text("backtrace:\n").flush(fd);
     void* frames[kMaxFrames];
     const int count = ::backtrace(frames, kMaxFrames);
-    ::backtrace_symbols_fd(frames, count, fd);
+    writeFrames(fd, frames, count);
     ::close(fd);
 }
 
@@ -266,6 +293,8 @@ void CrashHandler::Install()
     struct tm local;
     if (::localtime_r(&now, &local))
         s_utcOffset = local.tm_gmtoff;
+
+    ProgramSymbols::Load();
 
     // The first backtrace() call loads the unwinder (and allocates); do it here.
     void* warmUp[2];

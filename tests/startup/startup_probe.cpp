@@ -34,8 +34,9 @@ void say(const QString& line)
 }
 
 // A real access fault on a page without access rights (a null pointer would
-// be reported by the sanitizers before it faults).
-void segfault()
+// be reported by the sanitizers before it faults). Kept out of line, so that a
+// dump has a frame of this name to show.
+__attribute__((noinline)) void segfault()
 {
     void* page = ::mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     *static_cast<volatile int*>(page) = 1;

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -49,14 +50,22 @@ void tst_CrashDump::fatalEndLeavesDump_data()
     QTest::addColumn<QByteArray>("action");
     QTest::addColumn<QString>("signal");
     QTest::addColumn<QString>("mustContain");
-    QTest::newRow("segmentation fault") << QByteArray("segv") << "11 (SIGSEGV)" << "(main thread)";
-    QTest::newRow("before the top window exists")
-        << QByteArray("segv-before-window") << "11 (SIGSEGV)" << "(main thread)";
-    QTest::newRow("fault in another thread") << QByteArray("segv-thread") << "11 (SIGSEGV)" << "thread: ";
-    QTest::newRow("abort") << QByteArray("abort") << "6 (SIGABRT)" << "(main thread)";
-    QTest::newRow("floating point") << QByteArray("fpe") << "8 (SIGFPE)" << "(main thread)";
-    QTest::newRow("uncaught exception") << QByteArray("terminate") << "6 (SIGABRT)" << "probe failure";
-    QTest::newRow("Exception folder gone") << QByteArray("segv-no-folder") << "11 (SIGSEGV)" << "backtrace:";
+    // Functions of the program (the probe's own, the library's, with internal
+    // linkage or not) that frames of the backtrace must name.
+    QTest::addColumn<QStringList>("named");
+    const QString startup = QStringLiteral("AppStartup3run");  // AppStartup::run, below every main-thread frame
+    QTest::newRow("segmentation fault") << QByteArray("segv") << "11 (SIGSEGV)" << "(main thread)"
+                                        << QStringList{"onFatalSignal", "segfault", startup};
+    QTest::newRow("before the top window exists") << QByteArray("segv-before-window") << "11 (SIGSEGV)"
+                                                  << "(main thread)" << QStringList{"segfault", startup};
+    QTest::newRow("fault in another thread") << QByteArray("segv-thread") << "11 (SIGSEGV)" << "thread: "
+                                             << QStringList{"onFatalSignal", "segfault"};
+    QTest::newRow("abort") << QByteArray("abort") << "6 (SIGABRT)" << "(main thread)" << QStringList{startup};
+    QTest::newRow("floating point") << QByteArray("fpe") << "8 (SIGFPE)" << "(main thread)" << QStringList{startup};
+    QTest::newRow("uncaught exception") << QByteArray("terminate") << "6 (SIGABRT)" << "probe failure"
+                                        << QStringList{"onTerminate", startup};
+    QTest::newRow("Exception folder gone") << QByteArray("segv-no-folder") << "11 (SIGSEGV)" << "backtrace:"
+                                           << QStringList{"segfault"};
 }
 
 void tst_CrashDump::fatalEndLeavesDump()
@@ -64,6 +73,7 @@ void tst_CrashDump::fatalEndLeavesDump()
     QFETCH(QByteArray, action);
     QFETCH(QString, signal);
     QFETCH(QString, mustContain);
+    QFETCH(QStringList, named);
 
     QTemporaryDir dir(QDir::homePath() + "/crash-XXXXXX");
     const QString home = dir.path() + "/home";
@@ -101,6 +111,15 @@ void tst_CrashDump::fatalEndLeavesDump()
     // At least one frame below the heading.
     const int frames = dump.mid(dump.indexOf("backtrace:\n") + 11).trimmed().split('\n').size();
     QVERIFY2(dump.contains("backtrace:\n") && frames >= 2, qPrintable(dump));
+    // A frame inside the program names its function, as the system does for a
+    // shared library: "file(name+0xoffset)[0xaddress]".
+    const QString program = QFileInfo(QStringLiteral(DESKLINK_STARTUP_PROBE)).fileName();
+    for (const QString& function : named) {
+        const QRegularExpression frame(QStringLiteral("^%1\\([^()\\s]*%2[^()\\s]*\\+0x[0-9a-f]+\\)\\[0x[0-9a-f]+\\]$")
+                                           .arg(QRegularExpression::escape(program), function),
+                                       QRegularExpression::MultilineOption);
+        QVERIFY2(frame.match(dump).hasMatch(), qPrintable(function + " is named by no frame:\n" + dump));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_CrashDump)
