@@ -66,6 +66,10 @@ protected:
         if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
             return false;
         auto* key = static_cast<QKeyEvent*>(event);
+        // A held key repeats as release-press pairs on X11; only its presses
+        // repeat (as the module's repeat flag tells), the key goes up once.
+        if (type == QEvent::KeyRelease && key->isAutoRepeat())
+            return false;
 
         if (event == m_lastEvent && type == m_lastType && continuesDelivery(receiver)) {
             m_lastReceiver = receiver;

@@ -61,6 +61,8 @@ private slots:
     void moduleFlags();
     void eachKeyEventReportedOnceAndDelivered_data();
     void eachKeyEventReportedOnceAndDelivered();
+    void heldKeyGoesUpOnce_data();
+    void heldKeyGoesUpOnce();
     void keyTakenByAShortcutIsStillSeen();
     void nothingFromAWindowThatIsNotActive();
     void nothingAfterRemovalOrOwnerDestroyed();
@@ -263,6 +265,42 @@ void tst_KeyCapture::eachKeyEventReportedOnceAndDelivered()
     // Nothing is taken from the widgets.
     QCOMPARE(w.second->text().toLower(), QString("ab"));
     QVERIFY(w.first->hasFocus());
+}
+
+void tst_KeyCapture::heldKeyGoesUpOnce_data()
+{
+    QTest::addColumn<int>("module");
+    QTest::newRow("macro recorder") << int(KeyHookModule::Macro);
+    QTest::newRow("key combination") << int(KeyHookModule::GroupKey);
+}
+
+void tst_KeyCapture::heldKeyGoesUpOnce()
+{
+    QFETCH(int, module);
+
+    Window w;
+    w.widget.show();
+    w.widget.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.widget));
+    w.first->setFocus();
+
+    QObject owner;
+    QVector<Report> seen;
+    KeyHook hook{KeyHookModule(module)};
+    hook.Install();
+    hook.SetCallback(&owner, [&](int vk, bool down, bool repeat) { seen.append({vk, down, repeat}); });
+
+    // X11's auto-repeat of a held key: each repeated press follows a release
+    // that is marked as auto-repeated as well.
+    QTest::simulateEvent(w.first, true, Qt::Key_A, Qt::NoModifier, "a", false);
+    for (int i = 0; i < 2; ++i) {
+        QTest::simulateEvent(w.first, false, Qt::Key_A, Qt::NoModifier, "a", true);
+        QTest::simulateEvent(w.first, true, Qt::Key_A, Qt::NoModifier, "a", true);
+    }
+    QTest::simulateEvent(w.first, false, Qt::Key_A, Qt::NoModifier, "a", false);
+
+    QCOMPARE(describe(seen), QString("41v 41vr 41vr 41^"));
+    QCOMPARE(w.first->text(), QString("aaa"));
 }
 
 void tst_KeyCapture::keyTakenByAShortcutIsStillSeen()
