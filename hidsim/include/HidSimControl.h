@@ -46,6 +46,8 @@ public:
     // Reads the folder again as a new process would (keeps link and registration).
     static void reload();
     static QString directory();
+    // The folder a new process would use, from the environment alone.
+    static QString defaultDirectory();
     static QStringList deviceIds();
     // One line per device (what "hidsimctl list" prints).
     static QString describe();

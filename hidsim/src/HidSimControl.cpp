@@ -37,6 +37,11 @@ QString HidSimControl::directory()
     return sim().directory();
 }
 
+QString HidSimControl::defaultDirectory()
+{
+    return SimStore::folderFromEnvironment();
+}
+
 QStringList HidSimControl::deviceIds()
 {
     return sim().deviceIds();

@@ -3,6 +3,7 @@
 #include "FlashLayout.h"
 #include "SampleScenario.h"
 #include "World.h"
+#include "core/UserHome.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,10 +75,15 @@ SimStore::MouseFlash factory(int mid)
 SimStore::SimStore() = default;
 SimStore::~SimStore() = default;
 
-void SimStore::open()
+QString SimStore::folderFromEnvironment()
 {
     const QByteArray env = qgetenv("HIDSIM_DIR");
-    m_dir = env.isEmpty() ? QDir::homePath() + "/.hidsim" : QDir::cleanPath(QString::fromLocal8Bit(env));
+    return env.isEmpty() ? UserHome::path() + "/.hidsim" : QDir::cleanPath(QString::fromLocal8Bit(env));
+}
+
+void SimStore::open()
+{
+    m_dir = folderFromEnvironment();
     m_onDisk = QDir().mkpath(m_dir + "/flash");
     if (!m_onDisk) {
         qWarning("hidsim: cannot use the folder %s; virtual devices are kept in memory only",

@@ -25,7 +25,10 @@ public:
     SimStore();
     ~SimStore();
 
-    // HIDSIM_DIR, else "$HOME/.hidsim"; creates it and the sample scenario when missing.
+    // HIDSIM_DIR, else ".hidsim" in the user's home folder (the account's when
+    // HOME is unset); opens and creates nothing.
+    static QString folderFromEnvironment();
+    // Uses that folder; creates it and the sample scenario when missing.
     void open();
     QString directory() const { return m_dir; }
     bool onDisk() const { return m_onDisk; }

@@ -1,15 +1,12 @@
 #include "core/AppPaths.h"
 
+#include "core/UserHome.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
-
-#include <pwd.h>
-#include <unistd.h>
-
-#include <vector>
 
 namespace {
 QMutex s_overrideMutex;
@@ -32,18 +29,7 @@ QString AppPaths::applicationDir()
 
 QString AppPaths::homeDir()
 {
-    const QByteArray fromEnv = qgetenv("HOME");
-    if (!fromEnv.isEmpty())
-        return QDir::homePath();
-    // QDir::homePath() would give "/" here.
-    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(size_t(size > 0 ? size : 16384));
-    passwd entry {};
-    passwd* found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir
-        && found->pw_dir[0] == '/')
-        return QDir::cleanPath(QFile::decodeName(found->pw_dir));
-    return QDir::homePath();
+    return UserHome::path();
 }
 
 QString AppPaths::dataDir()

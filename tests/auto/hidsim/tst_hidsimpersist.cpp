@@ -3,6 +3,9 @@
 // running library.
 #include "HidSimTestKit.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -56,6 +59,8 @@ private slots:
     void editedScenarioReachesRunningLibrary();
     void malformedScenarioKeepsTheDevices();
     void unreadableFlashStartsFromFactory();
+    void folderFollowsTheHome_data();
+    void folderFollowsTheHome();
 };
 
 void tst_HidSimPersist::initTestCase()
@@ -152,6 +157,47 @@ void tst_HidSimPersist::unreadableFlashStartsFromFactory()
     writeFile(file, "not a flash image");
     QCOMPARE(HidSimControl::configImage("m8"), factory);
     QVERIFY(QFile::exists(file + ".bad"));  // kept for a look, not silently lost
+}
+
+void tst_HidSimPersist::folderFollowsTheHome_data()
+{
+    QTest::addColumn<bool>("homeSet");
+    QTest::addColumn<QByteArray>("home");
+    QTest::addColumn<QByteArray>("hidsimDir");
+    QTest::addColumn<QString>("expected");  // "" = ".hidsim" in the account's home folder
+
+    QTest::newRow("HIDSIM_DIR wins") << true << QByteArray("/srv/someone") << QByteArray("/srv/sim//x/") << "/srv/sim/x";
+    QTest::newRow("HOME set") << true << QByteArray("/srv/someone") << QByteArray() << "/srv/someone/.hidsim";
+    QTest::newRow("HOME unset") << false << QByteArray() << QByteArray() << "";
+    QTest::newRow("HOME empty") << true << QByteArray() << QByteArray() << "";
+}
+
+void tst_HidSimPersist::folderFollowsTheHome()
+{
+    QFETCH(bool, homeSet);
+    QFETCH(QByteArray, home);
+    QFETCH(QByteArray, hidsimDir);
+    QFETCH(QString, expected);
+
+    const passwd* account = getpwuid(getuid());
+    QVERIFY(account && account->pw_dir);
+    const QString accountHome = QDir::cleanPath(QFile::decodeName(account->pw_dir));
+    if (expected.isEmpty()) {
+        if (accountHome == QLatin1String("/"))
+            QSKIP("this account's home folder is the root folder");
+        expected = accountHome + "/.hidsim";
+    }
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldDir = qgetenv("HIDSIM_DIR");
+    if (homeSet)
+        qputenv("HOME", home);
+    else
+        qunsetenv("HOME");
+    qputenv("HIDSIM_DIR", hidsimDir);
+    const QString folder = HidSimControl::defaultDirectory();
+    qputenv("HOME", oldHome);
+    qputenv("HIDSIM_DIR", oldDir);
+    QCOMPARE(folder, expected);
 }
 
 QTEST_GUILESS_MAIN(tst_HidSimPersist)
