@@ -4,7 +4,9 @@
 #include <QStandardPaths>
 
 #include <csignal>
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,6 +29,12 @@ bool XServer::start()
         return false;
     m_pid = fork();
     if (m_pid == 0) {
+        // The server ends with the test however the test ends, and keeps
+        // none of the test's output open.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
         close(fds[0]);
         const std::string fd = std::to_string(fds[1]);
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
@@ -49,6 +57,18 @@ bool XServer::start()
         return false;
     m_display = ":" + number;
     return true;
+}
+
+bool XServer::startForQt()
+{
+    const bool started = start();
+    if (started) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("DISPLAY", m_display.c_str());
+    } else {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    return started;
 }
 
 XServer::~XServer()

@@ -28,6 +28,9 @@ public:
     static void allowCountedStrings(char** argv);
 
     bool start();
+    // start(), then points the application about to be built at the server,
+    // or at the offscreen platform when it does not come up.
+    bool startForQt();
     const std::string& display() const { return m_display; }
 
     // Runs xdotool to its end; false when it fails.

@@ -277,13 +277,7 @@ int main(int argc, char** argv)
 {
     XServer::allowCountedStrings(argv);
     XServer server;
-    const bool haveServer = server.start();
-    if (haveServer) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        qputenv("DISPLAY", server.display().c_str());
-    } else {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    const bool haveServer = server.startForQt();
     QApplication app(argc, argv);
     AppPaths::setApplicationDirOverride(DESKLINK_APP_DIR);
     tst_MacroRecordingX11 test(haveServer);

@@ -1,5 +1,6 @@
 #include "DeviceLinkFixture.h"
 #include "ImageBytes.h"
+#include "PageSignalLog.h"
 
 #include "app/Globals.h"
 #include "app/LanguageTables.h"
@@ -125,8 +126,7 @@ private:
 
     DeviceLinkFixture m_link;
     QTemporaryDir m_dir;
-    QStringList m_signals;
-    QList<QMetaObject::Connection> m_connections;
+    std::unique_ptr<PageSignalLog> m_signals;
 };
 
 void tst_ConfigImport::initTestCase()
@@ -144,26 +144,12 @@ void tst_ConfigImport::init()
     QVERIFY(m_link.linkWithoutReports("r8", "m8"));
     QCOMPARE(ConfigurationFile::currentModel().sensor, QStringLiteral("3950"));
 
-    PostMsg* bus = PostMsg::GetInstance();
-    auto image = [this](const char* name) {
-        return [this, name](FlashDataMap m) {
-            m_signals << QStringLiteral("%1(%2)").arg(name).arg(m.debounceTime);
-        };
-    };
-    m_connections << connect(bus, &PostMsg::SigUpDataLightUIA, this, image("LightUIA"));
-    m_connections << connect(bus, &PostMsg::SigUpDataSensorUIB, this, image("SensorUIB"));
-    m_connections << connect(bus, &PostMsg::SigUpDataButtonUIC, this, image("ButtonUIC"));
-    m_connections << connect(bus, &PostMsg::SigFormB, this, [this] { m_signals << "FormB"; });
-    m_connections << connect(bus, &PostMsg::SigMouseOffLineo, this,
-                             [this](int k) { m_signals << QStringLiteral("MouseOffLineo(%1)").arg(k); });
+    m_signals.reset(new PageSignalLog([](const FlashDataMap& m) { return m.debounceTime; }));
 }
 
 void tst_ConfigImport::cleanup()
 {
-    for (const auto& c : qAsConst(m_connections))
-        disconnect(c);
-    m_connections.clear();
-    m_signals.clear();
+    m_signals.reset();
     g_ImportMode = 0;
     g_ImportResult = 0;
     m_link.tearDown();
@@ -269,12 +255,12 @@ void tst_ConfigImport::importFile()
     QCOMPARE(g_ImportResult.load(), c.result);
     if (c.result == 0) {
         QCOMPARE(notice, QString());
-        QCOMPARE(m_signals, (QStringList{"LightUIA(3)", "SensorUIB(3)", "ButtonUIC(3)", "FormB"}));
+        QCOMPARE(m_signals->lines, (QStringList{"LightUIA(3)", "SensorUIB(3)", "ButtonUIC(3)", "FormB"}));
         QCOMPARE(imageBytes(currentFlashData()), imageBytes(image));
         QTRY_COMPARE(HidSimControl::configImage("m8"), imageBytes(image));
     } else {
         QCOMPARE(notice, LanguageTables::text(LanguageSection::InportFail, g_LanguageIndex, c.result - 1));
-        QCOMPARE(m_signals, QStringList());
+        QCOMPARE(m_signals->lines, QStringList());
         QCOMPARE(imageBytes(currentFlashData()), working);
         QCOMPARE(HidSimControl::configImage("m8"), before);
     }
@@ -322,7 +308,7 @@ void tst_ConfigImport::importNotTaken()
     QCOMPARE(g_ImportResult.load(), 0);
     // The pages show the mouse's values again, and the offline notice comes.
     const QString shown = QString::number(shownDebounce);
-    QCOMPARE(m_signals, (QStringList{"LightUIA(" + shown + ")", "SensorUIB(" + shown + ")",
+    QCOMPARE(m_signals->lines, (QStringList{"LightUIA(" + shown + ")", "SensorUIB(" + shown + ")",
                                      "ButtonUIC(" + shown + ")", "FormB", "MouseOffLineo(0)"}));
     QCOMPARE(imageBytes(currentFlashData()), working);
     QCOMPARE(HidSimControl::configImage("m8"), before);

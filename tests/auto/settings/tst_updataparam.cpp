@@ -1,3 +1,4 @@
+#include "PageSignalLog.h"
 #include "TestHome.h"
 
 #include "app/Globals.h"
@@ -35,8 +36,7 @@ private slots:
 private:
     TestHome m_home;
     QTemporaryDir m_app{m_home.path() + "/app-XXXXXX"};
-    QStringList m_signals;
-    QList<QMetaObject::Connection> m_connections;
+    std::unique_ptr<PageSignalLog> m_signals;
 };
 
 // An image a mouse could have sent, its stage count (byte 1) as the marker.
@@ -53,7 +53,7 @@ static FlashDataMap imageWith(quint8 marker)
     return image;
 }
 
-static quint8 markerOf(const FlashDataMap& image)
+static int markerOf(const FlashDataMap& image)
 {
     return reinterpret_cast<const quint8*>(&image)[1];
 }
@@ -81,25 +81,12 @@ void tst_UpDataParam::init()
     }
     replaceFlashData(imageWith(7));
     // Every signal is emitted on this thread: record them as they come.
-    PostMsg* bus = PostMsg::GetInstance();
-    auto image = [this](const char* name) {
-        return [this, name](FlashDataMap m) { m_signals << QStringLiteral("%1(%2)").arg(name).arg(markerOf(m)); };
-    };
-    m_connections << connect(bus, &PostMsg::SigSetver, this, [this](int k) { m_signals << QStringLiteral("Setver(%1)").arg(k); });
-    m_connections << connect(bus, &PostMsg::SigUpDataLightUIA, this, image("LightUIA"));
-    m_connections << connect(bus, &PostMsg::SigUpDataSensorUIB, this, image("SensorUIB"));
-    m_connections << connect(bus, &PostMsg::SigUpDataButtonUIC, this, image("ButtonUIC"));
-    m_connections << connect(bus, &PostMsg::SigFormB, this, [this] { m_signals << "FormB"; });
-    m_connections << connect(bus, &PostMsg::SigMouseOffLineo, this,
-                             [this](int k) { m_signals << QStringLiteral("MouseOffLineo(%1)").arg(k); });
+    m_signals.reset(new PageSignalLog(markerOf, true));
 }
 
 void tst_UpDataParam::cleanup()
 {
-    for (const auto& c : qAsConst(m_connections))
-        disconnect(c);
-    m_connections.clear();
-    m_signals.clear();
+    m_signals.reset();
     g_FullReadDone = false;
     g_DeviceOnline = false;
     g_SensorPageApplied = false;
@@ -161,7 +148,7 @@ void tst_UpDataParam::timeout()
     dialog.StartTimer();
     dialog.exec();  // the timeout closes it
 
-    QCOMPARE(m_signals, expected);
+    QCOMPARE(m_signals->lines, expected);
     QCOMPARE(g_SensorPageApplied.load(), flagsAfter);
     QCOMPARE(g_ButtonPageApplied.load(), flagsAfter);
     FlashDataMap stored;
