@@ -4,6 +4,7 @@
 #include "app/LanguageTables.h"
 #include "core/PostMsg.h"
 #include "device/DeviceWriters.h"
+#include "ui/common/FillScope.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/sensor/MyConmboBox.h"
 #include "ui/sensor/SensorLook.h"
@@ -61,17 +62,6 @@ constexpr int kIdleSeconds[StopCloseTime::kEntryCount] = {10, 30, 60, 300, 600, 
 constexpr int kResetBrightness = 10;
 constexpr int kResetSpeed = 8;
 constexpr int kResetIdleEntry = 2;
-
-// Holds the page-filling flag for a fill that may run inside another one.
-class FillScope
-{
-public:
-    FillScope() : m_previous(g_LightPageFilling.exchange(true)) {}
-    ~FillScope() { g_LightPageFilling = m_previous; }
-
-private:
-    bool m_previous;
-};
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geometry)
 {
@@ -508,7 +498,7 @@ void LampLight::fill(const FlashDataMap& image, bool slidersEnabled)
 {
     m_brightness->setEnabled(slidersEnabled);
     m_speed->setEnabled(slidersEnabled);
-    const FillScope filling;
+    const FillScope filling(g_LightPageFilling);
 
     const LedBarSettings& led = image.ledBar;
     {
@@ -543,7 +533,7 @@ void LampLight::fill(const FlashDataMap& image, bool slidersEnabled)
 
 void LampLight::SlotFormResetLight()
 {
-    const FillScope filling;
+    const FillScope filling(g_LightPageFilling);
     m_lightMod->setCurrentIndex(g_DeviceModelId == 8 || g_DeviceModelId == 9 ? 1 : 2);
     m_brightness->setValue(kResetBrightness);
     m_brightnessNumber->setValue(kResetBrightness);

@@ -6,6 +6,7 @@
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
 #include "device/DeviceWriters.h"
+#include "ui/common/FillScope.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/sensor/MotionSync.h"
 #include "ui/sensor/MyConmboBox.h"
@@ -72,17 +73,6 @@ QString driveGroup(const DeviceAllInfo& device)
 {
     return QStringLiteral("Drive") + QString::number(device.modelIndex + 1);
 }
-
-// Holds the page-filling flag for a fill that may be nested in another one.
-class FillScope
-{
-public:
-    FillScope() : m_previous(g_SensorPageFilling.exchange(true)) {}
-    ~FillScope() { g_SensorPageFilling = m_previous; }
-
-private:
-    bool m_previous;
-};
 
 } // namespace
 
@@ -348,7 +338,7 @@ void Sensor::applyImage(const FlashDataMap& m, bool fullRead)
     if (fullRead)
         g_SensorPageApplied = false;
     {
-        const FillScope filling;
+        const FillScope filling(g_SensorPageFilling);
 
         dpi->SetCurrentStage(m.activeDpiStage);
 
@@ -473,7 +463,7 @@ void Sensor::showFullLayout(bool full)
 
 void Sensor::SlotFormReset()
 {
-    const FillScope filling;
+    const FillScope filling(g_SensorPageFilling);
     const DeviceAllInfo device = currentDeviceCopy();
     SensorDPI* dpi = m_frameDpi;
 
@@ -534,7 +524,7 @@ void Sensor::SlotFormReset()
 void Sensor::SlotUpDataReportRate(int rate)
 {
     // A report of the mouse: shown, never written back.
-    const FillScope filling;
+    const FillScope filling(g_SensorPageFilling);
     const int index = SensorRate::indexOfCode(rate);
     if (index < 0)
         return;
@@ -572,7 +562,7 @@ void Sensor::SlotUpDataDPI(int stage)
 
 void Sensor::SlotUpDataDPILed(FlashDataMap image)
 {
-    const FillScope filling;
+    const FillScope filling(g_SensorPageFilling);
     showDpiLight(image);
 }
 
