@@ -876,7 +876,7 @@ void Buttoninterface::SlotDeleteMacroButton(QString label)
         std::memset(&noKeys, 0, sizeof noKeys);
         MacroRecord noMacro;
         std::memset(&noMacro, 0, sizeof noMacro);
-        if (std::memcmp(&image.keyEvents[index], &noKeys, sizeof noKeys) != 0
+        if (held.type == Table::kMacro && std::memcmp(&image.keyEvents[index], &noKeys, sizeof noKeys) != 0
             && !WriteButtonRecordToDevice(index, held, noKeys))
             continue;
         if (!WriteMacroToDevice(index, held, noMacro))

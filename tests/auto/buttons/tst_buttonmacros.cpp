@@ -29,6 +29,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QThread>
@@ -298,6 +299,12 @@ void tst_ButtonMacros::macroList()
     }
     QCOMPARE(texts, shown);
     QCOMPARE(hiddenFillers, fillers);
+    // A long list scrolls: every macro lies inside the scrolled contents.
+    QWidget* contents = m_buttons->form()->scrollArea_7->widget();
+    for (QToolButton* b : m_buttons->macroListButtons()) {
+        if (b->isEnabled())
+            QVERIFY(contents->rect().contains(b->geometry()));
+    }
     QVERIFY(m_buttons->macroGroup()->exclusive());
     // The editor lists the same macros.
     QStringList editor;
