@@ -16,6 +16,7 @@
 #include "device/WorkingImage.h"
 #include "ui/buttons/Buttoninterface.h"
 #include "ui/buttons/Ui_Buttoninterface.h"
+#include "ui/macro/MacroFolder.h"
 #include "ui/sensor/DebounceTime.h"
 #include "ui/sensor/MyConmboBox.h"
 
@@ -24,6 +25,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -153,7 +155,8 @@ private slots:
     void fireDoubleClickWritesTheRememberedValues();
     void combinationKeys_data();
     void combinationKeys();
-    void macroButtonWithoutMacros();
+    void macroButton_data();
+    void macroButton();
     void storedDefaults_data();
     void storedDefaults();
     void offlineChangesNothing_data();
@@ -1117,32 +1120,54 @@ void tst_ButtonPage::combinationKeys()
     QCOMPARE(ui->stackedWidget_2->currentWidget(), ui->page_9);
 }
 
-void tst_ButtonPage::macroButtonWithoutMacros()
+void tst_ButtonPage::macroButton_data()
 {
+    QTest::addColumn<bool>("macroStored");
+    QTest::newRow("no macro: the notice") << false;
+    QTest::newRow("a macro: the list of macros") << true;
+}
+
+void tst_ButtonPage::macroButton()
+{
+    QFETCH(bool, macroStored);
+    const QString folder = MacroFolder::defaultPath();
+    QDir(folder).removeRecursively();
+    QVERIFY(QDir().mkpath(folder));
+    if (macroStored) {
+        QFile file(folder + "/m.ini");
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("1\n0x04 1 0\n");
+    }
     QVERIFY(link("r8"));
     deliverMouseImage();
+    m_page->SlotAddMacroButton();
     const QByteArray before = mouseImage();
     Ui_Buttoninterface* ui = m_page->form();
     ModalDialogDriver driver;
     QString message;
     QPoint at;
     QSize size;
-    driver.expect("MakeMacro", [&](QWidget* d) {
-        message = ModalDialogDriver::labelText(d, "label");
-        at = d->pos();
-        size = d->size();
-        ModalDialogDriver::click(d, "NewHong");
-    });
+    if (macroStored)
+        driver.forbidDialogs(true);
+    else
+        driver.expect("MakeMacro", [&](QWidget* d) {
+            message = ModalDialogDriver::labelText(d, "label");
+            at = d->pos();
+            size = d->size();
+            ModalDialogDriver::click(d, "NewHong");
+        });
     press(button("RightKey"));
     press(button("DPI_12"));  // a sub-page is open
 
     press(button("DPI_10"));
 
     QVERIFY2(driver.allHandled() && driver.failures().isEmpty(), qPrintable(driver.failures().join('\n')));
-    QCOMPARE(message, LanguageTables::text(LanguageSection::MakeMacro, 0, 0));
-    QCOMPARE(at, dialogPlace(m_page.get(), size));
     QCOMPARE(ui->stackedWidget->currentWidget(), ui->page_2);
-    QCOMPARE(ui->stackedWidget_2->currentWidget(), ui->page_9);
+    QCOMPARE(ui->stackedWidget_2->currentWidget(), macroStored ? ui->page_5 : ui->page_9);
+    if (!macroStored) {
+        QCOMPARE(message, LanguageTables::text(LanguageSection::MakeMacro, 0, 0));
+        QCOMPARE(at, dialogPlace(m_page.get(), size));
+    }
     QCOMPARE(sends(), 0);
     QCOMPARE(mouseImage(), before);
 }
