@@ -12,7 +12,7 @@ set(DESKLINK_THREAD_TESTS
     # The bus and the shared stores.
     postmsg globals settingsstores registry
     # Pages that receive blocking signals from the device thread or the report callback.
-    sensorpage sensorframes dialog dialogchangeopen formsetting match updaterepair receiversettings
+    sensorpage sensorframes dialog dialogchangeopen formsetting match updaterepair receiversettings buttonpage
     # Macros between the button page, the editor and the device thread.
     buttonmacros
     # The firmware update run: progress from the library's thread.
