@@ -44,6 +44,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -262,6 +263,12 @@ void Buttoninterface::applyStyleSheets()
     for (auto& pair : listPages) {
         pair[0]->setStyleSheet(transparent);
         pair[1]->setStyleSheet(pageSheet);
+        // A sheet set on an ancestor restyles only its direct children once the
+        // form has polished them; the list buttons lie deeper.
+        for (QToolButton* b : pair[1]->findChildren<QToolButton*>()) {
+            b->style()->unpolish(b);
+            b->style()->polish(b);
+        }
     }
     ui->scrollAreaWidgetContents_11->setStyleSheet(
         QStringLiteral("#scrollAreaWidgetContents_11{background-color:transparent;border:none;}"

@@ -10,6 +10,7 @@
 #include "app/Globals.h"
 #include "app/LanguageTables.h"
 #include "core/AppPaths.h"
+#include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
 #include "device/AnnotatedMutexLocker.h"
 #include "device/DeviceCache.h"
@@ -138,6 +139,7 @@ private slots:
     void pressesBesideTheLists();
     void categoriesOpenTheirPage_data();
     void categoriesOpenTheirPage();
+    void listButtonsTakeTheListStyle();
 
     void selectionOpensTheCurrentFunction_data();
     void selectionOpensTheCurrentFunction();
@@ -614,6 +616,26 @@ void tst_ButtonPage::categoriesOpenTheirPage()
     QCOMPARE(ui->stackedWidget_2->currentWidget()->objectName(), page);
     QVERIFY(ui->button(category)->isChecked());
     QCOMPARE(sends(), 0);
+}
+
+void tst_ButtonPage::listButtonsTakeTheListStyle()
+{
+    // The buttons lie two levels below the page that carries their sheet; each
+    // must read in the catalogue's button colour, not the default black.
+    m_page.reset(new Buttoninterface);
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    QColor listColour;
+    QVERIFY(ConfigSettings::instance()->colour("ButtonColor", &listColour));
+    QVERIFY(listColour != QColor(Qt::black));
+    Ui_Buttoninterface* ui = m_page->form();
+    for (QWidget* subPage : {ui->page_3, ui->page_4, ui->page_6, ui->page_7, ui->page_8, ui->page_10}) {
+        ui->stackedWidget_2->setCurrentWidget(subPage);
+        const QList<QToolButton*> buttons = subPage->findChildren<QToolButton*>();
+        QVERIFY(!buttons.isEmpty());
+        for (QToolButton* b : buttons)
+            QVERIFY2(b->palette().color(QPalette::ButtonText) == listColour, qPrintable(b->objectName()));
+    }
 }
 
 // ---- Giving a button a function ----
