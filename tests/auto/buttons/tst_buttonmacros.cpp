@@ -205,7 +205,7 @@ bool tst_ButtonMacros::putOnMouse(const QList<int>& patch)
         if (!ProtocolDataUpdate(&g_FlashData))
             return false;
     }
-    if (!QTest::qWaitFor([&] { return mouseImage() == imageBytes(currentFlashData()); }, 5000))
+    if (!QTest::qWaitFor([&] { return mouseImage() == imageBytes(currentFlashData()); }, 15000))
         return false;
     DeviceLinkFixture::clearCalls();
     return true;
@@ -219,7 +219,7 @@ void tst_ButtonMacros::deliverMouseImage()
     std::memcpy(&image, bytes.constData(), sizeof image);
     QThread* sender = QThread::create([image] { PostMsg::GetInstance()->PostUpDataLightUIButton(image); });
     sender->start();
-    QVERIFY(QTest::qWaitFor([sender] { return sender->isFinished(); }, 5000));
+    QVERIFY(QTest::qWaitFor([sender] { return sender->isFinished(); }, 15000));
     delete sender;
 }
 
@@ -389,7 +389,7 @@ void tst_ButtonMacros::bindingWritesMappingAndRecord()
         QCOMPARE(m_buttons->recordedType(device), int(uchar(before[74 + 3 * device])));
         return;
     }
-    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(device), mapping, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(device), mapping, 15000);
     QCOMPARE(mouseRecord(device).toHex(' '), record.toHex(' '));
     QCOMPARE(label(position), prefix() + name);
     QCOMPARE(m_buttons->recordedType(device), 6);
@@ -440,7 +440,7 @@ void tst_ButtonMacros::bindingNeedsASelectorAndTheMouse()
 
     // Offline: the offline notice, the label and the record stay.
     QVERIFY(HidSimControl::setPowered(m_mouse, false));
-    QVERIFY(QTest::qWaitFor([] { return !UsbFinderC_GetDeviceOnLine(g_DevicePath.load()); }, 5000));
+    QVERIFY(QTest::qWaitFor([] { return !UsbFinderC_GetDeviceOnLine(g_DevicePath.load()); }, 15000));
     const int notices = m_fixture.pages()->count("MouseOffLineo");
     bind(1, "m");
     QCOMPARE(m_fixture.pages()->count("MouseOffLineo"), notices + 1);
@@ -456,7 +456,7 @@ void tst_ButtonMacros::reopeningShowsTheMacroAndKeepsItsFile()
     QVERIFY(link("r8"));
     deliverMouseImage();
     bind(4, "shifted");
-    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(3), mapping(6, 3, 3), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(3), mapping(6, 3, 3), 15000);
 
     // A new page, as after a restart, shows what the mouse holds.
     m_buttons.reset(new Buttoninterface);
@@ -481,7 +481,7 @@ void tst_ButtonMacros::switchingTheMouseOffAndOnKeepsTheBinding()
     QTRY_VERIFY_WITH_TIMEOUT(g_ButtonPageApplied, 10000);
     bind(5, "kept");
     const QByteArray expected = record("kept", 2, ev(0, 1, 0x04, 25) + ev(1, 1, 0x04, 0));
-    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(5).toHex(' '), expected.toHex(' '), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(5).toHex(' '), expected.toHex(' '), 15000);
 
     QVERIFY(HidSimControl::setPowered("m8", false));
     QTRY_VERIFY_WITH_TIMEOUT(!UsbFinderC_GetDeviceOnLine(g_DevicePath.load()), 10000);
@@ -510,7 +510,7 @@ void tst_ButtonMacros::saveReachesEveryButton()
     bind(1, "m");
     bind(4, "m");
     bind(2, "other");
-    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(2), mapping(6, 2, 1), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(2), mapping(6, 2, 1), 15000);
 
     // Events and repeat count changed; another macro is selected while the
     // button page waits before it asks for the records.
@@ -524,10 +524,10 @@ void tst_ButtonMacros::saveReachesEveryButton()
     QCOMPARE(editorList()->currentItem()->text(), QString("other"));
 
     const QByteArray expected = record("m", 2, ev(0, 1, 0x04, 10) + ev(1, 1, 0x04, 0));
-    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(1).toHex(' '), expected.toHex(' '), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(3).toHex(' '), expected.toHex(' '), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(1), mapping(6, 1, 4), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(3), mapping(6, 3, 4), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(1).toHex(' '), expected.toHex(' '), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(3).toHex(' '), expected.toHex(' '), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(1), mapping(6, 1, 4), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(3), mapping(6, 3, 4), 15000);
     // The other macro's button is left alone.
     QCOMPARE(mouseMapping(2), mapping(6, 2, 1));
     QCOMPARE(mouseRecord(2), record("other", 1, ev(0, 1, 0x05, 0)));
@@ -542,13 +542,13 @@ void tst_ButtonMacros::repeatChangeKeepsTheMouseRecord()
     deliverMouseImage();
     m_editor->LoadMacroList();
     bind(3, "m");
-    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(4), mapping(6, 4, 1), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(4), mapping(6, 4, 1), 15000);
     const QByteArray held = mouseRecord(4);
 
     selectInEditor("m");
     m_editor->findChild<QSpinBox*>("NumberEdit")->setValue(7);
     m_editor->on_Save_clicked();
-    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(4), mapping(6, 4, 7), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(4), mapping(6, 4, 7), 15000);
     QCOMPARE(mouseRecord(4), held);
 
     // A button that no longer holds the macro on the mouse is not made one again.
@@ -571,7 +571,7 @@ void tst_ButtonMacros::renameReachesEveryButton()
     m_editor->LoadMacroList();
     bind(1, "thirteenbytes");
     bind(4, "thirteenbytes");
-    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(3), mapping(6, 3, 1), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(3), mapping(6, 3, 1), 15000);
 
     selectInEditor("thirteenbytes");
     ModalDialogDriver driver;
@@ -583,8 +583,8 @@ void tst_ButtonMacros::renameReachesEveryButton()
     QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
 
     const QByteArray expected = record("z", 1, ev(0, 1, 0x04, 0));
-    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(1).toHex(' '), expected.toHex(' '), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(3).toHex(' '), expected.toHex(' '), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(1).toHex(' '), expected.toHex(' '), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(3).toHex(' '), expected.toHex(' '), 15000);
     QCOMPARE(mouseMapping(1), mapping(6, 1, 1));
     QCOMPARE(mouseMapping(3), mapping(6, 3, 1));
     QCOMPARE(label(1), prefix() + "z");
@@ -622,7 +622,7 @@ void tst_ButtonMacros::deleteReachesEveryButton()
     bind(1, "gone");
     bind(5, "gone");
     bind(2, "kept");
-    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(2), mapping(6, 2, 1), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(2), mapping(6, 2, 1), 15000);
 
     selectInEditor("gone");
     ModalDialogDriver driver;
@@ -630,8 +630,8 @@ void tst_ButtonMacros::deleteReachesEveryButton()
     m_editor->on_DeleteHong_clicked();
     QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
 
-    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(5), sixth, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(1), mapping(1, 2, 0), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(5), sixth, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(1), mapping(1, 2, 0), 15000);
     QCOMPARE(mouseImage().mid(124 + 52 * 5, 20).toHex(' '), sixthKeys.toHex(' '));
     QCOMPARE(mouseImage().mid(176, 52), QByteArray(52, '\0'));
     QCOMPARE(mouseRecord(1), QByteArray(592, '\0'));
