@@ -49,6 +49,9 @@ constexpr int kContentWidth = 880;
 constexpr int kBaseHeight = 630;
 constexpr int kTallHeight = 780;
 constexpr int kUpdateTickMs = 1000;
+constexpr int kUpdateButtonWidth = 100;
+constexpr int kUpdateButtonEdge = 8;   // rounded ends of the update button's pictures
+constexpr int kUpdateArrowEdge = 24;   // the arrow at the right end of "WaitUpdate.png"
 constexpr int kUsbChangedInterval = 600;
 constexpr int kReceiverKind4K = 1;  // connection type of a 4K receiver
 // Idle light-off times in seconds, by entry of the idle control.
@@ -433,16 +436,30 @@ void FormSetting::applyBaseLayout()
     m_companyName->move(490, 560);
 }
 
+void FormSetting::setUpdateCaption(const QString& caption)
+{
+    m_receive2->setText(caption);
+    const int needed = m_receive2->fontMetrics().horizontalAdvance(caption) + kUpdateArrowEdge + kUpdateButtonEdge + 12;
+    m_receive2->resize(qMax(kUpdateButtonWidth, needed), m_receive2->height());
+}
+
 void FormSetting::setUpdateLook(bool available)
 {
     const QString colour = m_buttonColour.isEmpty() ? QString() : QStringLiteral("color:rgb(%1);").arg(m_buttonColour);
+    // The ends of the picture keep their size (the arrow stays clear of a
+    // long caption); only its middle stretches.
     if (available)
-        m_receive2->setStyleSheet(QStringLiteral("QPushButton{border:none;%1border-image:url(%2WaitUpdate.png);}"
-                                                 "QPushButton:hover{border-image:url(%2WaitUpdateHover.png);}")
-                                      .arg(colour, m_pictureFolder));
+        m_receive2->setStyleSheet(
+            QStringLiteral("QPushButton{%1border-width:0px %3px 0px %4px;border-image:url(%2WaitUpdate.png) 0 %3 0 %4 stretch stretch;}"
+                           "QPushButton:hover{border-image:url(%2WaitUpdateHover.png) 0 %3 0 %4 stretch stretch;}")
+                .arg(colour, m_pictureFolder)
+                .arg(kUpdateArrowEdge)
+                .arg(kUpdateButtonEdge));
     else
-        m_receive2->setStyleSheet(QStringLiteral("QPushButton{border:none;%1border-image:url(%2Confirm.png);}")
-                                      .arg(colour, m_pictureFolder));
+        m_receive2->setStyleSheet(
+            QStringLiteral("QPushButton{%1border-width:0px %3px 0px %3px;border-image:url(%2Confirm.png) 0 %3 0 %3 stretch stretch;}")
+                .arg(colour, m_pictureFolder)
+                .arg(kUpdateButtonEdge));
     m_receive2->setProperty("updateAvailable", available);
 }
 
@@ -496,7 +513,7 @@ void FormSetting::SlotAllLanguage(int language)
     m_label8->setText(t(5));
     m_pairButton->setText(t(6));
     m_updateCaption = t(7);
-    m_receive2->setText(m_updateCaption);
+    setUpdateCaption(m_updateCaption);
     m_label9->setText(t(9));
     m_label10->setText(t(10));
     m_mouseSettings->setText(t(11));
@@ -520,6 +537,7 @@ void FormSetting::SlotAllLanguage(int language)
     m_webAddress->setText(LanguageTables::netText(chinese ? 2 : 3));
 
     m_receive2->setFont(uiFont(10));
+    setUpdateCaption(m_receive2->text());
     // The values follow their captions, whose length depends on the language.
     const int captionWidth = qMax(m_label4->fontMetrics().horizontalAdvance(m_label4->text()),
                                   m_label6->fontMetrics().horizontalAdvance(m_label6->text()));
@@ -530,7 +548,7 @@ void FormSetting::SlotAllLanguage(int language)
     m_label7->move(valueX, m_label7->y());
     m_receiverHint->move(valueX + m_label5->width(), m_receiverHint->y());
     m_mouseHint->move(valueX + m_label7->width(), m_mouseHint->y());
-    m_receive2->move(valueX + m_label5->width() + 30, m_receive2->y());
+    m_receive2->move(valueX + m_label5->width() + 20, m_receive2->y());
 }
 
 void FormSetting::SlotMouseIndex(int index)
@@ -591,10 +609,10 @@ void FormSetting::SetVer(int mode)
         m_mouseHint->hide();
         break;
     case 3:
-        m_receive2->setText(m_updateCaption);
+        setUpdateCaption(m_updateCaption);
         break;
     case 4:
-        m_receive2->setText(m_updateCaption);
+        setUpdateCaption(m_updateCaption);
         m_receiverHintState = m_mouseHintState = 0;
         m_receiverHint->hide();
         m_mouseHint->hide();
@@ -850,7 +868,7 @@ bool FormSetting::UpdateActive() const
 
 void FormSetting::SetVerText()
 {
-    m_receive2->setText(m_upToDateCaption);
+    setUpdateCaption(m_upToDateCaption);
 }
 
 void FormSetting::SlotLabelText(int index, QString text)
@@ -996,7 +1014,7 @@ void FormSetting::on_Receive_2_clicked()
     if (m_checkPassed) {
         dialog->ShowUpdateMode();
     } else if (m_receiverNoImage) {
-        m_receive2->setText(m_upToDateCaption);
+        setUpdateCaption(m_upToDateCaption);
         return;
     }
     dialog->show();
@@ -1104,7 +1122,7 @@ void FormSetting::on_Mouse_clicked()
         m_mouseCheckTimer->start();
         m_mouseRunning = true;
     } else if (m_mouseNoImage) {
-        m_receive2->setText(m_upToDateCaption);
+        setUpdateCaption(m_upToDateCaption);
     }
 }
 
@@ -1333,7 +1351,7 @@ void FormSetting::refreshButtonLook(int type)
     if (state == kNoImage) {
         setUpdateLook(false);
         if (!receiver)
-            m_receive2->setText(m_upToDateCaption);
+            setUpdateCaption(m_upToDateCaption);
     }
     if (state == kDone || state == kRunning)
         Registry::remove(Registry::mouseDriveTestKeyPath(), kFailRecord);

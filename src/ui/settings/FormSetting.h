@@ -110,6 +110,7 @@ private:
     static bool receiverLightApplies();
     void lightModeToggled(int mode, bool on);
     void setUpdateLook(bool available);
+    void setUpdateCaption(const QString& caption);
     void formVersionTexts(QString* receiverText, QString* mouseText, int* receiverKind) const;
 
     // The update run (see FormSetting.cpp).

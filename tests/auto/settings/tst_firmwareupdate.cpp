@@ -37,6 +37,7 @@ private slots:
     void init();
     void cleanup();
     void twoDeviceUpdate();
+    void mouseAfterReceiverRefused();
     void failureAndRepair_data();
     void failureAndRepair();
     void refusals_data();
@@ -217,6 +218,56 @@ void tst_FirmwareUpdate::twoDeviceUpdate()
     QTest::mouseClick(dialog->findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
     QCOMPARE(update->text(), text(LanguageSection::FormSetting, 18));
+}
+
+// The receiver is updated, then a second mouse appears: the mouse's step refuses
+// with the notice, and the run ends closable with the reason, the receiver kept.
+void tst_FirmwareUpdate::mouseAfterReceiverRefused()
+{
+    putImage("m11_receiver.bin", firmwareImageFile(211, 51, 11, "ORX-R4K", 0x0106, 4096));
+    putImage("m11_mouse.bin", firmwareImageFile(210, 51, 11, "ORX-M11", 0x0107, 4096));
+    QVERIFY(openMouseOnCable(false));
+    FormSetting page;
+    page.show();
+    PostMsg::GetInstance()->PostSetver(0);
+    DeviceAllInfo second = g_WorkerDeviceList.first();
+    second.path = "second-mouse";
+    connect(PostMsg::GetInstance(), &PostMsg::SigLabelText, &page, [&](int index, const QString&) {
+        if (index == 0)
+            g_WorkerDeviceList.append(second);
+    });
+    // The update dialog stays open below the notice, so the notice is answered
+    // by its class rather than as the active modal window.
+    QString notice;
+    int notices = 0;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->inherits("UpDateWarning") && w->isVisible()) {
+                ++notices;
+                notice = ModalDialogDriver::labelText(w, "label");
+                ModalDialogDriver::click(w, "NewHong");
+            }
+        }
+    });
+    answer.start(20);
+
+    QVERIFY(page.StartUpdate());
+    QVERIFY(waitForRunEnd(page));
+    QCOMPARE(notices, 1);
+    const QString reason = text(LanguageSection::FormSetting, 17);
+    QCOMPARE(notice, reason);
+    QCOMPARE(FormSetting::receiverUpdateState(), 2);
+    QCOMPARE(FormSetting::mouseUpdateState(), 0);
+    QCOMPARE(statuses(m_progress), QList<int>{5});
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    QCOMPARE(dialog->findChild<QLabel*>("ToolText_2")->text(), reason);
+    QVERIFY(dialog->findChild<QToolButton*>("CloseButton")->isEnabled());
+    QCOMPARE(dialog->findChild<QToolButton*>("NewHong_2")->text(), text(LanguageSection::DialogChange, 4));
+    QCOMPARE(record(), QString());
+    QVERIFY(g_DevicePollingEnabled);
+    QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
+    QVERIFY2(listed("m11").contains(" v1.3 "), qPrintable(listed("m11")));
 }
 
 void tst_FirmwareUpdate::failureAndRepair_data()
