@@ -158,6 +158,7 @@ LampLight::LampLight(QWidget* parent)
     connect(bus, SIGNAL(SigUpDataLightLight(FlashDataMap)), this, SLOT(SlotUpDataLightUILight(FlashDataMap)),
             Qt::BlockingQueuedConnection);
     connect(bus, SIGNAL(SigUpDataLightUIA(FlashDataMap)), this, SLOT(SlotUpDataLightUIA(FlashDataMap)));
+    connect(bus, SIGNAL(SigLightToFrom(int)), this, SLOT(SlotLightToFrom(int)));
     connect(bus, SIGNAL(SigFormReset()), this, SLOT(SlotFormResetLight()), Qt::BlockingQueuedConnection);
 }
 
@@ -521,8 +522,12 @@ void LampLight::fill(const FlashDataMap& image, bool slidersEnabled)
     m_lightMod->setCurrentIndex(led.on != 0 ? int(led.mode) : 0);
     m_rippeControl->setChecked(image.lightsOffWhileMoving != 0);
 
+    SlotLightToFrom(int(image.idleLightOffTime) * 10);
+}
+
+void LampLight::SlotLightToFrom(int seconds)
+{
     // An idle time the list does not offer shows no entry.
-    const int seconds = int(image.idleLightOffTime) * 10;
     int entry = -1;
     for (int i = 0; i < StopCloseTime::kEntryCount; ++i) {
         if (kIdleSeconds[i] == seconds)

@@ -60,6 +60,8 @@ public slots:
     void SlotUpDataLightUILight(FlashDataMap image);
     void SlotUpDataLightUIA(FlashDataMap image);
     void SlotFormResetLight();
+    // The idle time as the settings page or a shown image set it, in seconds.
+    void SlotLightToFrom(int seconds);
     void SlotAllLanguage(int language);
 
 protected:

@@ -1,6 +1,7 @@
 #include "ui/sensor/StopCloseTime.h"
 
 #include "app/Globals.h"
+#include "core/PostMsg.h"
 #include "device/DeviceWriters.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/sensor/MyConmboBox.h"
@@ -60,6 +61,8 @@ void StopCloseTime::on_StopClose_activated(int entry)
     if (!g_UiReady)
         return;
     const int code = codeForEntry(entry);
-    if (code != 0 && !g_ButtonPageFilling)
-        WriteSleepTimeToDevice(quint8(code));
+    // The same time stands on the lighting and the settings page: the other
+    // one follows once the mouse has taken it.
+    if (code != 0 && !g_ButtonPageFilling && WriteSleepTimeToDevice(quint8(code)))
+        PostMsg::GetInstance()->PostLightToFrom(code * 10);
 }
