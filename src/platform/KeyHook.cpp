@@ -22,6 +22,7 @@ struct ModuleState
 
 constexpr int kModules = 3;
 ModuleState g_modules[kModules];
+quint64 g_eventTime = 0;
 
 ModuleState& stateOf(KeyHookModule module)
 {
@@ -99,10 +100,12 @@ protected:
 
         const int virtualKey = VirtualKeys::fromKeyEvent(key);
         const bool down = type != QEvent::KeyRelease;
+        g_eventTime = key->timestamp();
         for (int i = 0; i < kModules; ++i) {
             if (g_modules[i].installed)
                 KeyHook::Procedure(KeyHookModule(i), virtualKey, down);
         }
+        g_eventTime = 0;
         return false;
     }
 
@@ -214,4 +217,9 @@ void KeyHook::Procedure(KeyHookModule module, int virtualKey, bool down)
     // A copy: the callback may replace the module's callback while it runs.
     const KeyHookCallback callback = s.callback;
     callback(virtualKey, s.down, s.repeat);
+}
+
+quint64 KeyHook::eventTime()
+{
+    return g_eventTime;
 }

@@ -44,6 +44,10 @@ public:
     // may too.
     static void Procedure(KeyHookModule module, int virtualKey, bool down);
 
+    // While a callback runs for a captured key event: the window system's time
+    // stamp of that event in milliseconds; otherwise, or when it has none, 0.
+    static quint64 eventTime();
+
 private:
     KeyHookModule m_module;
     QPointer<QObject> m_owner;

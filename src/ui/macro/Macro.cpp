@@ -845,11 +845,11 @@ void Macro::SlotSetMacroPage()
 void Macro::UpdateCapslockTip(int virtualKey, bool down, bool)
 {
     if (!g_MacroRecording || !m_recorder.isActive()) {
-        m_recorder.onKey(virtualKey, down);
+        m_recorder.onKey(virtualKey, down, KeyHook::eventTime());
         return;
     }
     m_recorder.setFixedDelay(m_defaultDelay->isChecked() ? quint32(m_delayTime->value()) : 0u);
-    const MacroRecorder::Step step = m_recorder.onKey(virtualKey, down);
+    const MacroRecorder::Step step = m_recorder.onKey(virtualKey, down, KeyHook::eventTime());
     m_lastVirtualKey = virtualKey;
     if (step.addDelay)
         AddDelayItem(step.delayMs);

@@ -22,6 +22,7 @@ void MacroRecorder::start()
     m_keyEvents = 0;
     m_held.clear();
     m_last = now();
+    m_lastEventTime = 0;
 }
 
 void MacroRecorder::stop()
@@ -31,11 +32,12 @@ void MacroRecorder::stop()
     m_held.clear();
 }
 
-MacroRecorder::Step MacroRecorder::onKey(int virtualKey, bool down)
+MacroRecorder::Step MacroRecorder::onKey(int virtualKey, bool down, quint64 eventTimeMs)
 {
     Step step;
     if (!m_active) {
         m_last = now();
+        m_lastEventTime = eventTimeMs;
         return step;
     }
     // A held key repeats its press; only its first press counts, and the time
@@ -53,10 +55,13 @@ MacroRecorder::Step MacroRecorder::onKey(int virtualKey, bool down)
         m_firstEvent = false;
     } else {
         step.addDelay = true;
-        const qint64 measured = qBound<qint64>(0, t - m_last, std::numeric_limits<quint32>::max());
+        // A window-system clock that went back (it wraps) gives no negative pause.
+        const qint64 elapsed = eventTimeMs && m_lastEventTime ? qint64(eventTimeMs - m_lastEventTime) : t - m_last;
+        const qint64 measured = qBound<qint64>(0, elapsed, std::numeric_limits<quint32>::max());
         step.delayMs = m_fixedDelay ? m_fixedDelay : quint32(measured);
     }
     m_last = t;
+    m_lastEventTime = eventTimeMs;
 
     // A key without a name adds no row; the next key follows its pause directly.
     if (!m_nameOf || !m_nameOf(virtualKey, &step.name)) {

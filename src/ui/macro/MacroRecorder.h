@@ -10,6 +10,11 @@
 // and release that has a name, and before every key row but the first a pause
 // (measured since the previous key event, or a fixed value). Ends itself after
 // 70 key events.
+//
+// A measured pause is the time between the keys themselves: the window
+// system's time stamps of the two events when both carry one, so a busy event
+// loop that hands over a held key's press late does not shorten its hold;
+// otherwise the clock at the moment each report arrives.
 class MacroRecorder
 {
 public:
@@ -39,7 +44,8 @@ public:
     // Fixed pause in milliseconds, or 0 for measured pauses.
     void setFixedDelay(quint32 ms) { m_fixedDelay = ms; }
 
-    Step onKey(int virtualKey, bool down);
+    // eventTimeMs: the window system's time stamp of the key event, 0 if none.
+    Step onKey(int virtualKey, bool down, quint64 eventTimeMs = 0);
 
 private:
     qint64 now() const;
@@ -48,6 +54,7 @@ private:
     Clock m_clock;
     QElapsedTimer m_timer;
     qint64 m_last = 0;
+    quint64 m_lastEventTime = 0;
     QSet<int> m_held;
     bool m_active = false;
     bool m_firstEvent = true;

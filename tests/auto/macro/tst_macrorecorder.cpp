@@ -82,6 +82,37 @@ private slots:
         QCOMPARE(got, expected);
     }
 
+    // When the event loop hands a press over late, the window system's time
+    // stamps still give the hold.
+    void pausesFromEventTimes_data()
+    {
+        QTest::addColumn<qint64>("clockGap");
+        QTest::addColumn<quint64>("firstStamp");
+        QTest::addColumn<quint64>("secondStamp");
+        QTest::addColumn<quint32>("expectedMs");
+
+        QTest::newRow("both stamped: the stamps") << qint64(17) << quint64(100000) << quint64(100500) << 500u;
+        QTest::newRow("no stamps: the clock") << qint64(17) << quint64(0) << quint64(0) << 17u;
+        QTest::newRow("one stamp only: the clock") << qint64(17) << quint64(0) << quint64(100500) << 17u;
+        QTest::newRow("stamps wrapped: no negative pause") << qint64(17) << quint64(0xFFFFFF00) << quint64(40) << 0u;
+    }
+
+    void pausesFromEventTimes()
+    {
+        QFETCH(qint64, clockGap);
+        QFETCH(quint64, firstStamp);
+        QFETCH(quint64, secondStamp);
+        QFETCH(quint32, expectedMs);
+        qint64 clock = 1000;
+        MacroRecorder recorder(nameOf, [&] { return clock; });
+        recorder.start();
+        QVERIFY(recorder.onKey(0x41, true, firstStamp).addKey);
+        clock += clockGap;
+        const MacroRecorder::Step step = recorder.onKey(0x41, false, secondStamp);
+        QVERIFY(step.addDelay);
+        QCOMPARE(step.delayMs, expectedMs);
+    }
+
     void stopsItselfAtSeventyEvents()
     {
         qint64 clock = 0;
