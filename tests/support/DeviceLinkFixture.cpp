@@ -1,6 +1,7 @@
 #include "DeviceLinkFixture.h"
 
 #include "app/Globals.h"
+#include "app/LanguageTables.h"
 #include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
@@ -90,6 +91,23 @@ bool DeviceLinkFixture::setUp(const QByteArray& scenario, const QString& catalog
     }
     resetDeviceLinkState();
     m_pages.reset(new DeviceLinkPageRecorder);
+    return true;
+}
+
+bool DeviceLinkFixture::setUpShipped(const QByteArray& scenario)
+{
+    const QString shipped = QStringLiteral(DESKLINK_APP_DIR);
+    QFile catalogue(shipped + "/usersetting/Config.ini");
+    if (!catalogue.open(QIODevice::ReadOnly) || !setUp(scenario, QString::fromUtf8(catalogue.readAll())))
+        return false;
+    QFile::remove(appDir() + "/driver_sensor.h");
+    QFile::remove(appDir() + "/Picture");
+    if (!QFile::copy(shipped + "/driver_sensor.h", appDir() + "/driver_sensor.h")
+        || !QFile::link(shipped + "/Picture", appDir() + "/Picture"))
+        return false;
+    AppPaths::setApplicationDirOverride(shipped);
+    LanguageTables::load();
+    AppPaths::setApplicationDirOverride(appDir());
     return true;
 }
 

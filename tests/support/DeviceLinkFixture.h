@@ -32,6 +32,9 @@ public:
     // Fresh catalogue, devices, globals, cache folder and registry. An empty
     // scenario or catalogue means the fixture's own.
     bool setUp(const QByteArray& scenario = QByteArray(), const QString& catalogue = QString());
+    // setUp() for tests of whole pages: the shipped catalogue, sensor table and
+    // pictures in the application folder, and the shipped language tables loaded.
+    bool setUpShipped(const QByteArray& scenario);
     // Stops the device thread and the link, drops the recorder and restores paths.
     void tearDown();
 

@@ -27,7 +27,6 @@
 #include <HidSimControl.h>
 
 #include <QApplication>
-#include <QFile>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -47,12 +46,6 @@ const char kScenario[] = R"({ "vendorId": "3A7C", "mice": [
 // Selectors top to bottom (device buttons 0, 1, 2, 4, 3, 5).
 const char* const kSelectors[6] = {"FireKey", "RightKey", "BackKey", "StartPause", "TopMusic", "BackMusic"};
 
-QString readShipped(const QString& relative)
-{
-    QFile f(QStringLiteral(DESKLINK_APP_DIR) + "/" + relative);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
 } // namespace
 
 class tst_ConfigurationLive : public QObject
@@ -67,6 +60,18 @@ private slots:
     void profileChoiceShowsThatProfile();
 
 private:
+    // Builds the pages before the device is opened, as the program does, then opens it.
+    bool openWithPages()
+    {
+        m_sensor.reset(new Sensor);
+        m_buttons.reset(new Buttoninterface);
+        m_buttons->SlotAllLanguage(0);
+        m_buttons->show();
+        if (!QTest::qWaitForWindowExposed(m_buttons.get()))
+            return false;
+        g_DeviceModelId = 11;
+        return m_fixture.openDevice("r11");
+    }
     QStringList labels() const
     {
         QStringList out;
@@ -84,13 +89,7 @@ private:
 
 void tst_ConfigurationLive::init()
 {
-    QVERIFY(m_fixture.setUp(QByteArray(kScenario), readShipped("usersetting/Config.ini")));
-    QVERIFY(QFile::copy(QStringLiteral(DESKLINK_APP_DIR) + "/driver_sensor.h",
-                        m_fixture.appDir() + "/driver_sensor.h"));
-    QFile::link(QStringLiteral(DESKLINK_APP_DIR) + "/Picture", m_fixture.appDir() + "/Picture");
-    AppPaths::setApplicationDirOverride(QStringLiteral(DESKLINK_APP_DIR));
-    LanguageTables::load();
-    AppPaths::setApplicationDirOverride(m_fixture.appDir());
+    QVERIFY(m_fixture.setUpShipped(QByteArray(kScenario)));
     g_SensorDefineNames.clear();
     g_SensorDefineValues.clear();
     g_UiReady = true;
@@ -108,8 +107,6 @@ void tst_ConfigurationLive::cleanup()
     LanguageTables::clear();
     g_SelectedFlashDataFile.clear();
     g_DeviceModelId = 0;
-    QFile::remove(m_fixture.appDir() + "/driver_sensor.h");
-    QFile::remove(m_fixture.appDir() + "/Picture");
 }
 
 void tst_ConfigurationLive::resetFromTheButtonPage_data()
@@ -127,14 +124,7 @@ void tst_ConfigurationLive::resetFromTheButtonPage()
     const QStringList factoryLabels{"Left button",    "Right button", "Middle button",
                                     "Forward button", "Back button",  "Next track"};
 
-    // The pages exist before the device is opened, as in the program.
-    m_sensor.reset(new Sensor);
-    m_buttons.reset(new Buttoninterface);
-    m_buttons->SlotAllLanguage(0);
-    m_buttons->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_buttons.get()));
-    g_DeviceModelId = 11;
-    QVERIFY(m_fixture.openDevice("r11"));
+    QVERIFY(openWithPages());
     QTRY_COMPARE(labels(), factoryLabels);
 
     // The user's own settings on the mouse, shown on the pages by a new read.
@@ -204,13 +194,7 @@ void tst_ConfigurationLive::profileChoiceShowsThatProfile()
 {
     // The mouse is on its third profile when the device is opened.
     QVERIFY(HidSimControl::switchProfile("m11", 2));
-    m_sensor.reset(new Sensor);
-    m_buttons.reset(new Buttoninterface);
-    m_buttons->SlotAllLanguage(0);
-    m_buttons->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_buttons.get()));
-    g_DeviceModelId = 11;
-    QVERIFY(m_fixture.openDevice("r11"));
+    QVERIFY(openWithPages());
     MyConmboBox* box = m_buttons->form()->ProjectChoose;
     QTRY_COMPARE(box->currentIndex(), 2);
 

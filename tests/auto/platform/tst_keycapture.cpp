@@ -42,6 +42,28 @@ struct Window
         widget.resize(200, 100);
     }
 };
+
+bool showActive(QWidget* window)
+{
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
+
+// A module's capture, installed, that records every report it is given.
+struct Recorder
+{
+    QObject owner;
+    QVector<Report> seen;
+    KeyHook hook;
+
+    explicit Recorder(KeyHookModule module)
+        : hook(module)
+    {
+        hook.Install();
+        hook.SetCallback(&owner, [this](int vk, bool down, bool repeat) { seen.append({vk, down, repeat}); });
+    }
+};
 } // namespace
 
 Q_DECLARE_METATYPE(Qt::KeyboardModifiers)
@@ -219,16 +241,9 @@ void tst_KeyCapture::eachKeyEventReportedOnceAndDelivered()
     QFETCH(bool, throughWindow);
 
     Window w;
-    w.widget.show();
-    w.widget.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w.widget));
+    QVERIFY(showActive(&w.widget));
     w.second->setFocus();
-
-    QObject owner;
-    QVector<Report> seen;
-    KeyHook hook(KeyHookModule::GroupKey);
-    hook.Install();
-    hook.SetCallback(&owner, [&](int vk, bool down, bool repeat) { seen.append({vk, down, repeat}); });
+    Recorder capture(KeyHookModule::GroupKey);
 
     // Through the window QTest presses and releases Shift itself around a
     // shifted key; straight to the widget the test does it.
@@ -261,7 +276,7 @@ void tst_KeyCapture::eachKeyEventReportedOnceAndDelivered()
     press(Qt::Key_Tab);  // moves the focus away: still one report
     release(Qt::Key_Tab);
 
-    QCOMPARE(describe(seen), QString("a0v 41v 41^ a0^ 42v 42^ 1bv 1b^ 9v 9^"));
+    QCOMPARE(describe(capture.seen), QString("a0v 41v 41^ a0^ 42v 42^ 1bv 1b^ 9v 9^"));
     // Nothing is taken from the widgets.
     QCOMPARE(w.second->text().toLower(), QString("ab"));
     QVERIFY(w.first->hasFocus());
@@ -279,16 +294,9 @@ void tst_KeyCapture::heldKeyGoesUpOnce()
     QFETCH(int, module);
 
     Window w;
-    w.widget.show();
-    w.widget.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w.widget));
+    QVERIFY(showActive(&w.widget));
     w.first->setFocus();
-
-    QObject owner;
-    QVector<Report> seen;
-    KeyHook hook{KeyHookModule(module)};
-    hook.Install();
-    hook.SetCallback(&owner, [&](int vk, bool down, bool repeat) { seen.append({vk, down, repeat}); });
+    Recorder capture{KeyHookModule(module)};
 
     // X11's auto-repeat of a held key: each repeated press follows a release
     // that is marked as auto-repeated as well.
@@ -299,7 +307,7 @@ void tst_KeyCapture::heldKeyGoesUpOnce()
     }
     QTest::simulateEvent(w.first, false, Qt::Key_A, Qt::NoModifier, "a", false);
 
-    QCOMPARE(describe(seen), QString("41v 41vr 41vr 41^"));
+    QCOMPARE(describe(capture.seen), QString("41v 41vr 41vr 41^"));
     QCOMPARE(w.first->text(), QString("aaa"));
 }
 
@@ -309,22 +317,15 @@ void tst_KeyCapture::keyTakenByAShortcutIsStillSeen()
     int fired = 0;
     auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F5), &w.widget);
     connect(shortcut, &QShortcut::activated, [&] { ++fired; });
-    w.widget.show();
-    w.widget.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w.widget));
+    QVERIFY(showActive(&w.widget));
     w.first->setFocus();
-
-    QObject owner;
-    QVector<Report> seen;
-    KeyHook hook(KeyHookModule::AddKey);
-    hook.Install();
-    hook.SetCallback(&owner, [&](int vk, bool down, bool repeat) { seen.append({vk, down, repeat}); });
+    Recorder capture(KeyHookModule::AddKey);
 
     QTest::sendKeyEvent(QTest::Press, w.widget.windowHandle(), Qt::Key_F5, char(0), Qt::NoModifier);
     QTest::sendKeyEvent(QTest::Release, w.widget.windowHandle(), Qt::Key_F5, char(0), Qt::NoModifier);
     QTest::keyClick(w.first, Qt::Key_F5);
     QCOMPARE(fired, 2);
-    QCOMPARE(describe(seen), QString("74v 74^ 74v 74^"));
+    QCOMPARE(describe(capture.seen), QString("74v 74^ 74v 74^"));
 }
 
 void tst_KeyCapture::nothingFromAWindowThatIsNotActive()
@@ -336,28 +337,21 @@ void tst_KeyCapture::nothingFromAWindowThatIsNotActive()
     front.widget.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&front.widget));
     QVERIFY(!back.widget.isActiveWindow());
-
-    QObject owner;
-    QVector<Report> seen;
-    KeyHook hook(KeyHookModule::Macro);
-    hook.Install();
-    hook.SetCallback(&owner, [&](int vk, bool down, bool repeat) { seen.append({vk, down, repeat}); });
+    Recorder capture(KeyHookModule::Macro);
 
     QTest::keyClick(back.first, Qt::Key_C);
-    QVERIFY(seen.isEmpty());
+    QVERIFY(capture.seen.isEmpty());
     QCOMPARE(back.first->text(), QString("c"));
 
     QApplication::setActiveWindow(nullptr);
     QTest::keyClick(front.first, Qt::Key_D);
-    QVERIFY(seen.isEmpty());
+    QVERIFY(capture.seen.isEmpty());
 }
 
 void tst_KeyCapture::nothingAfterRemovalOrOwnerDestroyed()
 {
     Window w;
-    w.widget.show();
-    w.widget.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w.widget));
+    QVERIFY(showActive(&w.widget));
 
     int calls = 0;
     auto owner = std::make_unique<QObject>();
