@@ -14,6 +14,7 @@
 #include "app/LanguageTables.h"
 #include "core/AppPaths.h"
 #include "core/PostMsg.h"
+#include "core/Timing.h"
 #include "device/DeviceWriters.h"
 #include "device/ReportHandler.h"
 #include "device/WorkingImage.h"
@@ -204,8 +205,11 @@ void tst_ConfigurationLive::profileChoiceShowsThatProfile()
     RequestFullRead();
     QTRY_COMPARE(labels().value(0), QStringLiteral("Right button"));
 
-    // A person picks the first profile: the mouse switches, the pages show its values.
+    // A person picks the first profile: the mouse switches, the pages show its
+    // values. The mouse's refresh requests are taken at most once in 3 s (scaled
+    // here), so each choice comes after that, as a person's would.
     auto choose = [box](int index) {
+        QTest::qWait(2 * Timing::scaled(3000));
         box->setCurrentIndex(index);
         emit box->activated(index);
     };
