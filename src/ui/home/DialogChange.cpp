@@ -484,6 +484,8 @@ void DialogChange::on_Repair_clicked()
     dialog->setModal(true);
     PostMsg::GetInstance()->PostRepairCheckUpdate();
     dialog->show();
+    // Shown again after an earlier run, it must not stay behind the window.
+    dialog->raise();
 }
 
 void DialogChange::on_CloseButton_2_clicked()

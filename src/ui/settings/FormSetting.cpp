@@ -1018,6 +1018,8 @@ void FormSetting::on_Receive_2_clicked()
         return;
     }
     dialog->show();
+    // Shown again after an earlier run, it must not stay behind the window.
+    dialog->raise();
 }
 
 void FormSetting::SlotCheckUpdate()
