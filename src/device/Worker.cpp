@@ -72,6 +72,12 @@ bool TakeStatusRefreshSlot()
     return true;
 }
 
+void ReleaseStatusRefreshSlot()
+{
+    AnnotatedMutexLocker lock(s_statusClockMutex);
+    s_statusRefreshClock.invalidate();
+}
+
 void RestartStatusRefreshClock()
 {
     AnnotatedMutexLocker lock(s_statusClockMutex);

@@ -84,5 +84,7 @@ extern std::atomic<int> g_ShowBatteryValue;
 // more than 3000 ms (through the timing seam) have passed since the last refresh
 // it allowed or since the worker was created. Safe from any thread.
 bool TakeStatusRefreshSlot();
+// The next refresh request is taken however soon it comes: one the person asked for.
+void ReleaseStatusRefreshSlot();
 // Restarts that clock (the worker's constructor does).
 void RestartStatusRefreshClock();

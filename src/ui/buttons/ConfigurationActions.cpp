@@ -52,6 +52,9 @@ void ConfigurationActions::chooseProfile(MyConmboBox* box, int index)
         PostMsg::GetInstance()->PostMouseOffLineo(0);
         return;
     }
+    // The mouse asks for a refresh once it has switched; however soon after the
+    // last one that comes, the pages must show the chosen profile.
+    ReleaseStatusRefreshSlot();
     UsbServer_SetCurrentConfig(static_cast<unsigned char>(index));
 }
 
