@@ -32,7 +32,7 @@ private:
         QString mouseId;
         double intervalUs;
         QByteArray scenario;
-        QVector<double> values, dialog, page, write, busy;
+        QVector<double> values, dialog, page, write, busy, button, buttonBusy, macro, macroBusy, import, importBusy;
     };
 
     // Moments after the process start: Qt ready, top window built, first frame.
@@ -58,6 +58,6 @@ private:
     QTemporaryDir m_deviceFolders;
     QVector<Connection> m_connections;
     StartUp m_bare, m_program;
-    QVector<double> m_openMemKb;
+    QVector<double> m_openMemKb, m_pagesMemKb;
     QStringList m_failures;
 };

@@ -4,27 +4,46 @@
 #include "ProbeOutput.h"
 #include "WriteWatch.h"
 
+#include "core/AppPaths.h"
 #include "core/PostMsg.h"
+#include "device/FlashDataMap.h"
+#include "ui/buttons/ButtonFunctionTable.h"
+#include "ui/buttons/ConfigurationActions.h"
+#include "ui/macro/MacroFile.h"
+#include "ui/macro/MacroFolder.h"
 #include "ui/sensor/SensorRate.h"
 
 #include <HidSimControl.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QMouseEvent>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
-constexpr int kGiveUpMs = 60000;
+constexpr int kGiveUpMs = 150000;
 // Quiet time before each action, so the list, the link and earlier writes are settled.
 constexpr int kSettleMs = 300;
 
 QByteArray ms(qint64 ns)
 {
     return QByteArray::number(double(ns) / 1e6, 'f', 2);
+}
+
+// The macro the button-page figures bind: a key press and its release.
+const char kMacroName[] = "bench";
+
+bool imageOf(const QByteArray& bytes, FlashDataMap* image)
+{
+    if (bytes.size() != int(sizeof *image))
+        return false;
+    std::memcpy(image, bytes.constData(), sizeof *image);
+    return true;
 }
 
 QAbstractButton* rateButton(QWidget* top, int index)
@@ -39,6 +58,15 @@ ProgramDriver::ProgramDriver()
     m_mode = qEnvironmentVariable("DESKLINK_BENCH_MODE", QStringLiteral("start"));
     m_mouseId = qEnvironmentVariable("DESKLINK_BENCH_MOUSE");
     m_writesLeft = qEnvironmentVariableIntValue("DESKLINK_BENCH_WRITES");
+    m_buttons = qEnvironmentVariableIntValue("DESKLINK_BENCH_BUTTONS") == 1;
+    if (m_buttons) {
+        const QVector<MacroRow> rows = {MacroRow::key(QStringLiteral("0x04"), 1, false), MacroRow::delay(10),
+                                        MacroRow::key(QStringLiteral("0x04"), 1, true)};
+        QDir().mkpath(MacroFolder::defaultPath());
+        const QString path = MacroFolder::filePath(MacroFolder::defaultPath(), QLatin1String(kMacroName));
+        if (!MacroFile::write(path, 1, rows, MacroFile::WriteMode::CreateOrReplace))
+            fail("cannot write the macro file");
+    }
     QTimer::singleShot(kGiveUpMs, this, [this] { fail("no result within the time limit"); });
     // Start-up phases: the application object exists (now), the top window is built (its Show).
     ProbeOutput::say("app " + QByteArray::number(ProbeOutput::nowNs()));
@@ -200,12 +228,152 @@ void ProgramDriver::nextWrite()
         m_watch->deleteLater();
         if (--m_writesLeft > 0)
             QTimer::singleShot(kSettleMs, this, [this] { nextWrite(); });
+        else if (m_buttons)
+            QTimer::singleShot(kSettleMs, this, [this] { assignFunction(); });
         else
             end();
     }, this);
     m_watch->start();
     m_writeClickNs = ProbeOutput::nowNs();
     click(rateButton(top, target));
+}
+
+void ProgramDriver::timedClick(const QByteArray& figure, const char* name,
+                               const std::function<bool(const QByteArray&)>& holds, const std::function<void()>& then)
+{
+    QWidget* top = topWindow();
+    auto* button = top ? top->findChild<QAbstractButton*>(QLatin1String(name)) : nullptr;
+    if (!button || !button->isVisible())
+        return fail(QByteArray("no visible ") + name);
+    m_watch = new WriteWatch(m_mouseId, holds, [this, figure, then](qint64 doneNs, qint64 busyNs) {
+        if (doneNs < 0)
+            return fail("the mouse's flash never held the " + figure);
+        ProbeOutput::say(figure + ' ' + ms(doneNs - m_writeClickNs) + ' ' + ms(busyNs));
+        m_watch->deleteLater();
+        QTimer::singleShot(kSettleMs, this, then);
+    }, this);
+    m_watch->start();
+    m_writeClickNs = ProbeOutput::nowNs();
+    click(button);
+}
+
+void ProgramDriver::assignFunction()
+{
+    QWidget* top = topWindow();
+    auto* page = top ? top->findChild<QAbstractButton*>(QStringLiteral("ButtonMain")) : nullptr;
+    if (!page)
+        return fail("no button-page button");
+    click(page);
+    // The middle-button function on the second selector, or the back function
+    // when it has the middle one already.
+    const ButtonFunctionTable::Selector& selector = ButtonFunctionTable::selector(1);
+    FlashDataMap image;
+    if (!imageOf(hidsim::HidSimControl::configImage(m_mouseId), &image))
+        return fail("no image of the mouse");
+    const char* function = "MidKey";
+    const ButtonFunctionTable::Simple* chosen = nullptr;
+    for (int row = 0; row < ButtonFunctionTable::kSimpleCount; ++row) {
+        const ButtonFunctionTable::Simple& f = ButtonFunctionTable::simple(row);
+        if (qstrcmp(f.button, function) == 0)
+            chosen = &f;
+    }
+    const ButtonMapping now = image.buttons[selector.deviceIndex];
+    if (chosen && now.type == chosen->type && now.code == chosen->code) {
+        function = "BackKey_2";
+        for (int row = 0; row < ButtonFunctionTable::kSimpleCount; ++row) {
+            const ButtonFunctionTable::Simple& f = ButtonFunctionTable::simple(row);
+            if (qstrcmp(f.button, function) == 0)
+                chosen = &f;
+        }
+    }
+    if (!chosen)
+        return fail("no such function");
+    auto* selectorButton = top->findChild<QAbstractButton*>(QLatin1String(selector.name));
+    if (!selectorButton)
+        return fail("no selector");
+    click(selectorButton);
+    const int index = selector.deviceIndex;
+    const ButtonFunctionTable::Simple f = *chosen;
+    timedClick("button", function,
+               [index, f](const QByteArray& bytes) {
+                   FlashDataMap image;
+                   return imageOf(bytes, &image) && image.buttons[index].type == f.type
+                       && image.buttons[index].code == f.code && image.buttons[index].param == f.param;
+               },
+               [this] { bindMacro(); });
+}
+
+void ProgramDriver::bindMacro()
+{
+    QWidget* top = topWindow();
+    const ButtonFunctionTable::Selector& selector = ButtonFunctionTable::selector(2);
+    auto* selectorButton = top ? top->findChild<QAbstractButton*>(QLatin1String(selector.name)) : nullptr;
+    auto* category = top ? top->findChild<QAbstractButton*>(QStringLiteral("DPI_10")) : nullptr;
+    if (!selectorButton || !category)
+        return fail("no selector or macro category");
+    click(selectorButton);
+    click(category);
+    const int index = selector.deviceIndex;
+    timedClick("macro", "Macro_bench",
+               [index](const QByteArray& bytes) {
+                   FlashDataMap image;
+                   return imageOf(bytes, &image) && image.buttons[index].type == ButtonMapping::kMacroType
+                       && image.macros[index].nameLength == sizeof kMacroName - 1
+                       && std::memcmp(image.macros[index].name, kMacroName, sizeof kMacroName - 1) == 0;
+               },
+               [this] { importConfiguration(); });
+}
+
+void ProgramDriver::importConfiguration()
+{
+    QWidget* top = topWindow();
+    auto* importButton = top ? top->findChild<QAbstractButton*>(QStringLiteral("ImportData")) : nullptr;
+    FlashDataMap image;
+    if (!importButton || !imageOf(hidsim::HidSimControl::configImage(m_mouseId), &image))
+        return fail("no import button or no image");
+    // The mouse's own configuration with another report rate, as a file.
+    const quint8 rate = image.reportRate == FlashDataMap::kRate500 ? FlashDataMap::kRate250 : FlashDataMap::kRate500;
+    image.reportRate = rate;
+    const QString path = QDir::homePath() + QStringLiteral("/bench-import.bin");
+    if (!ConfigurationActions::writeExport(path, image))
+        return fail("cannot write the import file");
+    ConfigurationActions::chooseFile = [path](QWidget*, bool) { return path; };
+
+    m_importClosed = false;
+    m_watch = new WriteWatch(m_mouseId,
+                             [this, rate](const QByteArray& bytes) {
+                                 FlashDataMap now;
+                                 return m_importClosed.load() && imageOf(bytes, &now) && now.reportRate == rate;
+                             },
+                             [this](qint64 doneNs, qint64 busyNs) {
+                                 if (doneNs < 0)
+                                     return fail("the mouse's flash never held the imported file");
+                                 ProbeOutput::say("import " + ms(m_dialogClosedNs - m_writeClickNs) + ' ' + ms(busyNs));
+                                 m_watch->deleteLater();
+                                 QTimer::singleShot(kSettleMs, this, [this] { visitPages(0); });
+                             },
+                             this);
+    m_watch->start();
+    m_writeClickNs = ProbeOutput::nowNs();
+    // The import runs its wait dialog modally: the click returns once it has closed.
+    click(importButton);
+    m_dialogClosedNs = ProbeOutput::nowNs();
+    m_importClosed = true;
+}
+
+void ProgramDriver::visitPages(int next)
+{
+    static const char* const kPages[] = {"SensorButton", "MacroButton", "LightsButton", "FormSetting", "ButtonMain"};
+    if (next >= int(sizeof kPages / sizeof *kPages)) {
+        ProbeOutput::say("hwm-pages " + QByteArray::number(ProbeOutput::peakResidentKb()));
+        return end();
+    }
+    QWidget* top = topWindow();
+    auto* page = top ? top->findChild<QAbstractButton*>(QLatin1String(kPages[next])) : nullptr;
+    if (!page)
+        return fail(QByteArray("no page button ") + kPages[next]);
+    FrameProbe::onNextFrame(top, [this, next](qint64) { QTimer::singleShot(kSettleMs, this, [this, next] { visitPages(next + 1); }); });
+    click(page);
 }
 
 void ProgramDriver::fail(const QByteArray& why)

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <atomic>
+#include <functional>
+
 class WriteWatch;
 
 // Acts as the person at the desk inside the program's own process, on the
@@ -14,7 +17,10 @@ class WriteWatch;
 // DESKLINK_BENCH_MODE=open: also clicks the first listed device, waits for the
 // wait dialog to close, clicks the sensor-page button, then clicks report-rate
 // buttons DESKLINK_BENCH_WRITES times, each until DESKLINK_BENCH_MOUSE's flash
-// holds the new rate.
+// holds the new rate. With DESKLINK_BENCH_BUTTONS=1 it then gives a button a
+// function and binds a macro to another on the button page, each until the
+// flash holds it, imports a configuration file (until its wait dialog has
+// closed), and visits every page before the memory figure.
 class ProgramDriver : public QObject
 {
 public:
@@ -34,6 +40,13 @@ private:
     void onWaitDialogClosed();
     void showSensorPage();
     void nextWrite();
+    void assignFunction();
+    void bindMacro();
+    void importConfiguration();
+    void visitPages(int next);
+    // Clicks `name` on the top window and watches the flash until `holds`.
+    void timedClick(const QByteArray& figure, const char* name, const std::function<bool(const QByteArray&)>& holds,
+                    const std::function<void()>& then);
     void fail(const QByteArray& why);
     void end();
 
@@ -44,6 +57,8 @@ private:
     QString m_mouseId;
     int m_writesLeft = 0;
     int m_expectedRateIndex = -1;
+    bool m_buttons = false;
+    std::atomic<bool> m_importClosed{false};
 
     qint64 m_clickNs = 0;
     qint64 m_valuesNs = 0;

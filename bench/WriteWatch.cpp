@@ -10,7 +10,7 @@
 #include <chrono>
 
 namespace {
-constexpr qint64 kGiveUpNs = 10'000'000'000;
+constexpr qint64 kGiveUpNs = 60'000'000'000;
 constexpr auto kPollInterval = std::chrono::microseconds(250);
 
 const QEvent::Type kProbeType = QEvent::Type(QEvent::registerEventType());
@@ -28,6 +28,11 @@ public:
 
 WriteWatch::WriteWatch(const QString& mouseId, quint8 code, Callback done, QObject* parent)
     : QObject(parent), m_mouseId(mouseId), m_code(code), m_done(std::move(done))
+{
+}
+
+WriteWatch::WriteWatch(const QString& mouseId, Check holds, Callback done, QObject* parent)
+    : QObject(parent), m_mouseId(mouseId), m_holds(std::move(holds)), m_done(std::move(done))
 {
 }
 
@@ -62,9 +67,15 @@ void WriteWatch::run()
     while (!m_stop) {
         if (!m_probeQueued.exchange(true))
             QCoreApplication::postEvent(this, new ProbeEvent(ProbeOutput::nowNs()));
-        const QByteArray flash = hidsim::HidSimControl::flash(m_mouseId);
+        bool holds = false;
+        if (m_holds) {
+            holds = m_holds(hidsim::HidSimControl::configImage(m_mouseId));
+        } else {
+            const QByteArray flash = hidsim::HidSimControl::flash(m_mouseId);
+            holds = !flash.isEmpty() && quint8(flash.at(0)) == m_code;
+        }
         const qint64 now = ProbeOutput::nowNs();
-        if (!flash.isEmpty() && quint8(flash.at(0)) == m_code) {
+        if (holds) {
             doneNs = now;
             break;
         }
