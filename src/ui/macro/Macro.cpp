@@ -880,14 +880,24 @@ void Macro::SlotButtonToMacro(FlashDataMap map, int index)
         return;
     const int param = map.buttons[index].param;
     const int repeat = MacroFile::isValidRepeatCode(param) ? param : 1;
-    if (!MacroFile::write(path, repeat, rows, MacroFile::WriteMode::CreateOrReplace))
+    // A file that holds this macro already is left alone: its write waits for
+    // the disk on the GUI thread, each time an image with the macro arrives.
+    bool held = false;
+    {
+        QFile existing(path);
+        if (existing.open(QIODevice::ReadOnly)) {
+            const MacroFile::Contents contents = MacroFile::parse(existing.readAll());
+            held = contents.repeatCode == repeat && contents.rows == rows;
+        }
+    }
+    if (!held && !MacroFile::write(path, repeat, rows, MacroFile::WriteMode::CreateOrReplace))
         return;
 
     QList<QListWidgetItem*> same = m_listWidgetHong->findItems(name, Qt::MatchExactly);
     if (same.isEmpty()) {
         const int current = m_listWidgetHong->currentRow();
         m_listWidgetHong->insertItem(current >= 0 ? current + 1 : m_listWidgetHong->count(), name);
-    } else if (same.first() == m_listWidgetHong->currentItem() && !recording()) {
+    } else if (!held && same.first() == m_listWidgetHong->currentItem() && !recording()) {
         // The macro on show was replaced by the mouse's: show that.
         on_listWidgetHong_clicked(m_listWidgetHong->currentIndex());
         m_eventsChanged = false;

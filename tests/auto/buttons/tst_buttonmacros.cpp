@@ -37,6 +37,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <memory>
 
@@ -696,6 +698,20 @@ void tst_ButtonMacros::macroFromTheMouseBecomesALocalMacro()
     QCOMPARE(rows, (QStringList{"A", "30ms", g_MouseButtonNames[1], "15ms", g_MouseButtonNames[1]}));
     QCOMPARE(mouseImage(), mouseBefore);
     QCOMPARE(DeviceLinkFixture::callCount("ProtocolDataUpdate"), 0);
+
+    // The same image once more: the files hold these macros already and are
+    // not written again (a write would be a new file in their place).
+    auto inode = [](const QString& path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : ino_t(0);
+    };
+    const ino_t foundFile = inode(macroPath("found"));
+    const ino_t onlyHereInode = inode(macroPath("only here"));
+    QVERIFY(foundFile != 0 && onlyHereInode != 0);
+    deliverMouseImage();
+    QCOMPARE(inode(macroPath("found")), foundFile);
+    QCOMPARE(inode(macroPath("only here")), onlyHereInode);
+    QCOMPARE(fileBytes(macroPath("only here")), onlyHereFile);
 }
 
 void tst_ButtonMacros::deviceNamesAreCheckedLikeTypedOnes_data()
