@@ -165,10 +165,10 @@ class WidgetProbePlugin : public QGenericPlugin
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "WidgetProbePlugin.json")
 
 public:
-    QObject* create(const QString& key, const QString& specification) override
+    QObject* create(const QString& key, const QString& parameter) override
     {
         Q_UNUSED(key)
-        const QString path = specification.isEmpty() ? qEnvironmentVariable("DESKLINK_WIDGET_PROBE") : specification;
+        const QString path = parameter.isEmpty() ? qEnvironmentVariable("DESKLINK_WIDGET_PROBE") : parameter;
         return path.isEmpty() ? nullptr : new Probe(path);
     }
 };
