@@ -137,28 +137,28 @@ void SensorDPIB::buildForm()
     m_chooseEvent->setFocusPolicy(Qt::NoFocus);
 
     for (int k = 0; k < kStageCount; ++k) {
-        const StageRow& spec = kRows[k];
+        const StageRow& rowDef = kRows[k];
         Row& row = m_rows[k];
 
         row.check = new QCheckBox(this);
-        row.check->setObjectName(QLatin1String(spec.check));
-        row.check->setGeometry(10, spec.y, 61, 20);
+        row.check->setObjectName(QLatin1String(rowDef.check));
+        row.check->setGeometry(10, rowDef.y, 61, 20);
         row.check->setMinimumSize(20, 10);
         row.check->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Expanding);
         row.check->setFont(formFont(11));
         row.check->setFocusPolicy(Qt::NoFocus);
-        row.check->setText(QLatin1String(spec.text));
+        row.check->setText(QLatin1String(rowDef.text));
 
         row.swatch = new QToolButton(this);
-        row.swatch->setObjectName(QLatin1String(spec.swatch));
-        row.swatch->setGeometry(80, spec.y - 3, 25, 25);
+        row.swatch->setObjectName(QLatin1String(rowDef.swatch));
+        row.swatch->setGeometry(80, rowDef.y - 3, 25, 25);
         row.swatch->setCheckable(true);
         row.swatch->setAutoRaise(false);
         row.swatch->setFocusPolicy(Qt::NoFocus);
 
         row.slider = new MySlider(this);
-        row.slider->setObjectName(QLatin1String(spec.slider));
-        row.slider->setGeometry(120, spec.y, 510, 25);
+        row.slider->setObjectName(QLatin1String(rowDef.slider));
+        row.slider->setGeometry(120, rowDef.y, 510, 25);
         row.slider->setFixedSize(510, 25);
         row.slider->setOrientation(Qt::Horizontal);
         row.slider->setRange(50, 10000);
@@ -170,8 +170,8 @@ void SensorDPIB::buildForm()
         row.slider->setFocusPolicy(Qt::NoFocus);
 
         row.value = new QSpinBox(this);
-        row.value->setObjectName(QLatin1String(spec.value));
-        row.value->setGeometry(643, spec.y, 66, 21);
+        row.value->setObjectName(QLatin1String(rowDef.value));
+        row.value->setGeometry(643, rowDef.y, 66, 21);
         row.value->setReadOnly(true);
         row.value->setButtonSymbols(QAbstractSpinBox::NoButtons);
         row.value->setAlignment(Qt::AlignCenter);

@@ -129,10 +129,10 @@ void tst_KeyDialogs::texts()
     QCOMPARE(d->windowFlags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
     for (int language = 0; language < kLanguageCount; ++language) {
         emit PostMsg::GetInstance()->SigAllLanguage(language);
-        for (const QString& spec : labels) {
-            const QString name = spec.section('=', 0, 0);
-            const QString section = spec.section('=', 1).section(':', 0, 0);
-            const int position = spec.section(':', 1).toInt();
+        for (const QString& entry : labels) {
+            const QString name = entry.section('=', 0, 0);
+            const QString section = entry.section('=', 1).section(':', 0, 0);
+            const int position = entry.section(':', 1).toInt();
             LanguageSection which = LanguageSection::Question;
             for (int s = 0; s < kLanguageSectionCount; ++s) {
                 if (LanguageTables::sectionName(LanguageSection(s)) == section)
@@ -149,10 +149,10 @@ void tst_KeyDialogs::texts()
                      qPrintable(QString("%1 %2 in language %3 needs %4x%5")
                                     .arg(dialog, name).arg(language).arg(needed.width()).arg(needed.height())));
         }
-        for (const QString& spec : buttons) {
-            auto* button = d->findChild<QAbstractButton*>(spec.section('=', 0, 0));
+        for (const QString& entry : buttons) {
+            auto* button = d->findChild<QAbstractButton*>(entry.section('=', 0, 0));
             QVERIFY(button);
-            const QString expected = LanguageTables::text(LanguageSection::Question, language, spec.section('=', 1).toInt());
+            const QString expected = LanguageTables::text(LanguageSection::Question, language, entry.section('=', 1).toInt());
             QCOMPARE(button->text(), expected);
             QVERIFY2(button->fontMetrics().horizontalAdvance(expected) < button->width(),
                      qPrintable(QString("%1 in language %2").arg(expected).arg(language)));

@@ -7,12 +7,12 @@ namespace {
 
 // Lists are written as texts joined by ",": "+A" a press of A, "-A" a release,
 // "10ms" a pause. A new key is "+K", a click "+L" and "-L".
-void fill(QListWidget* list, const QString& spec)
+void fill(QListWidget* list, const QString& rows)
 {
     list->clear();
-    if (spec.isEmpty())
+    if (rows.isEmpty())
         return;
-    for (const QString& text : spec.split(',')) {
+    for (const QString& text : rows.split(',')) {
         if (text.endsWith("ms"))
             list->addItem(MacroEventList::delayItem(text.chopped(2).toUInt(), QString()));
         else
