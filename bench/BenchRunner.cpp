@@ -8,6 +8,7 @@
 #include <QProcess>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -21,6 +22,13 @@ constexpr double kImportShowMs = 5 * 500;
 // A whole configuration read or write: 6912 bytes in 64-byte reports.
 constexpr double kImageReports = 108;
 constexpr int kChildTimeoutMs = 180000;
+// The firmware update steps each device on a 1000 ms timer: its transfer starts
+// on the second tick; the receiver's end is taken up on the fourth tick or the
+// first after it, and the tick after that hands over to the mouse, whose end
+// completes the update.
+constexpr double kUpdateTickMs = 1000;
+constexpr double kUpdateTicksBeforeTransfer = 2;
+constexpr double kUpdateFirstEndTick = 4;
 
 const char kCableScenario[] = R"({"vendorId": "3A7C", "mice": [
   {"id": "m7", "cid": 51, "mid": 7, "usbPid": "0A01", "receiverKind": 0, "firmware": "v1.3",
@@ -30,6 +38,14 @@ const char kReceiver8kScenario[] = R"({"vendorId": "3A7C", "mice": [
   {"id": "m23", "cid": 51, "mid": 23, "usbPid": "0A01", "receiverKind": 8, "firmware": "v1.3",
    "cable": false, "powered": true, "battery": 91, "pairedTo": "r23"}],
  "receivers": [{"id": "r23", "kind": 8, "address": "8C2308", "firmware": "v1.3", "plugged": true}]})";
+
+// A mouse on its cable beside its 4K receiver, both a version behind the images
+// the program ships for them: the update takes the receiver, then the mouse.
+const char kUpdateScenario[] = R"({"vendorId": "3A7C", "mice": [
+  {"id": "m16", "cid": 51, "mid": 16, "usbPid": "0A01", "receiverKind": 4, "firmware": "v1.3",
+   "cable": true, "powered": true, "battery": 100, "pairedTo": "r16"}],
+ "receivers": [{"id": "r16", "kind": 4, "cid": 51, "mid": 16, "address": "4C1604", "firmware": "v1.3", "plugged": true}]})";
+const char* const kUpdateImages[] = {BENCH_APP_DIR "/bin/m16_receiver.bin", BENCH_APP_DIR "/bin/m16_mouse.bin"};
 
 double median(QVector<double> v)
 {
@@ -92,6 +108,15 @@ QString overText(double a, double b)
 }
 
 namespace {
+// Fresh virtual devices in `dir`: the scenario, and no flash from an earlier run.
+bool resetDevices(const QString& dir, const QByteArray& scenario)
+{
+    QDir(dir + QStringLiteral("/flash")).removeRecursively();
+    QDir().mkpath(dir);
+    QFile file(dir + QStringLiteral("/scenario.json"));
+    return file.open(QIODevice::WriteOnly) && file.write(scenario) == scenario.size() && file.flush();
+}
+
 // The virtual devices keep their flash in files written with a sync to disk; on
 // a disk that sync alone can take longer than a whole transfer. They are the
 // rig, not the program, so their folder lies in memory where there is one.
@@ -142,12 +167,13 @@ QString BenchRunner::devicesPath() const
 }
 
 bool BenchRunner::runChild(const QString& what, const QString& program, const QProcessEnvironment& env,
-                           QList<QByteArrayList>* lines, qint64* startNs)
+                           QList<QByteArrayList>* lines, qint64* startNs, const QStringList& arguments)
 {
     QProcess p;
     p.setProcessEnvironment(env);
     p.setProcessChannelMode(QProcess::SeparateChannels);
     p.setProgram(program);
+    p.setArguments(arguments);
     *startNs = ProbeOutput::nowNs();
     p.start();
     const bool finished = p.waitForFinished(kChildTimeoutMs);
@@ -214,14 +240,6 @@ void BenchRunner::measureStartUp()
 void BenchRunner::measureDevice(Connection& c)
 {
     const QString dir = devicesPath() + QStringLiteral("/hidsim-") + c.mouseId;
-    QDir().mkpath(dir);
-    QFile scenario(dir + QStringLiteral("/scenario.json"));
-    if (!scenario.open(QIODevice::WriteOnly) || scenario.write(c.scenario) != c.scenario.size()) {
-        m_failures << QStringLiteral("cannot write ") + scenario.fileName();
-        return;
-    }
-    scenario.close();
-
     QProcessEnvironment env = environment(dir);
     env.insert(QStringLiteral("DESKLINK_BENCH_MODE"), QStringLiteral("open"));
     env.insert(QStringLiteral("DESKLINK_BENCH_MOUSE"), c.mouseId);
@@ -230,7 +248,10 @@ void BenchRunner::measureDevice(Connection& c)
     for (int i = 0; i < m_options.runs; ++i) {
         // Each run from the factory settings: a macro a run put on a button
         // would otherwise be there before the next one binds it.
-        QDir(dir + QStringLiteral("/flash")).removeRecursively();
+        if (!resetDevices(dir, c.scenario)) {
+            m_failures << QStringLiteral("cannot write the virtual devices in ") + dir;
+            return;
+        }
         QList<QByteArrayList> lines;
         qint64 startNs = 0;
         if (!runChild(QStringLiteral("open and write (%1)").arg(c.name), QStringLiteral(BENCH_PROGRAM), env, &lines,
@@ -262,6 +283,53 @@ void BenchRunner::measureDevice(Connection& c)
             } else if (key == "hwm-pages") {
                 m_pagesMemKb.append(v);
             }
+        }
+    }
+}
+
+void BenchRunner::measureUpdate()
+{
+    const QString dir = devicesPath() + QStringLiteral("/hidsim-update");
+    const QStringList images = {QLatin1String(kUpdateImages[0]), QLatin1String(kUpdateImages[1])};
+    QProcessEnvironment env = environment(dir);
+    env.insert(QStringLiteral("DESKLINK_BENCH_MODE"), QStringLiteral("update"));
+    env.insert(QStringLiteral("DESKLINK_BENCH_MOUSE"), QStringLiteral("m16"));
+    for (int i = 0; i < m_options.runs; ++i) {
+        // The same two transfers with no program around them, on the same
+        // devices, then the program's update from a fresh start.
+        QList<QByteArrayList> lines;
+        qint64 startNs = 0;
+        if (!resetDevices(dir, kUpdateScenario)) {
+            m_failures << QStringLiteral("cannot write the virtual devices in ") + dir;
+            return;
+        }
+        if (!runChild(QStringLiteral("bare transfers"), QStringLiteral(BENCH_TRANSFER), env, &lines, &startNs, images))
+            continue;
+        QVector<double> transfer;
+        for (const QByteArrayList& f : qAsConst(lines)) {
+            if (f.first() == "transfer")
+                transfer.append(f.value(1).toDouble());
+        }
+        if (transfer.size() != 2) {
+            m_failures << QStringLiteral("bare transfers: %1 of 2 reported").arg(transfer.size());
+            continue;
+        }
+        const double receiverTicks =
+            std::max(kUpdateFirstEndTick, std::ceil(kUpdateTicksBeforeTransfer + transfer[0] / kUpdateTickMs)) + 1;
+        const double floor = kUpdateTickMs * (receiverTicks + kUpdateTicksBeforeTransfer) + transfer[1];
+        if (!resetDevices(dir, kUpdateScenario)) {
+            m_failures << QStringLiteral("cannot write the virtual devices in ") + dir;
+            return;
+        }
+        if (!runChild(QStringLiteral("firmware update"), QStringLiteral(BENCH_PROGRAM), env, &lines, &startNs))
+            continue;
+        for (const QByteArrayList& f : qAsConst(lines)) {
+            if (f.first() != "update")
+                continue;
+            m_update.append(f.value(1).toDouble());
+            m_updateBusy.append(f.value(2).toDouble());
+            m_updateFloor.append(floor);
+            m_updateTransfers.append(transfer[0] + transfer[1]);
         }
     }
 }
@@ -318,6 +386,14 @@ void BenchRunner::printReport() const
               kImportTimerMs + std::max(transfer, kImportShowMs), 50);
         busy(QStringLiteral("import, %1: longest GUI busy (%2)"), c.importBusy);
     }
+    if (!m_update.isEmpty()) {
+        const double p = median(m_update), f = median(m_updateFloor);
+        row(QStringLiteral("firmware update, receiver and mouse (%1)").arg(m_update.size()), msText(p), msText(f),
+            ratioText(p, f), overText(p, f), QStringLiteral("<= 1.05x floor"), p <= 1.05 * f, spread(m_update));
+        const double worst = *std::max_element(m_updateBusy.begin(), m_updateBusy.end());
+        row(QStringLiteral("firmware update: longest GUI busy (%1)").arg(m_updateBusy.size()), msText(median(m_updateBusy)),
+            QString(), QString(), QString(), QStringLiteral("every run <= 16 ms"), worst <= 16, spread(m_updateBusy));
+    }
     if (!m_openMemKb.isEmpty() && !m_bare.memKb.isEmpty()) {
         const double p = median(m_openMemKb), f = median(m_bare.memKb);
         row(QStringLiteral("peak memory after opening (%1)").arg(m_openMemKb.size()), mibText(p), mibText(f),
@@ -344,9 +420,13 @@ void BenchRunner::printReport() const
                         "one picture, measured alternately in this run. Open: the 150 ms wait before the device thread "
                         "starts, plus the read of the whole configuration (108 reports at the report interval) for its "
                         "values; 150 ms plus the wait dialog's 2500 ms timer, under which the read runs, for the dialog "
-                        "and the page. Write, button function and macro on a button: the whole image sent, 108 reports at the report interval. Import: the wait dialog's 2500 ms timer, then the 5 x 500 ms the pages are given to show the file, while the image is sent (the longer of the two). The virtual "
-                        "devices keep their folder in %1.")
-             .arg(devicesPath()));
+                        "and the page. Write, button function and macro on a button: the whole image sent, 108 reports at the report interval. Import: the wait dialog's 2500 ms timer, then the 5 x 500 ms the pages are given to show the file, while the image is sent (the longer of the two). Firmware update: "
+                        "the update's 1000 ms timer ticks, each device's transfer starting on its second; the receiver's "
+                        "end taken up on its fourth tick or the first after it and handed over to the mouse on the next, "
+                        "the mouse's end completing the update; the transfers as measured in this run by handing the "
+                        "same images straight to the device library (%2 for both). The virtual devices keep their "
+                        "folder in %1.")
+             .arg(devicesPath(), msText(median(m_updateTransfers))));
 }
 
 int BenchRunner::run()
@@ -362,6 +442,8 @@ int BenchRunner::run()
         line(QStringLiteral("open and write, %1 ...").arg(c.name));
         measureDevice(c);
     }
+    line(QStringLiteral("firmware update ..."));
+    measureUpdate();
     printReport();
     if (m_failures.isEmpty())
         return 0;

@@ -44,13 +44,14 @@ private:
     // One measured process: its report lines, split into fields, and the
     // monotonic time just before it was started. False when it failed.
     bool runChild(const QString& what, const QString& program, const QProcessEnvironment& env,
-                  QList<QByteArrayList>* lines, qint64* startNs);
+                  QList<QByteArrayList>* lines, qint64* startNs, const QStringList& arguments = {});
     QProcessEnvironment environment(const QString& hidsimDir) const;
     // Where the virtual devices' folders go: in memory when possible.
     QString devicesPath() const;
 
     void measureStartUp();
     void measureDevice(Connection& c);
+    void measureUpdate();
     void printReport() const;
 
     Options m_options;
@@ -59,5 +60,8 @@ private:
     QVector<Connection> m_connections;
     StartUp m_bare, m_program;
     QVector<double> m_openMemKb, m_pagesMemKb;
+    // The update of receiver and mouse: the program's time, its floor, the
+    // bare transfers alone, and the GUI thread's longest busy time.
+    QVector<double> m_update, m_updateFloor, m_updateTransfers, m_updateBusy;
     QStringList m_failures;
 };

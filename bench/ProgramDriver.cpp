@@ -4,6 +4,7 @@
 #include "ProbeOutput.h"
 #include "WriteWatch.h"
 
+#include "app/Globals.h"
 #include "core/AppPaths.h"
 #include "core/PostMsg.h"
 #include "device/FlashDataMap.h"
@@ -12,6 +13,8 @@
 #include "ui/macro/MacroFile.h"
 #include "ui/macro/MacroFolder.h"
 #include "ui/sensor/SensorRate.h"
+#include "ui/settings/FormSetting.h"
+#include "ui/settings/UpDateRepair.h"
 
 #include <HidSimControl.h>
 
@@ -108,7 +111,7 @@ void ProgramDriver::click(QWidget* widget)
 void ProgramDriver::onFirstFrame(qint64 ns)
 {
     ProbeOutput::say("frame " + QByteArray::number(ns));
-    if (m_mode != QLatin1String("open")) {
+    if (m_mode != QLatin1String("open") && m_mode != QLatin1String("update")) {
         ProbeOutput::say("hwm " + QByteArray::number(ProbeOutput::peakResidentKb()));
         end();
         return;
@@ -195,6 +198,8 @@ void ProgramDriver::showSensorPage()
         ProbeOutput::say("hwm " + QByteArray::number(ProbeOutput::peakResidentKb()));
         if (m_writesLeft > 0)
             QTimer::singleShot(kSettleMs, this, [this] { nextWrite(); });
+        else if (m_mode == QLatin1String("update"))
+            QTimer::singleShot(kSettleMs, this, [this] { updateFirmware(); });
         else
             end();
     });
@@ -374,6 +379,49 @@ void ProgramDriver::visitPages(int next)
         return fail(QByteArray("no page button ") + kPages[next]);
     FrameProbe::onNextFrame(top, [this, next](qint64) { QTimer::singleShot(kSettleMs, this, [this, next] { visitPages(next + 1); }); });
     click(page);
+}
+
+void ProgramDriver::updateFirmware()
+{
+    QWidget* top = topWindow();
+    auto* page = top ? top->findChild<QAbstractButton*>(QStringLiteral("FormSetting")) : nullptr;
+    if (!page)
+        return fail("no settings-page button");
+    click(page);
+    auto* offer = top->findChild<QAbstractButton*>(QStringLiteral("Receive_2"));
+    if (!offer || !offer->isVisible())
+        return fail("the settings page offers no update");
+    click(offer);
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    auto* start = dialog && dialog->isVisible() ? dialog->findChild<QAbstractButton*>(QStringLiteral("NewHong_2")) : nullptr;
+    if (!start || !start->isVisible())
+        return fail("the update dialog offers no start");
+
+    // Any status but progress ends the run; both devices must have been updated.
+    m_updateEnded = false;
+    connect(PostMsg::GetInstance(), &PostMsg::SigProgress, this, [this](int, int status) {
+        if (status == 0 || m_updateEnded)
+            return;
+        m_updateEndNs = ProbeOutput::nowNs();
+        m_updateEnded = true;
+    });
+    m_watch = new WriteWatch(m_mouseId, [this](const QByteArray&) { return m_updateEnded.load(); },
+                             [this](qint64 doneNs, qint64 busyNs) {
+                                 if (doneNs < 0)
+                                     return fail("the update did not end");
+                                 if (FormSetting::receiverUpdateState() != 2 || FormSetting::mouseUpdateState() != 2)
+                                     return fail("the update ended with receiver state "
+                                                 + QByteArray::number(FormSetting::receiverUpdateState())
+                                                 + " and mouse state "
+                                                 + QByteArray::number(FormSetting::mouseUpdateState()));
+                                 ProbeOutput::say("update " + ms(m_updateEndNs - m_writeClickNs) + ' ' + ms(busyNs));
+                                 m_watch->deleteLater();
+                                 end();
+                             },
+                             this);
+    m_watch->start();
+    m_writeClickNs = ProbeOutput::nowNs();
+    click(start);
 }
 
 void ProgramDriver::fail(const QByteArray& why)

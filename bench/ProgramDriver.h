@@ -21,6 +21,8 @@ class WriteWatch;
 // function and binds a macro to another on the button page, each until the
 // flash holds it, imports a configuration file (until its wait dialog has
 // closed), and visits every page before the memory figure.
+// DESKLINK_BENCH_MODE=update: opens the device as above, then runs the firmware
+// update from the settings page until its final status.
 class ProgramDriver : public QObject
 {
 public:
@@ -44,6 +46,9 @@ private:
     void bindMacro();
     void importConfiguration();
     void visitPages(int next);
+    // Opens the settings page, offers the update and starts it; the figure is
+    // the time from Start to the run's final status.
+    void updateFirmware();
     // Clicks `name` on the top window and watches the flash until `holds`.
     void timedClick(const QByteArray& figure, const char* name, const std::function<bool(const QByteArray&)>& holds,
                     const std::function<void()>& then);
@@ -59,11 +64,13 @@ private:
     int m_expectedRateIndex = -1;
     bool m_buttons = false;
     std::atomic<bool> m_importClosed{false};
+    std::atomic<bool> m_updateEnded{false};
 
     qint64 m_clickNs = 0;
     qint64 m_valuesNs = 0;
     qint64 m_dialogClosedNs = 0;
     qint64 m_writeClickNs = 0;
+    qint64 m_updateEndNs = 0;
     bool m_topShown = false;
     bool m_waitDialogShown = false;
     bool m_waitDialogClosed = false;

@@ -184,10 +184,14 @@ FormSetting::FormSetting(QWidget* parent)
     g_Transition = setting(QStringLiteral("Option"), QStringLiteral("Transition")).toInt();
 
     applyLook();
+    // Precise: a coarse timer lets each tick drift by up to 5 %, which over the
+    // run's seven ticks moved the end of an update by a third of a second either way.
     m_dongleCheckTimer = new QTimer(this);
+    m_dongleCheckTimer->setTimerType(Qt::PreciseTimer);
     m_dongleCheckTimer->setInterval(Timing::scaled(kUpdateTickMs));
     connect(m_dongleCheckTimer, &QTimer::timeout, this, &FormSetting::onDongleCheckTimer);
     m_mouseCheckTimer = new QTimer(this);
+    m_mouseCheckTimer->setTimerType(Qt::PreciseTimer);
     m_mouseCheckTimer->setInterval(Timing::scaled(kUpdateTickMs));
     connect(m_mouseCheckTimer, &QTimer::timeout, this, &FormSetting::onMouseCheckTimer);
     m_labelAnchor = m_label->pos();
