@@ -21,6 +21,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
 
@@ -388,14 +389,28 @@ void ProgramDriver::updateFirmware()
     if (!page)
         return fail("no settings-page button");
     click(page);
-    auto* offer = top->findChild<QAbstractButton*>(QStringLiteral("Receive_2"));
-    if (!offer || !offer->isVisible())
-        return fail("the settings page offers no update");
-    click(offer);
+    offerUpdate(0);
+}
+
+void ProgramDriver::offerUpdate(int attempt)
+{
+    // The page learns the devices' versions from the link; on a loaded machine
+    // that may come after the page is shown, so the offer is asked for again.
+    constexpr int kAttempts = 100;
+    constexpr int kAttemptMs = 100;
+    auto* offer = topWindow()->findChild<QAbstractButton*>(QStringLiteral("Receive_2"));
+    if (offer && offer->isVisible())
+        click(offer);
     UpDateRepair* dialog = g_UpDateRepairDialog;
     auto* start = dialog && dialog->isVisible() ? dialog->findChild<QAbstractButton*>(QStringLiteral("NewHong_2")) : nullptr;
-    if (!start || !start->isVisible())
-        return fail("the update dialog offers no start");
+    auto* status = dialog ? dialog->findChild<QLabel*>(QStringLiteral("ToolText_2")) : nullptr;
+    // The update, not a repair: its dialog names what it offers.
+    if (!start || !start->isVisible() || !status || status->text().isEmpty()) {
+        if (attempt + 1 >= kAttempts)
+            return fail("the settings page offers no update");
+        QTimer::singleShot(kAttemptMs, this, [this, attempt] { offerUpdate(attempt + 1); });
+        return;
+    }
 
     // Any status but progress ends the run; both devices must have been updated.
     m_updateEnded = false;

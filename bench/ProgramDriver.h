@@ -49,6 +49,7 @@ private:
     // Opens the settings page, offers the update and starts it; the figure is
     // the time from Start to the run's final status.
     void updateFirmware();
+    void offerUpdate(int attempt);
     // Clicks `name` on the top window and watches the flash until `holds`.
     void timedClick(const QByteArray& figure, const char* name, const std::function<bool(const QByteArray&)>& holds,
                     const std::function<void()>& then);

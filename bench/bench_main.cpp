@@ -1,5 +1,6 @@
-// desklink-bench [--short] [--runs N]: start-up, opening a device, writing a
-// setting and peak memory of the program against their floors (see BenchRunner).
+// desklink-bench [--short] [--runs N]: start-up, opening a device, writing
+// settings, importing, a firmware update and peak memory of the program against
+// their floors (see BenchRunner).
 #include "BenchRunner.h"
 
 #include <QCoreApplication>

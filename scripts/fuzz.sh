@@ -10,12 +10,12 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 SECONDS_PER_TARGET=${1:-30}
 shift || true
 TARGETS=("$@")
-((${#TARGETS[@]})) || TARGETS=(language config driver_sensor device_cache report macro_file macro_record macro_exchange firmware_image config_import button_labels scenario)
+((${#TARGETS[@]})) || TARGETS=(language config driver_sensor device_cache report macro_file macro_record macro_exchange firmware_image config_import button_labels running_notice scenario)
 BUILD=${FUZZ_BUILD:-$ROOT/build/fuzz}
 JOBS=${JOBS:-$(nproc)}
 
 # Longest input each target is given: room for the largest seed and a little more.
-declare -A MAX_LEN=([language]=8192 [config]=4096 [driver_sensor]=4096 [device_cache]=10500 [report]=7000 [macro_file]=4096 [macro_record]=600 [macro_exchange]=8192 [firmware_image]=6000 [config_import]=10600 [button_labels]=1024 [scenario]=4096)
+declare -A MAX_LEN=([language]=8192 [config]=4096 [driver_sensor]=4096 [device_cache]=10500 [report]=7000 [macro_file]=4096 [macro_record]=600 [macro_exchange]=8192 [firmware_image]=6000 [config_import]=10600 [button_labels]=1024 [running_notice]=4096 [scenario]=4096)
 # Answers of the simulated devices arrive between inputs, so memory allocated
 # for one input is freed during another: the per-input leak check cannot tell.
 declare -A EXTRA=([report]="-detect_leaks=0")
