@@ -1,5 +1,7 @@
 #include "DeviceLinkFixture.h"
 
+#include "ImageBytes.h"
+
 #include "app/Globals.h"
 #include "app/LanguageTables.h"
 #include "core/AppPaths.h"
@@ -94,11 +96,17 @@ bool DeviceLinkFixture::setUp(const QByteArray& scenario, const QString& catalog
     return true;
 }
 
+QString DeviceLinkFixture::shippedCatalogue()
+{
+    QFile catalogue(QStringLiteral(DESKLINK_APP_DIR "/usersetting/Config.ini"));
+    return catalogue.open(QIODevice::ReadOnly) ? QString::fromUtf8(catalogue.readAll()) : QString();
+}
+
 bool DeviceLinkFixture::setUpShipped(const QByteArray& scenario)
 {
     const QString shipped = QStringLiteral(DESKLINK_APP_DIR);
-    QFile catalogue(shipped + "/usersetting/Config.ini");
-    if (!catalogue.open(QIODevice::ReadOnly) || !setUp(scenario, QString::fromUtf8(catalogue.readAll())))
+    const QString catalogue = shippedCatalogue();
+    if (catalogue.isEmpty() || !setUp(scenario, catalogue))
         return false;
     QFile::remove(appDir() + "/driver_sensor.h");
     QFile::remove(appDir() + "/Picture");
@@ -195,6 +203,36 @@ bool DeviceLinkFixture::linkWithoutReports(const QString& listedId, const QStrin
     replaceFlashData(image);
     WorkingImage::setCurrent(true);
     return true;
+}
+
+bool DeviceLinkFixture::sendPatchedImage(const QString& mouseId, const QList<int>& patch)
+{
+    {
+        AnnotatedMutexLocker lock(g_FlashDataMutex);
+        const QByteArray image = patched(imageBytes(g_FlashData), patch);
+        std::memcpy(&g_FlashData, image.constData(), sizeof g_FlashData);
+        if (!ProtocolDataUpdate(&g_FlashData))
+            return false;
+    }
+    return QTest::qWaitFor(
+        [&] { return HidSimControl::configImage(mouseId) == imageBytes(currentFlashData()); }, 30000);
+}
+
+bool DeviceLinkFixture::postButtonImage(const QString& mouseId)
+{
+    const QByteArray bytes = HidSimControl::configImage(mouseId);
+    FlashDataMap image;
+    if (bytes.size() != int(sizeof image))
+        return false;
+    std::memcpy(&image, bytes.constData(), sizeof image);
+    std::atomic<bool> finished{false};
+    std::thread sender([&] {
+        PostMsg::GetInstance()->PostUpDataLightUIButton(image);
+        finished = true;
+    });
+    const bool done = QTest::qWaitFor([&finished] { return finished.load(); }, 30000);
+    sender.join();
+    return done;
 }
 
 bool DeviceLinkFixture::deliverReport(const QByteArray& header, const QByteArray& data)

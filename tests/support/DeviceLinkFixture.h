@@ -6,6 +6,7 @@
 #include "device/DeviceAllInfo.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -40,6 +41,8 @@ public:
 
     static QByteArray fixtureScenario();
     static QString fixtureCatalogue();
+    // The catalogue the program ships (its Config.ini).
+    static QString shippedCatalogue();
     // Replaces Config.ini and reopens the store.
     void writeCatalogue(const QString& text);
     QString appDir() const;
@@ -59,6 +62,12 @@ public:
     // a receiver) with a callback that drops every report, makes it the current
     // device and the configuration the mouse holds the working image.
     bool linkWithoutReports(const QString& listedId, const QString& mouseId = QString());
+    // Sends the working image with `patch` (offset, value, offset, value, ...)
+    // set, as a write does, and waits until `mouseId`'s flash holds it.
+    static bool sendPatchedImage(const QString& mouseId, const QList<int>& patch);
+    // Hands `mouseId`'s configuration to the pages as the link does after a full
+    // read, from a thread of its own, serving the pages until it returns.
+    static bool postButtonImage(const QString& mouseId);
 
     // Runs the report callback on a helper thread (as the library does) and keeps
     // the GUI thread serving the pages until it returns. The data is padded to the

@@ -9,7 +9,6 @@
 
 #include "app/Globals.h"
 #include "app/LanguageTables.h"
-#include "core/AppPaths.h"
 #include "core/PostMsg.h"
 #include "device/AnnotatedMutexLocker.h"
 #include "device/DeviceCache.h"
@@ -32,14 +31,12 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QStackedWidget>
-#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
 #include <sys/stat.h>
 
-#include <cstring>
 #include <memory>
 
 using hidsim::HidSimControl;
@@ -58,12 +55,6 @@ const char kScenario[] = R"({ "vendorId": "3A7C", "mice": [
 // Selectors top to bottom and the device button each stands for.
 const char* const kSelectors[6] = {"FireKey", "RightKey", "BackKey", "StartPause", "TopMusic", "BackMusic"};
 const int kDeviceOf[6] = {0, 1, 2, 4, 3, 5};
-
-QString readShipped(const QString& relative)
-{
-    QFile f(QStringLiteral(DESKLINK_APP_DIR) + "/" + relative);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
 
 QByteArray fileBytes(const QString& path)
 {
@@ -160,13 +151,7 @@ private:
 
 void tst_ButtonMacros::init()
 {
-    QVERIFY(m_fixture.setUp(QByteArray(kScenario), readShipped("usersetting/Config.ini")));
-    QVERIFY(QFile::copy(QStringLiteral(DESKLINK_APP_DIR) + "/driver_sensor.h",
-                        m_fixture.appDir() + "/driver_sensor.h"));
-    QFile::link(QStringLiteral(DESKLINK_APP_DIR) + "/Picture", m_fixture.appDir() + "/Picture");
-    AppPaths::setApplicationDirOverride(QStringLiteral(DESKLINK_APP_DIR));
-    LanguageTables::load();
-    AppPaths::setApplicationDirOverride(m_fixture.appDir());
+    QVERIFY(m_fixture.setUpShipped(QByteArray(kScenario)));
     g_UiReady = true;
     g_LanguageIndex = 0;
     m_folder = MacroFolder::defaultPath();
@@ -181,8 +166,6 @@ void tst_ButtonMacros::cleanup()
     m_fixture.tearDown();
     LanguageTables::clear();
     g_SelectedFlashDataFile.clear();
-    QFile::remove(m_fixture.appDir() + "/driver_sensor.h");
-    QFile::remove(m_fixture.appDir() + "/Picture");
 }
 
 bool tst_ButtonMacros::link(const QString& listed)
@@ -200,14 +183,7 @@ bool tst_ButtonMacros::link(const QString& listed)
 
 bool tst_ButtonMacros::putOnMouse(const QList<int>& patch)
 {
-    {
-        AnnotatedMutexLocker lock(g_FlashDataMutex);
-        const QByteArray image = patched(imageBytes(g_FlashData), patch);
-        std::memcpy(&g_FlashData, image.constData(), sizeof g_FlashData);
-        if (!ProtocolDataUpdate(&g_FlashData))
-            return false;
-    }
-    if (!QTest::qWaitFor([&] { return mouseImage() == imageBytes(currentFlashData()); }, 15000))
+    if (!DeviceLinkFixture::sendPatchedImage(m_mouse, patch))
         return false;
     DeviceLinkFixture::clearCalls();
     return true;
@@ -215,14 +191,7 @@ bool tst_ButtonMacros::putOnMouse(const QList<int>& patch)
 
 void tst_ButtonMacros::deliverMouseImage()
 {
-    FlashDataMap image;
-    const QByteArray bytes = mouseImage();
-    QCOMPARE(bytes.size(), int(sizeof image));
-    std::memcpy(&image, bytes.constData(), sizeof image);
-    QThread* sender = QThread::create([image] { PostMsg::GetInstance()->PostUpDataLightUIButton(image); });
-    sender->start();
-    QVERIFY(QTest::qWaitFor([sender] { return sender->isFinished(); }, 15000));
-    delete sender;
+    QVERIFY(DeviceLinkFixture::postButtonImage(m_mouse));
 }
 
 QToolButton* tst_ButtonMacros::macroButton(const QString& name) const

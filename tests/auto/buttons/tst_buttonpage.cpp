@@ -9,7 +9,6 @@
 
 #include "app/Globals.h"
 #include "app/LanguageTables.h"
-#include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
 #include "device/AnnotatedMutexLocker.h"
@@ -40,7 +39,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include <cstring>
 #include <memory>
 
 using hidsim::HidSimControl;
@@ -61,12 +59,6 @@ const char kScenario[] = R"({ "vendorId": "3A7C", "mice": [
 
 // Selectors top to bottom.
 const char* const kSelectors[6] = {"FireKey", "RightKey", "BackKey", "StartPause", "TopMusic", "BackMusic"};
-
-QString readShipped(const QString& relative)
-{
-    QFile f(QStringLiteral(DESKLINK_APP_DIR) + "/" + relative);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
 
 QString mouseOf(const QString& listed)
 {
@@ -201,13 +193,7 @@ private:
 
 void tst_ButtonPage::init()
 {
-    QVERIFY(m_fixture.setUp(QByteArray(kScenario), readShipped("usersetting/Config.ini")));
-    QVERIFY(QFile::copy(QStringLiteral(DESKLINK_APP_DIR) + "/driver_sensor.h",
-                        m_fixture.appDir() + "/driver_sensor.h"));
-    QFile::link(QStringLiteral(DESKLINK_APP_DIR) + "/Picture", m_fixture.appDir() + "/Picture");
-    AppPaths::setApplicationDirOverride(QStringLiteral(DESKLINK_APP_DIR));
-    LanguageTables::load();
-    AppPaths::setApplicationDirOverride(m_fixture.appDir());
+    QVERIFY(m_fixture.setUpShipped(QByteArray(kScenario)));
     g_UiReady = true;
 }
 
@@ -217,8 +203,6 @@ void tst_ButtonPage::cleanup()
     m_fixture.tearDown();
     LanguageTables::clear();
     g_SelectedFlashDataFile.clear();
-    QFile::remove(m_fixture.appDir() + "/driver_sensor.h");
-    QFile::remove(m_fixture.appDir() + "/Picture");
 }
 
 bool tst_ButtonPage::link(const QString& listed, const QList<int>& patch)
@@ -230,14 +214,7 @@ bool tst_ButtonPage::link(const QString& listed, const QList<int>& patch)
     m_mouse = mouseOf(listed);
     if (!m_fixture.linkWithoutReports(listed, m_mouse))
         return false;
-    {
-        AnnotatedMutexLocker lock(g_FlashDataMutex);
-        const QByteArray image = patched(imageBytes(g_FlashData), patch);
-        std::memcpy(&g_FlashData, image.constData(), sizeof g_FlashData);
-        if (!ProtocolDataUpdate(&g_FlashData))
-            return false;
-    }
-    if (!QTest::qWaitFor([&] { return mouseImage() == imageBytes(currentFlashData()); }, 3000))
+    if (!DeviceLinkFixture::sendPatchedImage(m_mouse, patch))
         return false;
     DeviceLinkFixture::clearCalls();
     return true;
@@ -245,14 +222,7 @@ bool tst_ButtonPage::link(const QString& listed, const QList<int>& patch)
 
 void tst_ButtonPage::deliverMouseImage()
 {
-    FlashDataMap image;
-    const QByteArray bytes = mouseImage();
-    QCOMPARE(bytes.size(), int(sizeof image));
-    std::memcpy(&image, bytes.constData(), sizeof image);
-    QThread* sender = QThread::create([image] { PostMsg::GetInstance()->PostUpDataLightUIButton(image); });
-    sender->start();
-    QVERIFY(QTest::qWaitFor([sender] { return sender->isFinished(); }, 5000));
-    delete sender;
+    QVERIFY(DeviceLinkFixture::postButtonImage(m_mouse));
 }
 
 // ---- Showing an image ----

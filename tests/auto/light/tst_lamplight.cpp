@@ -10,7 +10,6 @@
 #include "app/LanguageTables.h"
 #include "core/AppPaths.h"
 #include "core/PostMsg.h"
-#include "device/AnnotatedMutexLocker.h"
 #include "ui/light/LampLight.h"
 #include "ui/sensor/MyConmboBox.h"
 #include "ui/sensor/StopCloseTime.h"
@@ -28,7 +27,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include <cstring>
 #include <memory>
 
 using hidsim::HidSimControl;
@@ -163,14 +161,7 @@ bool tst_LampLight::link(const QString& listed, const QList<int>& patch)
     m_mouse = listed.startsWith('r') ? "m" + listed.mid(1) : listed;
     if (!m_fixture.linkWithoutReports(listed, m_mouse))
         return false;
-    {
-        AnnotatedMutexLocker lock(g_FlashDataMutex);
-        const QByteArray image = patched(patched(imageBytes(g_FlashData), kBase), patch);
-        std::memcpy(&g_FlashData, image.constData(), sizeof g_FlashData);
-        if (!ProtocolDataUpdate(&g_FlashData))
-            return false;
-    }
-    if (!QTest::qWaitFor([&] { return mouseImage() == imageBytes(currentFlashData()); }, 3000))
+    if (!DeviceLinkFixture::sendPatchedImage(m_mouse, kBase + patch))
         return false;
     g_DeviceModelId = currentDeviceCopy().mid;
     makePage();

@@ -36,12 +36,6 @@ namespace {
 const char kScenario[] = R"({ "vendorId": "3A7C",
   "mice": [{"id":"m17","cid":51,"mid":17,"usbPid":"0A02","receiverKind":8,"cable":false,"pairedTo":"r17"}],
   "receivers": [{"id":"r17","kind":8,"address":"8C1708","plugged":true}] })";
-
-QString readShipped(const QString& relative)
-{
-    QFile f(QStringLiteral(DESKLINK_APP_DIR) + "/" + relative);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
 }
 
 class TestSensorFlood : public QObject
@@ -61,7 +55,7 @@ private:
 private slots:
     void init()
     {
-        QVERIFY(m_fixture.setUp(QByteArray(kScenario), readShipped("usersetting/Config.ini")));
+        QVERIFY(m_fixture.setUp(QByteArray(kScenario), DeviceLinkFixture::shippedCatalogue()));
         QFile::remove(m_fixture.appDir() + "/driver_sensor.h");
         QVERIFY(QFile::copy(QStringLiteral(DESKLINK_APP_DIR) + "/driver_sensor.h",
                             m_fixture.appDir() + "/driver_sensor.h"));

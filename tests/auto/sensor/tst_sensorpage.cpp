@@ -6,7 +6,6 @@
 #include "ImageBytes.h"
 
 #include "app/Globals.h"
-#include "device/AnnotatedMutexLocker.h"
 #include "app/LanguageTables.h"
 #include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
@@ -34,11 +33,9 @@
 #include <QLabel>
 #include <QListView>
 #include <QSpinBox>
-#include <QThread>
 #include <QToolButton>
 #include <QtTest>
 
-#include <cstring>
 #include <memory>
 
 using hidsim::HidSimControl;
@@ -87,17 +84,11 @@ int stageByte(int stage, int field)
     return 15 + 6 * stage + field;
 }
 
-QString readShipped(const QString& relative)
-{
-    QFile f(QStringLiteral(DESKLINK_APP_DIR) + "/" + relative);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
 // The shipped catalogue with one key of one model group replaced (an empty
 // value removes the key).
 QString catalogueWith(const QString& group, const QString& key, const QString& value)
 {
-    QString catalogue = readShipped("usersetting/Config.ini");
+    QString catalogue = DeviceLinkFixture::shippedCatalogue();
     const int start = catalogue.indexOf("[" + group + "]");
     const int at = catalogue.indexOf("\n" + key + "=", start);
     if (start < 0 || at < start)
@@ -184,7 +175,7 @@ private:
 
 void tst_SensorPage::init()
 {
-    QVERIFY(m_fixture.setUp(QByteArray(kScenario), readShipped("usersetting/Config.ini")));
+    QVERIFY(m_fixture.setUp(QByteArray(kScenario), DeviceLinkFixture::shippedCatalogue()));
     QVERIFY(QFile::copy(QStringLiteral(DESKLINK_APP_DIR) + "/driver_sensor.h",
                         m_fixture.appDir() + "/driver_sensor.h"));
     // The tables are loaded once per program; every page here starts afresh.
@@ -206,14 +197,7 @@ bool tst_SensorPage::link(const QString& listed, const QList<int>& patch)
     m_mouse = mouseOf(listed);
     if (!m_fixture.linkWithoutReports(listed, m_mouse))
         return false;
-    {
-        AnnotatedMutexLocker lock(g_FlashDataMutex);
-        QByteArray image = patched(bytesOf(g_FlashData), patch);
-        std::memcpy(&g_FlashData, image.constData(), sizeof g_FlashData);
-        if (!ProtocolDataUpdate(&g_FlashData))
-            return false;
-    }
-    if (!QTest::qWaitFor([&] { return mouseImage() == bytesOf(currentFlashData()); }, 30000))
+    if (!DeviceLinkFixture::sendPatchedImage(m_mouse, patch))
         return false;
     g_DeviceModelId = currentDeviceCopy().mid;
     m_page.reset(new Sensor);

@@ -157,8 +157,8 @@ void tst_ReceiverSettings::sectionsFollowModelAndConnection()
     const QString expected = l + (light ? "11111780" : "00000630");
     // The page takes the image after the page recorder, which the fixture waits for.
     auto check = [&](const QString& when) {
-        QTest::qWaitFor([&] { return state() == expected; }, 2000);
-        QVERIFY2(state() == expected, qPrintable(when + ": " + state()));
+        const bool reached = QTest::qWaitFor([&] { return state() == expected; }, 2000);
+        QVERIFY2(reached, qPrintable(when + ": " + state()));
     };
 
     QVERIFY(m_link.openDevice(listed));
