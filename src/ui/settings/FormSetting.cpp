@@ -20,6 +20,7 @@
 #include "ui/settings/UpDateRepair.h"
 #include "ui/settings/UpDateWarning.h"
 #include "ui/settings/UpdateLog.h"
+#include "ui/settings/UpgradeMessage.h"
 #include "platform/Registry.h"
 
 #include <HIDUsb.h>
@@ -1400,20 +1401,12 @@ void FormSetting::finishIfIdle()
 
 void FormSetting::OnDongleUpgradeEvent(unsigned char* message)
 {
-    if (!message || message[0] != 7)
-        return;
-    const int kind = message[1];
-    const int value = message[2];
-    // Nothing of the page, the registry or the log is touched on the library's thread.
-    QMetaObject::invokeMethod(
-        qApp,
-        [kind, value] {
-            if (FormSetting* page = s_updatePage)
-                page->upgradeEvent(kind, value);
-            else if (kind == 2)
-                s_run.transferActive = false;
-        },
-        Qt::QueuedConnection);
+    UpgradeMessage::forward(message, [](int kind, int value) {
+        if (FormSetting* page = s_updatePage)
+            page->upgradeEvent(kind, value);
+        else if (kind == 2)
+            s_run.transferActive = false;
+    });
 }
 
 void FormSetting::OnMouseUpgradeEvent(unsigned char* message)

@@ -9,6 +9,7 @@
 #include "ui/common/StyleHelper.h"
 #include "ui/settings/FirmwareImageSearch.h"
 #include "ui/settings/UpdateLog.h"
+#include "ui/settings/UpgradeMessage.h"
 
 #include <HIDUsb.h>
 
@@ -440,20 +441,12 @@ void UpDateRepair::startRepair()
 
 void UpDateRepair::OnUpgradeEvent(unsigned char* message)
 {
-    if (!message || message[0] != 7)
-        return;
-    const int kind = message[1];
-    const int value = message[2];
-    // Everything else happens on the GUI thread.
-    QMetaObject::invokeMethod(
-        qApp,
-        [kind, value] {
-            if (UpDateRepair* dialog = s_repairing)
-                dialog->repairEvent(kind, value);
-            else if (kind == 2)
-                s_transferInProgress = false;
-        },
-        Qt::QueuedConnection);
+    UpgradeMessage::forward(message, [](int kind, int value) {
+        if (UpDateRepair* dialog = s_repairing)
+            dialog->repairEvent(kind, value);
+        else if (kind == 2)
+            s_transferInProgress = false;
+    });
 }
 
 void UpDateRepair::repairEvent(int kind, int value)

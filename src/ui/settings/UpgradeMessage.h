@@ -1,0 +1,15 @@
+#pragma once
+
+#include <functional>
+
+// The device library's firmware-transfer messages: 7, then the kind (1
+// progress, 2 end) and its value (percent, or 1 for success). They arrive on
+// the library's own thread; the pages, the registry and the log are touched
+// only on the GUI thread.
+class UpgradeMessage
+{
+public:
+    // Hands kind and value of a transfer message to `onGuiThread`, queued on
+    // the GUI thread; anything else the library sends is dropped.
+    static void forward(const unsigned char* message, std::function<void(int kind, int value)> onGuiThread);
+};
