@@ -1097,15 +1097,21 @@ void FormSetting::startReceiverTimer()
 {
     if (m_receiverNoImage || m_mouseRunning || m_receiverTried)
         return;
-    m_receiverTried = true;
+    startDeviceTimer(true);
+}
+
+// One device's part of the run: its timer steps the phases from the first.
+void FormSetting::startDeviceTimer(bool receiver)
+{
+    (receiver ? m_receiverTried : m_mouseTried) = true;
     g_UpdateRunning = true;
     m_phase = 0;
-    m_receiverHintState = 0;
-    m_receiverHint->hide();
-    SetVer(2);
+    (receiver ? m_receiverHintState : m_mouseHintState) = 0;
+    (receiver ? m_receiverHint : m_mouseHint)->hide();
+    SetVer(receiver ? 2 : 1);
     g_DevicePollingEnabled = false;
-    m_dongleCheckTimer->start();
-    m_receiverRunning = true;
+    (receiver ? m_dongleCheckTimer : m_mouseCheckTimer)->start();
+    (receiver ? m_receiverRunning : m_mouseRunning) = true;
 }
 
 void FormSetting::on_Mouse_clicked()
@@ -1119,15 +1125,7 @@ void FormSetting::on_Mouse_clicked()
         }
     }
     if (!m_mouseNoImage && !m_receiverRunning && !m_mouseTried) {
-        m_mouseTried = true;
-        g_UpdateRunning = true;
-        m_phase = 0;
-        m_mouseHintState = 0;
-        m_mouseHint->hide();
-        SetVer(1);
-        g_DevicePollingEnabled = false;
-        m_mouseCheckTimer->start();
-        m_mouseRunning = true;
+        startDeviceTimer(false);
     } else if (m_mouseNoImage) {
         setUpdateCaption(m_upToDateCaption);
     }

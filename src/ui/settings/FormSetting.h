@@ -118,6 +118,7 @@ private:
     void on_Receive_clicked();
     void on_Mouse_clicked();
     void startReceiverTimer();
+    void startDeviceTimer(bool receiver);
     void UpdateStep(int type, const QString& version);
     bool startTransfer(int type);
     void refreshButtonLook(int type);
