@@ -1,6 +1,7 @@
 #include "ui/home/DialogChange.h"
 
 #include "app/Globals.h"
+#include "app/LanguageChoice.h"
 #include "app/LanguageTables.h"
 #include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
@@ -429,10 +430,7 @@ void DialogChange::on_comboBox_activated(int index)
 {
     if (index < 0)
         return;
-    const bool saved = SettingsStore::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"),
-                                                           QString::number(index));
-    g_LanguageIndex = index;
-    PostMsg::GetInstance()->PostAllLanguage(index);
+    const bool saved = LanguageChoice::apply(index);
     PostMsg::GetInstance()->PostLanguageSameB(index);
     // Said in the language just chosen.
     SettingsNotSaved::tellIfNotSaved(saved, this);

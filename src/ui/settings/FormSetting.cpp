@@ -1,6 +1,7 @@
 #include "ui/settings/FormSetting.h"
 
 #include "app/Globals.h"
+#include "app/LanguageChoice.h"
 #include "app/LanguageTables.h"
 #include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
@@ -490,10 +491,7 @@ void FormSetting::on_comboBox_activated(int index)
 {
     if (index < 0)
         return;
-    const bool saved = SettingsStore::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"),
-                                                           QString::number(index));
-    g_LanguageIndex = index;
-    PostMsg::GetInstance()->PostAllLanguage(index);
+    const bool saved = LanguageChoice::apply(index);
     PostMsg::GetInstance()->PostLanguageSameA(index);
     SettingsNotSaved::tellIfNotSaved(saved, this);
 }
