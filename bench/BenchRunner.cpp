@@ -108,15 +108,6 @@ QString overText(double a, double b)
 }
 
 namespace {
-// Fresh virtual devices in `dir`: the scenario, and no flash from an earlier run.
-bool resetDevices(const QString& dir, const QByteArray& scenario)
-{
-    QDir(dir + QStringLiteral("/flash")).removeRecursively();
-    QDir().mkpath(dir);
-    QFile file(dir + QStringLiteral("/scenario.json"));
-    return file.open(QIODevice::WriteOnly) && file.write(scenario) == scenario.size() && file.flush();
-}
-
 // The virtual devices keep their flash in files written with a sync to disk; on
 // a disk that sync alone can take longer than a whole transfer. They are the
 // rig, not the program, so their folder lies in memory where there is one.
@@ -164,6 +155,17 @@ QProcessEnvironment BenchRunner::environment(const QString& hidsimDir) const
 QString BenchRunner::devicesPath() const
 {
     return m_deviceFolders.isValid() ? m_deviceFolders.path() : m_work.path();
+}
+
+bool BenchRunner::resetDevices(const QString& dir, const QByteArray& scenario)
+{
+    QDir(dir + QStringLiteral("/flash")).removeRecursively();
+    QDir().mkpath(dir);
+    QFile file(dir + QStringLiteral("/scenario.json"));
+    if (file.open(QIODevice::WriteOnly) && file.write(scenario) == scenario.size() && file.flush())
+        return true;
+    m_failures << QStringLiteral("cannot write the virtual devices in ") + dir;
+    return false;
 }
 
 bool BenchRunner::runChild(const QString& what, const QString& program, const QProcessEnvironment& env,
@@ -248,10 +250,8 @@ void BenchRunner::measureDevice(Connection& c)
     for (int i = 0; i < m_options.runs; ++i) {
         // Each run from the factory settings: a macro a run put on a button
         // would otherwise be there before the next one binds it.
-        if (!resetDevices(dir, c.scenario)) {
-            m_failures << QStringLiteral("cannot write the virtual devices in ") + dir;
+        if (!resetDevices(dir, c.scenario))
             return;
-        }
         QList<QByteArrayList> lines;
         qint64 startNs = 0;
         if (!runChild(QStringLiteral("open and write (%1)").arg(c.name), QStringLiteral(BENCH_PROGRAM), env, &lines,
@@ -299,10 +299,8 @@ void BenchRunner::measureUpdate()
         // devices, then the program's update from a fresh start.
         QList<QByteArrayList> lines;
         qint64 startNs = 0;
-        if (!resetDevices(dir, kUpdateScenario)) {
-            m_failures << QStringLiteral("cannot write the virtual devices in ") + dir;
+        if (!resetDevices(dir, kUpdateScenario))
             return;
-        }
         if (!runChild(QStringLiteral("bare transfers"), QStringLiteral(BENCH_TRANSFER), env, &lines, &startNs, images))
             continue;
         QVector<double> transfer;
@@ -317,10 +315,8 @@ void BenchRunner::measureUpdate()
         const double receiverTicks =
             std::max(kUpdateFirstEndTick, std::ceil(kUpdateTicksBeforeTransfer + transfer[0] / kUpdateTickMs)) + 1;
         const double floor = kUpdateTickMs * (receiverTicks + kUpdateTicksBeforeTransfer) + transfer[1];
-        if (!resetDevices(dir, kUpdateScenario)) {
-            m_failures << QStringLiteral("cannot write the virtual devices in ") + dir;
+        if (!resetDevices(dir, kUpdateScenario))
             return;
-        }
         if (!runChild(QStringLiteral("firmware update"), QStringLiteral(BENCH_PROGRAM), env, &lines, &startNs))
             continue;
         for (const QByteArrayList& f : qAsConst(lines)) {

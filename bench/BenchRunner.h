@@ -46,6 +46,9 @@ private:
     bool runChild(const QString& what, const QString& program, const QProcessEnvironment& env,
                   QList<QByteArrayList>* lines, qint64* startNs, const QStringList& arguments = {});
     QProcessEnvironment environment(const QString& hidsimDir) const;
+    // Fresh virtual devices in `dir`: the scenario, and no flash from an earlier
+    // run. False, with the failure noted, when they cannot be written.
+    bool resetDevices(const QString& dir, const QByteArray& scenario);
     // Where the virtual devices' folders go: in memory when possible.
     QString devicesPath() const;
 

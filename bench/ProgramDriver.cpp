@@ -84,6 +84,12 @@ void ProgramDriver::install()
     Q_UNUSED(driver)
 }
 
+QAbstractButton* ProgramDriver::topButton(const QString& name) const
+{
+    QWidget* top = topWindow();
+    return top ? top->findChild<QAbstractButton*>(name) : nullptr;
+}
+
 QWidget* ProgramDriver::topWindow() const
 {
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -124,8 +130,7 @@ void ProgramDriver::waitForDeviceButton()
 {
     auto* timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, [this, timer] {
-        QWidget* top = topWindow();
-        auto* button = top ? top->findChild<QAbstractButton*>(QStringLiteral("btn0")) : nullptr;
+        auto* button = topButton(QStringLiteral("btn0"));
         if (!button || !button->isVisible())
             return;
         timer->deleteLater();
@@ -136,8 +141,7 @@ void ProgramDriver::waitForDeviceButton()
 
 void ProgramDriver::openDevice()
 {
-    QWidget* top = topWindow();
-    auto* button = top ? top->findChild<QAbstractButton*>(QStringLiteral("btn0")) : nullptr;
+    auto* button = topButton(QStringLiteral("btn0"));
     if (!button)
         return fail("the device button went away");
 
@@ -189,7 +193,7 @@ void ProgramDriver::showSensorPage()
     if (!m_valuesNs)
         return fail("the sensor page never showed the device's values");
     QWidget* top = topWindow();
-    auto* sensorButton = top ? top->findChild<QAbstractButton*>(QStringLiteral("SensorButton")) : nullptr;
+    auto* sensorButton = topButton(QStringLiteral("SensorButton"));
     if (!sensorButton)
         return fail("no sensor-page button");
     FrameProbe::onNextFrame(top, [this](qint64 ns) {
@@ -247,8 +251,7 @@ void ProgramDriver::nextWrite()
 void ProgramDriver::timedClick(const QByteArray& figure, const char* name,
                                const std::function<bool(const QByteArray&)>& holds, const std::function<void()>& then)
 {
-    QWidget* top = topWindow();
-    auto* button = top ? top->findChild<QAbstractButton*>(QLatin1String(name)) : nullptr;
+    auto* button = topButton(QLatin1String(name));
     if (!button || !button->isVisible())
         return fail(QByteArray("no visible ") + name);
     m_watch = new WriteWatch(m_mouseId, holds, [this, figure, then](qint64 doneNs, qint64 busyNs) {
@@ -265,8 +268,7 @@ void ProgramDriver::timedClick(const QByteArray& figure, const char* name,
 
 void ProgramDriver::assignFunction()
 {
-    QWidget* top = topWindow();
-    auto* page = top ? top->findChild<QAbstractButton*>(QStringLiteral("ButtonMain")) : nullptr;
+    auto* page = topButton(QStringLiteral("ButtonMain"));
     if (!page)
         return fail("no button-page button");
     click(page);
@@ -276,25 +278,23 @@ void ProgramDriver::assignFunction()
     FlashDataMap image;
     if (!imageOf(hidsim::HidSimControl::configImage(m_mouseId), &image))
         return fail("no image of the mouse");
+    auto named = [](const char* button) -> const ButtonFunctionTable::Simple* {
+        for (int row = 0; row < ButtonFunctionTable::kSimpleCount; ++row) {
+            if (qstrcmp(ButtonFunctionTable::simple(row).button, button) == 0)
+                return &ButtonFunctionTable::simple(row);
+        }
+        return nullptr;
+    };
     const char* function = "MidKey";
-    const ButtonFunctionTable::Simple* chosen = nullptr;
-    for (int row = 0; row < ButtonFunctionTable::kSimpleCount; ++row) {
-        const ButtonFunctionTable::Simple& f = ButtonFunctionTable::simple(row);
-        if (qstrcmp(f.button, function) == 0)
-            chosen = &f;
-    }
+    const ButtonFunctionTable::Simple* chosen = named(function);
     const ButtonMapping now = image.buttons[selector.deviceIndex];
     if (chosen && now.type == chosen->type && now.code == chosen->code) {
         function = "BackKey_2";
-        for (int row = 0; row < ButtonFunctionTable::kSimpleCount; ++row) {
-            const ButtonFunctionTable::Simple& f = ButtonFunctionTable::simple(row);
-            if (qstrcmp(f.button, function) == 0)
-                chosen = &f;
-        }
+        chosen = named(function);
     }
     if (!chosen)
         return fail("no such function");
-    auto* selectorButton = top->findChild<QAbstractButton*>(QLatin1String(selector.name));
+    auto* selectorButton = topButton(QLatin1String(selector.name));
     if (!selectorButton)
         return fail("no selector");
     click(selectorButton);
@@ -311,10 +311,9 @@ void ProgramDriver::assignFunction()
 
 void ProgramDriver::bindMacro()
 {
-    QWidget* top = topWindow();
     const ButtonFunctionTable::Selector& selector = ButtonFunctionTable::selector(2);
-    auto* selectorButton = top ? top->findChild<QAbstractButton*>(QLatin1String(selector.name)) : nullptr;
-    auto* category = top ? top->findChild<QAbstractButton*>(QStringLiteral("DPI_10")) : nullptr;
+    auto* selectorButton = topButton(QLatin1String(selector.name));
+    auto* category = topButton(QStringLiteral("DPI_10"));
     if (!selectorButton || !category)
         return fail("no selector or macro category");
     click(selectorButton);
@@ -332,8 +331,7 @@ void ProgramDriver::bindMacro()
 
 void ProgramDriver::importConfiguration()
 {
-    QWidget* top = topWindow();
-    auto* importButton = top ? top->findChild<QAbstractButton*>(QStringLiteral("ImportData")) : nullptr;
+    auto* importButton = topButton(QStringLiteral("ImportData"));
     FlashDataMap image;
     if (!importButton || !imageOf(hidsim::HidSimControl::configImage(m_mouseId), &image))
         return fail("no import button or no image");
@@ -375,7 +373,7 @@ void ProgramDriver::visitPages(int next)
         return end();
     }
     QWidget* top = topWindow();
-    auto* page = top ? top->findChild<QAbstractButton*>(QLatin1String(kPages[next])) : nullptr;
+    auto* page = topButton(QLatin1String(kPages[next]));
     if (!page)
         return fail(QByteArray("no page button ") + kPages[next]);
     FrameProbe::onNextFrame(top, [this, next](qint64) { QTimer::singleShot(kSettleMs, this, [this, next] { visitPages(next + 1); }); });
@@ -384,8 +382,7 @@ void ProgramDriver::visitPages(int next)
 
 void ProgramDriver::updateFirmware()
 {
-    QWidget* top = topWindow();
-    auto* page = top ? top->findChild<QAbstractButton*>(QStringLiteral("FormSetting")) : nullptr;
+    auto* page = topButton(QStringLiteral("FormSetting"));
     if (!page)
         return fail("no settings-page button");
     click(page);
@@ -398,7 +395,7 @@ void ProgramDriver::offerUpdate(int attempt)
     // that may come after the page is shown, so the offer is asked for again.
     constexpr int kAttempts = 100;
     constexpr int kAttemptMs = 100;
-    auto* offer = topWindow()->findChild<QAbstractButton*>(QStringLiteral("Receive_2"));
+    auto* offer = topButton(QStringLiteral("Receive_2"));
     if (offer && offer->isVisible())
         click(offer);
     UpDateRepair* dialog = g_UpDateRepairDialog;

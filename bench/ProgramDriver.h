@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 
+class QAbstractButton;
 class WriteWatch;
 
 // Acts as the person at the desk inside the program's own process, on the
@@ -57,6 +58,8 @@ private:
     void end();
 
     QWidget* topWindow() const;
+    // The top window's button of that name, or null.
+    QAbstractButton* topButton(const QString& name) const;
     static void click(QWidget* widget);
 
     QString m_mode;

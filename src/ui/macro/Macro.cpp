@@ -882,14 +882,8 @@ void Macro::SlotButtonToMacro(FlashDataMap map, int index)
     const int repeat = MacroFile::isValidRepeatCode(param) ? param : 1;
     // A file that holds this macro already is left alone: its write waits for
     // the disk on the GUI thread, each time an image with the macro arrives.
-    bool held = false;
-    {
-        QFile existing(path);
-        if (existing.open(QIODevice::ReadOnly)) {
-            const MacroFile::Contents contents = MacroFile::parse(existing.readAll());
-            held = contents.repeatCode == repeat && contents.rows == rows;
-        }
-    }
+    MacroFile::Contents existing;
+    const bool held = MacroFile::read(path, &existing) && existing.repeatCode == repeat && existing.rows == rows;
     if (!held && !MacroFile::write(path, repeat, rows, MacroFile::WriteMode::CreateOrReplace))
         return;
 
