@@ -8,6 +8,7 @@
 #include "core/AppPaths.h"
 #include "core/PostMsg.h"
 #include "device/FlashDataMap.h"
+#include "device/ImageFieldCodes.h"
 #include "ui/buttons/ButtonFunctionTable.h"
 #include "ui/buttons/ConfigurationActions.h"
 #include "ui/macro/MacroFile.h"
@@ -231,7 +232,7 @@ void ProgramDriver::nextWrite()
     if (target < 0)
         return fail("no report-rate button to click");
 
-    m_watch = new WriteWatch(m_mouseId, SensorRate::rate(target).code, [this](qint64 doneNs, qint64 busyNs) {
+    m_watch = new WriteWatch(m_mouseId, ImageFieldCodes::rateCode(target), [this](qint64 doneNs, qint64 busyNs) {
         if (doneNs < 0)
             return fail("the mouse's flash never held the new rate");
         ProbeOutput::say("write " + ms(doneNs - m_writeClickNs) + ' ' + ms(busyNs));

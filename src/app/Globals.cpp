@@ -66,6 +66,7 @@ std::atomic<bool> g_SensorPageApplied{false};
 std::atomic<bool> g_ButtonPageApplied{false};
 std::atomic<bool> g_RepairRunning{false};
 std::atomic<bool> g_UpdateRunning{false};
+std::atomic<bool> g_UpdateDialogShown{false};
 std::atomic<bool> g_DongleUpdateRequested{false};
 std::atomic<bool> g_MouseUpdateRequested{false};
 

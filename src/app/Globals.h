@@ -122,6 +122,9 @@ extern std::atomic<bool> g_SensorPageApplied;
 extern std::atomic<bool> g_ButtonPageApplied;
 extern std::atomic<bool> g_RepairRunning;
 extern std::atomic<bool> g_UpdateRunning;
+// Whether the update and repair dialog is on screen (kept by the dialog, so the
+// device thread's poll need not look at the window).
+extern std::atomic<bool> g_UpdateDialogShown;
 extern std::atomic<bool> g_DongleUpdateRequested;
 extern std::atomic<bool> g_MouseUpdateRequested;
 

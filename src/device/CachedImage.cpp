@@ -3,11 +3,9 @@
 #include "app/Globals.h"
 #include "core/ConfigSettings.h"
 #include "device/DeviceCache.h"
-#include "ui/sensor/DebounceTime.h"
-#include "ui/sensor/Sensor.h"
-#include "ui/sensor/SensorDpiCodec.h"
-#include "ui/sensor/SensorDpiTables.h"
-#include "ui/sensor/SensorRate.h"
+#include "device/ImageFieldCodes.h"
+#include "device/SensorDpiCodec.h"
+#include "device/SensorDpiTables.h"
 
 namespace {
 // What the DPI editor spans when the model's "DPIRange" is unusable.
@@ -37,10 +35,11 @@ bool CachedImage::fieldsInRange(const FlashDataMap& image, const DeviceAllInfo& 
         stages = FlashDataMap::kDpiStageCount;
     if (image.dpiStageCount < 1 || image.dpiStageCount > stages || image.activeDpiStage >= image.dpiStageCount)
         return false;
-    if (SensorRate::indexOfCode(image.reportRate) < 0 || image.sensorMode > kMaxSensorMode)
+    if (ImageFieldCodes::rateIndex(image.reportRate) < 0 || image.sensorMode > kMaxSensorMode)
         return false;
     if (image.liftOffDistance < 1 || image.liftOffDistance > kMaxLiftOff
-        || image.debounceTime >= DebounceTime::kEntryCount || Sensor::durationEntry(image.performanceModeTime) < 0)
+        || image.debounceTime >= ImageFieldCodes::kDebounceEntries
+        || ImageFieldCodes::durationEntry(image.performanceModeTime) < 0)
         return false;
 
     // Decoded as the sensor page decodes them, without touching its tables.

@@ -11,11 +11,10 @@
 #include "device/DeviceCache.h"
 #include "device/DeviceChangeRelay.h"
 #include "device/DeviceDiscovery.h"
+#include "device/FirmwareImageSearch.h"
 #include "device/ReportHandler.h"
 #include "device/SanitizerHandOver.h"
 #include "device/WorkingImage.h"
-#include "ui/settings/FormSetting.h"
-#include "ui/settings/UpDateRepair.h"
 
 #include <HIDUsb.h>
 
@@ -46,21 +45,6 @@ QElapsedTimer s_statusRefreshClock;  // guarded by s_statusClockMutex
 // again. Opening a device clears it. GUI thread only.
 bool s_returnedToList = false;
 
-bool updateDialogVisible()
-{
-    return g_UpDateRepairDialog && g_UpDateRepairDialog->isVisible();
-}
-
-int receiverKindOf(quint8 connectionType)
-{
-    switch (connectionType) {
-    case 0: return 1;
-    case 4: return 2;
-    case 1: return 4;
-    case 5: return 8;
-    default: return 0;  // no receiver: matches no receiver image
-    }
-}
 }
 
 bool TakeStatusRefreshSlot()
@@ -327,14 +311,14 @@ void Worker::HandleUsbDeviceChanged()
             for (const DeviceAllInfo& e : qAsConst(g_WorkerDeviceList)) {
                 if (!e.address.isEmpty() && !e.direct) {
                     receiverText = e.receiverVersion;
-                    kind = receiverKindOf(e.connectionType);
+                    kind = FirmwareImageSearch::receiverKindOf(e.connectionType);
                     break;
                 }
             }
         }
         if (QDir(AppPaths::appSubdir(QStringLiteral("bin"))).exists()) {
-            g_DongleUpdateRequested = FormSetting::HasNewerFirmware(211, receiverText, kind);
-            g_MouseUpdateRequested = FormSetting::HasNewerFirmware(210, mouseText, kind);
+            g_DongleUpdateRequested = HasNewerFirmware(FirmwareImageHeader::kReceiverType, receiverText, kind);
+            g_MouseUpdateRequested = HasNewerFirmware(FirmwareImageHeader::kMouseType, mouseText, kind);
             bus->PostLabelTextB(receiverText,
                                 g_DongleUpdateRequested || g_MouseUpdateRequested ? QStringLiteral("true")
                                                                                   : QString());
@@ -343,7 +327,7 @@ void Worker::HandleUsbDeviceChanged()
         }
     }
 
-    if (updateDialogVisible() && !g_UpdateRunning)
+    if (g_UpdateDialogShown && !g_UpdateRunning)
         bus->PostCheckUpdate();
 }
 

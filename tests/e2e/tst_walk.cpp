@@ -12,6 +12,7 @@
 
 #include "core/AppPaths.h"
 #include "device/FlashDataMap.h"
+#include "device/ImageFieldCodes.h"
 #include "ui/buttons/ButtonFunctionTable.h"
 #include "ui/sensor/SensorRate.h"
 #include "ui/sensor/StopCloseTime.h"
@@ -272,7 +273,7 @@ void tst_Walk::sensorPage()
     }
     QVERIFY2(target >= 0, "no other report rate on the sensor page");
     click(QString::fromLatin1(SensorRate::rate(target).objectName));
-    const quint8 code = SensorRate::rate(target).code;
+    const quint8 code = ImageFieldCodes::rateCode(target);
     QVERIFY2(waitFor([&] { return image().reportRate == code; }), "the new rate never reached the mouse");
     m_expected.reportRate = code;
     shot(QStringLiteral("sensor"));

@@ -10,10 +10,10 @@
 #include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
 #include "device/DeviceDiscovery.h"
+#include "device/SensorDpiCodec.h"
+#include "device/SensorDpiTables.h"
 #include "ui/buttons/DeviceIdLookup.h"
 #include "ui/sensor/DpiSnapper.h"
-#include "ui/sensor/SensorDpiCodec.h"
-#include "ui/sensor/SensorDpiTables.h"
 
 #include <QColor>
 #include <QSettings>

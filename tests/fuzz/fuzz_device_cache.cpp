@@ -5,7 +5,7 @@
 
 #include "device/DeviceCache.h"
 #include "device/FlashDataMap.h"
-#include "ui/sensor/SensorDpiCodec.h"
+#include "device/SensorDpiCodec.h"
 
 #include <cstring>
 

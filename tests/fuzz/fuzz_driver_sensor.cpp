@@ -2,8 +2,8 @@
 // and the stage DPI codec on the table it gives for a sensor the file names.
 #include "FuzzSupport.h"
 
-#include "ui/sensor/SensorDpiCodec.h"
-#include "ui/sensor/SensorDpiTables.h"
+#include "device/SensorDpiCodec.h"
+#include "device/SensorDpiTables.h"
 
 #include <QRegularExpression>
 

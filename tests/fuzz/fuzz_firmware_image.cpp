@@ -3,7 +3,7 @@
 // file; a file the check accepts has a header the reader takes.
 #include "FuzzSupport.h"
 
-#include "ui/settings/FirmwareImageSearch.h"
+#include "device/FirmwareImageSearch.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {

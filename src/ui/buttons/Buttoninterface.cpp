@@ -7,15 +7,16 @@
 #include "core/PostMsg.h"
 #include "core/Timing.h"
 #include "device/ConsumerFunctions.h"
-#include "device/DeviceWriters.h"
 #include "device/CurrentDevice.h"
 #include "device/DeviceCache.h"
 #include "device/DeviceText.h"
+#include "device/DeviceWriters.h"
+#include "device/SensorDpiTables.h"
 #include "device/Worker.h"
 #include "device/WorkingImage.h"
 #include "ui/buttons/ButtonFunctionTable.h"
-#include "ui/buttons/ConfigurationActions.h"
 #include "ui/buttons/ButtonKeyCodec.h"
+#include "ui/buttons/ConfigurationActions.h"
 #include "ui/buttons/Ui_Buttoninterface.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/home/LeftButtonOnly.h"
@@ -28,7 +29,6 @@
 #include "ui/macro/MakeMacro.h"
 #include "ui/sensor/DebounceTime.h"
 #include "ui/sensor/MyConmboBox.h"
-#include "ui/sensor/SensorDpiTables.h"
 
 #include <HIDUsb.h>
 

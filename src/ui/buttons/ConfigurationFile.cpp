@@ -2,7 +2,7 @@
 
 #include "app/Globals.h"
 #include "core/ConfigSettings.h"
-#include "ui/sensor/SensorDpiTables.h"
+#include "device/SensorDpiTables.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -10,6 +10,7 @@
 #include "core/Timing.h"
 #include "device/DeviceChangeRelay.h"
 #include "device/DeviceDiscovery.h"
+#include "device/FirmwareImageSearch.h"
 #include "device/Worker.h"
 #include "platform/Registry.h"
 #include "ui/common/SettingsNotSaved.h"
@@ -18,8 +19,6 @@
 #include "ui/macro/mytoolButtonEnter.h"
 #include "ui/sensor/MyConmboBox.h"
 #include "ui/sensor/SensorLook.h"
-#include "ui/settings/FirmwareImageSearch.h"
-#include "ui/settings/FormSetting.h"
 #include "ui/settings/Match.h"
 #include "ui/settings/RePair.h"
 #include "ui/settings/UpDateRepair.h"
@@ -822,7 +821,7 @@ void DialogChange::openDevice(const DeviceAllInfo& entry)
     QString flag;
     if (QDir(AppPaths::appSubdir(QStringLiteral("bin"))).exists()) {
         g_DongleUpdateRequested =
-            FormSetting::HasNewerFirmware(FirmwareImageHeader::kReceiverType, entry.receiverVersion, kind);
+            HasNewerFirmware(FirmwareImageHeader::kReceiverType, entry.receiverVersion, kind);
         if (g_DongleUpdateRequested)
             flag = QStringLiteral("true");
     }

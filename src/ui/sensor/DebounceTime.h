@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/ImageFieldCodes.h"
+
 #include <QFrame>
 
 class MyConmboBox;
@@ -12,7 +14,7 @@ class DebounceTime : public QFrame
     Q_OBJECT
 
 public:
-    static constexpr int kEntryCount = 21;
+    static constexpr int kEntryCount = ImageFieldCodes::kDebounceEntries;
     // Choices below this many ms bring up the notice.
     static constexpr int kNoticeBelow = 8;
 

@@ -1,6 +1,6 @@
 #include "ui/sensor/DpiSnapper.h"
 
-#include "ui/sensor/SensorDpiTables.h"
+#include "device/SensorDpiTables.h"
 
 #include <QtGlobal>
 #include <limits>

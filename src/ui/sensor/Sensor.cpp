@@ -6,14 +6,15 @@
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
 #include "device/DeviceWriters.h"
+#include "device/ImageFieldCodes.h"
+#include "device/SensorDpiCodec.h"
+#include "device/SensorDpiTables.h"
 #include "ui/common/FillScope.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/sensor/MotionSync.h"
 #include "ui/sensor/MyConmboBox.h"
 #include "ui/sensor/RippeControl.h"
 #include "ui/sensor/SensorDPI.h"
-#include "ui/sensor/SensorDpiCodec.h"
-#include "ui/sensor/SensorDpiTables.h"
 #include "ui/sensor/SensorEffect.h"
 #include "ui/sensor/SensorLOD.h"
 #include "ui/sensor/SensorLook.h"
@@ -32,7 +33,6 @@
 
 namespace {
 
-constexpr int kDurationCodes[6] = {3, 6, 12, 30, 60, 90};
 
 // Model ids whose mice offer motion sync, whatever their sensor's list says.
 bool showsMotionSync(int modelId)
@@ -236,20 +236,6 @@ int Sensor::SetStageDpi(int stage, int dpi)
     return SensorDpiCodec::decode(codec, code.code, code.flags);
 }
 
-int Sensor::durationEntry(int code)
-{
-    for (int i = 0; i < 6; ++i) {
-        if (kDurationCodes[i] == code)
-            return i;
-    }
-    return -1;
-}
-
-int Sensor::durationCode(int entry)
-{
-    return entry >= 0 && entry < 6 ? kDurationCodes[entry] : 0;
-}
-
 // ---- User actions ----
 
 void Sensor::on_Performance_toggled(bool checked)
@@ -280,7 +266,7 @@ void Sensor::on_PerformanceOpen_currentIndexChanged(int index)
 {
     if (!g_UiReady || g_SensorPageFilling)
         return;
-    const int code = durationCode(index);
+    const int code = ImageFieldCodes::durationCode(index);
     if (code != 0)
         WritePerformanceModeToDevice(quint8(code));
 }
@@ -370,7 +356,7 @@ void Sensor::applyImage(const FlashDataMap& m, bool fullRead)
 
         m_performance->setChecked(m.performanceMode != 0);
         m_performanceOpen->setEnabled(m.performanceMode != 0);
-        const int duration = durationEntry(m.performanceModeTime);
+        const int duration = ImageFieldCodes::durationEntry(m.performanceModeTime);
         if (duration >= 0)
             m_performanceOpen->setCurrentIndex(duration);
 

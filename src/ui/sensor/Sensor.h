@@ -57,12 +57,6 @@ public:
     QString dpiMinimumText() const { return m_dpiMinText; }
     QString dpiMaximumText() const { return m_dpiMaxText; }
 
-    // Duration entry of a stored performance time (units of 10 s); -1 for a
-    // time the chooser does not offer.
-    static int durationEntry(int code);
-    // Stored performance time of duration entry 0..5; 0 for another entry.
-    static int durationCode(int entry);
-
 public slots:
     void on_Performance_toggled(bool checked);
     void SlotUpDataSenSorUISensor(FlashDataMap image);

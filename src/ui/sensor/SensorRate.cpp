@@ -12,10 +12,9 @@
 
 namespace {
 const SensorRate::Rate kRates[SensorRate::kRateCount] = {
-    {"Button125HZ", "125Hz", 8, 0},    {"Button250HZ", "250Hz", 4, 0},
-    {"Button500HZ", "500Hz", 2, 0},    {"Button1000HZ", "1000Hz", 1, 0},
-    {"Button2000HZ", "2000Hz", 16, 1}, {"Button4000HZ", "4000Hz", 32, 1},
-    {"Button8000HZ", "8000Hz", 64, 1},
+    {"Button125HZ", "125Hz", 0},   {"Button250HZ", "250Hz", 0},   {"Button500HZ", "500Hz", 0},
+    {"Button1000HZ", "1000Hz", 0}, {"Button2000HZ", "2000Hz", 1}, {"Button4000HZ", "4000Hz", 1},
+    {"Button8000HZ", "8000Hz", 1},
 };
 
 // Visibility of the 2000, 4000 and 8000 Hz buttons per layout.
@@ -39,11 +38,7 @@ const SensorRate::Rate& SensorRate::rate(int index)
 
 int SensorRate::indexOfCode(int code)
 {
-    for (int i = 0; i < kRateCount; ++i) {
-        if (kRates[i].code == code)
-            return i;
-    }
-    return -1;
+    return ImageFieldCodes::rateIndex(code);
 }
 
 SensorRate::SensorRate(QWidget* parent)
@@ -116,7 +111,6 @@ void SensorRate::onRateClicked(int index, bool checked)
 {
     if (!checked || !g_UiReady)
         return;
-    const Rate& r = kRates[index];
-    if (WriteReportRateToDevice(r.code))
-        PostMsg::GetInstance()->PostHideModel(r.high);
+    if (WriteReportRateToDevice(ImageFieldCodes::rateCode(index)))
+        PostMsg::GetInstance()->PostHideModel(kRates[index].high);
 }

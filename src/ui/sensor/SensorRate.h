@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/ImageFieldCodes.h"
+
 #include <QFrame>
 
 class QButtonGroup;
@@ -14,13 +16,12 @@ class SensorRate : public QFrame
     Q_OBJECT
 
 public:
-    static constexpr int kRateCount = 7;
+    static constexpr int kRateCount = ImageFieldCodes::kRateCount;
 
     struct Rate
     {
         const char* objectName;
         const char* text;
-        quint8 code;   // byte 0
         int high;      // SigHideModel value after a taken write
     };
     static const Rate& rate(int index);

@@ -8,21 +8,21 @@
 #include "core/PostMsg.h"
 #include "core/SettingsStore.h"
 #include "core/Timing.h"
+#include "device/FirmwareImageSearch.h"
 #include "device/ReportHandler.h"
 #include "device/Worker.h"
 #include "platform/AutoStart.h"
 #include "platform/Launcher.h"
+#include "platform/Registry.h"
 #include "ui/common/SettingsNotSaved.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/sensor/MyConmboBox.h"
 #include "ui/sensor/StopCloseTime.h"
 #include "ui/settings/Match.h"
-#include "ui/settings/FirmwareImageSearch.h"
 #include "ui/settings/UpDateRepair.h"
 #include "ui/settings/UpDateWarning.h"
 #include "ui/settings/UpdateLog.h"
 #include "ui/settings/UpgradeMessage.h"
-#include "platform/Registry.h"
 
 #include <HIDUsb.h>
 
@@ -467,24 +467,6 @@ void FormSetting::setUpdateLook(bool available)
                 .arg(colour, m_pictureFolder)
                 .arg(kUpdateButtonEdge));
     m_receive2->setProperty("updateAvailable", available);
-}
-
-bool FormSetting::HasNewerFirmware(int type, QString version, int receiverKind)
-{
-    const DeviceAllInfo current = currentDeviceCopy();
-    const QString group = QStringLiteral("Drive%1").arg(current.modelIndex + 1);
-    const int customerId = setting(QStringLiteral("Option"), QStringLiteral("CID")).toInt();
-    const int modelId = setting(group, QStringLiteral("MID")).toInt();
-    QString modelName;
-    if (type == FirmwareImageHeader::kMouseType) {
-        modelName = setting(group, QStringLiteral("MM"));
-    } else {
-        const QString key = FirmwareImageSearch::receiverModelKey(receiverKind);
-        if (key.isEmpty())
-            return false;
-        modelName = setting(group, key);
-    }
-    return CheckFirmwareImage(uchar(type), version, modelName, uchar(customerId), uchar(modelId));
 }
 
 void FormSetting::on_comboBox_activated(int index)

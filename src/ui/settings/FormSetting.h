@@ -36,11 +36,6 @@ public:
     explicit FormSetting(QWidget* parent = nullptr);
     ~FormSetting() override;
 
-    // Whether "bin" holds an image of `type` (210 mouse, 211 receiver) for the
-    // current device's model whose version differs from `version`. The receiver
-    // image is named by the receiver kind (1, 2, 4, 8); any other kind: false.
-    static bool HasNewerFirmware(int type, QString version, int receiverKind);
-
     // The firmware update as a person starts it: a click on the update button
     // and, when the dialog offers it, on its Start. True when a run started; the
     // dialog then shows its progress and, at the run's end, one final status.

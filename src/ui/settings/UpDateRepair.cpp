@@ -5,9 +5,9 @@
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
 #include "device/DeviceDiscovery.h"
+#include "device/FirmwareImageSearch.h"
 #include "platform/Registry.h"
 #include "ui/common/StyleHelper.h"
-#include "ui/settings/FirmwareImageSearch.h"
 #include "ui/settings/UpdateLog.h"
 #include "ui/settings/UpgradeMessage.h"
 
@@ -66,7 +66,18 @@ UpDateRepair::UpDateRepair(QWidget* parent)
     SlotAllLanguage(g_LanguageIndex);
 }
 
-UpDateRepair::~UpDateRepair() = default;
+UpDateRepair::~UpDateRepair()
+{
+    if (g_UpDateRepairDialog == this)
+        g_UpdateDialogShown = false;
+}
+
+void UpDateRepair::setVisible(bool visible)
+{
+    QDialog::setVisible(visible);
+    if (g_UpDateRepairDialog == this)
+        g_UpdateDialogShown = isVisible();
+}
 
 void UpDateRepair::buildForm()
 {

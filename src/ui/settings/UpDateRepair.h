@@ -29,6 +29,9 @@ public:
     explicit UpDateRepair(QWidget* parent = nullptr);
     ~UpDateRepair() override;
 
+    // Keeps g_UpDateRepairDialog's on-screen state in g_UpdateDialogShown.
+    void setVisible(bool visible) override;
+
     // The dialog's states before it is shown.
     void ShowUpdateMode();
     void ShowIdleMode();

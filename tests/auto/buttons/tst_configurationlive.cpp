@@ -16,12 +16,12 @@
 #include "core/PostMsg.h"
 #include "device/DeviceWriters.h"
 #include "device/ReportHandler.h"
+#include "device/SensorDpiTables.h"
 #include "device/WorkingImage.h"
 #include "ui/buttons/Buttoninterface.h"
 #include "ui/buttons/Ui_Buttoninterface.h"
 #include "ui/sensor/MyConmboBox.h"
 #include "ui/sensor/Sensor.h"
-#include "ui/sensor/SensorDpiTables.h"
 
 #include <HIDUsb.h>
 #include <HidSimControl.h>

@@ -4,10 +4,10 @@
 
 #include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
+#include "device/FirmwareImageSearch.h"
+#include "device/SensorDpiCodec.h"
+#include "device/SensorDpiTables.h"
 #include "ui/sensor/DpiSnapper.h"
-#include "ui/sensor/SensorDpiCodec.h"
-#include "ui/sensor/SensorDpiTables.h"
-#include "ui/settings/FirmwareImageSearch.h"
 
 #include <QColor>
 #include <QDir>

@@ -7,6 +7,8 @@
 #include "GuiPulse.h"
 
 #include "app/Globals.h"
+#include "device/ImageFieldCodes.h"
+#include "device/SensorDpiTables.h"
 #include "device/Worker.h"
 #include "device/WorkingImage.h"
 #include "ui/sensor/MotionSync.h"
@@ -14,7 +16,6 @@
 #include "ui/sensor/RippeControl.h"
 #include "ui/sensor/Sensor.h"
 #include "ui/sensor/SensorDPI.h"
-#include "ui/sensor/SensorDpiTables.h"
 #include "ui/sensor/SensorLOD.h"
 #include "ui/sensor/SensorRate.h"
 #include "ui/sensor/StraightLine.h"
@@ -151,7 +152,7 @@ private slots:
         pulse.stop();
 
         // Every last choice reaches the mouse, and the page shows what it holds.
-        const quint8 rateCode = SensorRate::rate(lastRate).code;
+        const quint8 rateCode = ImageFieldCodes::rateCode(lastRate);
         const quint8 lodCode = quint8(m_page->lodFrame()->codeForIndex(lastLod));
         auto mouseHoldsTheChoices = [&] {
             const QByteArray held = HidSimControl::configImage("m17");

@@ -1,5 +1,5 @@
+#include "device/SensorDpiTables.h"
 #include "ui/sensor/DpiSnapper.h"
-#include "ui/sensor/SensorDpiTables.h"
 
 #include <QtTest>
 

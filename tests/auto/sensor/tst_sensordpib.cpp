@@ -7,11 +7,11 @@
 
 #include "app/Globals.h"
 #include "device/AnnotatedMutexLocker.h"
+#include "device/SensorDpiCodec.h"
+#include "device/SensorDpiTables.h"
 #include "ui/sensor/MyConmboBox.h"
 #include "ui/sensor/MySlider.h"
 #include "ui/sensor/SensorDPIB.h"
-#include "ui/sensor/SensorDpiCodec.h"
-#include "ui/sensor/SensorDpiTables.h"
 
 #include <HIDUsb.h>
 #include <HidSimControl.h>

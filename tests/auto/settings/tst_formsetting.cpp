@@ -7,6 +7,7 @@
 #include "core/SettingsStore.h"
 #include "platform/AutoStart.h"
 #include "platform/Launcher.h"
+#include "device/FirmwareImageSearch.h"
 #include "platform/Registry.h"
 #include "ui/sensor/MyConmboBox.h"
 #include "ui/settings/FormSetting.h"
@@ -165,7 +166,7 @@ void tst_FormSetting::hasNewerFirmware()
     writeImage(211, "ORX-R1K", 0x0104);
     writeImage(211, "ORX-R4K", 0x0103);
     setCurrent(model8(0, "v1.3", "v1.3"));
-    QCOMPARE(FormSetting::HasNewerFirmware(type, version, kind), newer);
+    QCOMPARE(HasNewerFirmware(type, version, kind), newer);
 }
 
 void tst_FormSetting::versionDisplay()

@@ -2,7 +2,7 @@
 #include "TestHome.h"
 
 #include "core/AppPaths.h"
-#include "ui/settings/FirmwareImageSearch.h"
+#include "device/FirmwareImageSearch.h"
 #include "ui/settings/UpDateRepair.h"
 
 #include <QDir>

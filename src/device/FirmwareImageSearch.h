@@ -71,3 +71,7 @@ extern QList<QByteArray> g_UpdateImageList;
 bool FindFirmwareImage(uchar type, QString version, QString modelName, uchar customerId, uchar modelId);
 // The same answer without touching any list.
 bool CheckFirmwareImage(uchar type, QString version, QString modelName, uchar customerId, uchar modelId);
+// Whether "bin" holds an image of `type` (210 mouse, 211 receiver) for the
+// current device's model whose version differs from `version`. The receiver
+// image is named by the receiver kind (1, 2, 4, 8); any other kind: false.
+bool HasNewerFirmware(int type, QString version, int receiverKind);

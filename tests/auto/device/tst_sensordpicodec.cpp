@@ -1,9 +1,9 @@
 #include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
 #include "device/FlashDataMap.h"
+#include "device/SensorDpiCodec.h"
+#include "device/SensorDpiTables.h"
 #include "ui/sensor/DpiSnapper.h"
-#include "ui/sensor/SensorDpiCodec.h"
-#include "ui/sensor/SensorDpiTables.h"
 
 #include <QFile>
 #include <QtTest>

@@ -1,6 +1,8 @@
-#include "ui/settings/FirmwareImageSearch.h"
+#include "device/FirmwareImageSearch.h"
 
+#include "app/Globals.h"
 #include "core/AppPaths.h"
+#include "core/ConfigSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -188,4 +190,23 @@ bool CheckFirmwareImage(uchar type, QString version, QString modelName, uchar cu
 {
     return FirmwareImageSearch::run(FirmwareImageSearch::Variant::Check, type, version, modelName,
                                     customerId, modelId, nullptr);
+}
+
+bool HasNewerFirmware(int type, QString version, int receiverKind)
+{
+    const DeviceAllInfo current = currentDeviceCopy();
+    const QString group = QStringLiteral("Drive%1").arg(current.modelIndex + 1);
+    ConfigSettings* config = ConfigSettings::instance();
+    const int customerId = config->value(QStringLiteral("Option"), QStringLiteral("CID")).toInt();
+    const int modelId = config->value(group, QStringLiteral("MID")).toInt();
+    QString modelName;
+    if (type == FirmwareImageHeader::kMouseType) {
+        modelName = config->value(group, QStringLiteral("MM"));
+    } else {
+        const QString key = FirmwareImageSearch::receiverModelKey(receiverKind);
+        if (key.isEmpty())
+            return false;
+        modelName = config->value(group, key);
+    }
+    return CheckFirmwareImage(uchar(type), version, modelName, uchar(customerId), uchar(modelId));
 }

@@ -1,7 +1,7 @@
-#include "ui/sensor/SensorDpiCodec.h"
+#include "device/SensorDpiCodec.h"
 
 #include "device/FlashDataMap.h"
-#include "ui/sensor/SensorDpiTables.h"
+#include "device/SensorDpiTables.h"
 
 #include <limits>
 

@@ -1,4 +1,4 @@
-#include "ui/sensor/SensorDpiTables.h"
+#include "device/SensorDpiTables.h"
 
 #include <QtTest>
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+// The values the pages offer for the image's one-byte settings: the report-rate
+// codes in the order of the sensor page's rate buttons, the debounce choices
+// and the full-performance durations. Pure lookups, shared by the pages and by
+// the checks of images that come from a file.
+class ImageFieldCodes
+{
+public:
+    static constexpr int kRateCount = 7;
+    // Byte 0 code of rate 0..6 (125 Hz .. 8000 Hz); 0 for any other index.
+    static uint8_t rateCode(int index);
+    // Index of a byte 0 code; -1 for a code that is none of the seven.
+    static int rateIndex(int code);
+
+    // Byte 6 holds the index of a choice of 0..20 ms.
+    static constexpr int kDebounceEntries = 21;
+
+    static constexpr int kDurationCount = 6;
+    // Byte 13 code of duration 0..5 (units of 10 s); 0 for any other entry.
+    static int durationCode(int entry);
+    // Entry of a byte 13 code; -1 for a code the list lacks.
+    static int durationEntry(int code);
+};

@@ -1,0 +1,18 @@
+# Run as a script: cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
+# Fails when a file under device/, core/ or platform/ includes one under ui/.
+set(lower_folders device core platform)
+set(offences "")
+foreach(folder ${lower_folders})
+    file(GLOB_RECURSE sources ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp)
+    foreach(source ${sources})
+        file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]([./]*/)?ui/")
+        foreach(line ${includes})
+            file(RELATIVE_PATH shown ${SOURCE_DIR} ${source})
+            string(STRIP "${line}" line)
+            string(APPEND offences "  ${shown}: ${line}\n")
+        endforeach()
+    endforeach()
+endforeach()
+if(offences)
+    message(FATAL_ERROR "Files below the pages include a page header:\n${offences}")
+endif()
