@@ -3,12 +3,10 @@
 #include "app/Globals.h"
 #include "core/AppPaths.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMutexLocker>
-#include <QSettings>
 #include <QVariant>
 
 namespace {
@@ -48,43 +46,44 @@ void SettingsStore::resetForTests()
 
 SettingsStore::SettingsStore()
     : m_path(AppPaths::macroIniPath())
-    , m_settings(new QSettings(m_path, QSettings::IniFormat))
+    , m_file(m_path, QSettings::IniFormat, "UTF-8")
 {
     removeLeftoverLock(m_path);
-    m_settings->setIniCodec("UTF-8");
-    // QSettings posts itself update events; a store first used on a short-lived
-    // thread must not stay bound to it.
-    if (QCoreApplication* app = QCoreApplication::instance())
-        m_settings->moveToThread(app->thread());
+    m_values = m_file.read();
 }
 
-SettingsStore::~SettingsStore()
-{
-    delete m_settings;
-}
+SettingsStore::~SettingsStore() = default;
 
 QString SettingsStore::value(const QString& group, const QString& key)
 {
     QMutexLocker lock(&m_mutex);
-    const QVariant v = m_settings->value(group + QLatin1Char('/') + key);
+    const QVariant v = m_values.value(group + QLatin1Char('/') + key);
     if (v.type() == QVariant::StringList)
         return v.toStringList().join(QLatin1Char(','));
     return v.toString();
 }
 
+bool SettingsStore::store(const QVariantMap& values)
+{
+    // The program may end by exit() or a crash; the value must already be on disk.
+    if (!m_file.write(values))
+        return false;
+    m_values = values;
+    return true;
+}
+
 bool SettingsStore::setValue(const QString& group, const QString& key, const QString& value)
 {
     QMutexLocker lock(&m_mutex);
-    m_settings->setValue(group + QLatin1Char('/') + key, value);
-    // The program may end by exit() or a crash; the value must already be on disk.
-    m_settings->sync();
-    return m_settings->status() == QSettings::NoError;
+    QVariantMap values = m_values;
+    values.insert(group + QLatin1Char('/') + key, value);
+    return store(values);
 }
 
 bool SettingsStore::remove(const QString& group, const QString& key)
 {
     QMutexLocker lock(&m_mutex);
-    m_settings->remove(group + QLatin1Char('/') + key);
-    m_settings->sync();
-    return m_settings->status() == QSettings::NoError;
+    QVariantMap values = m_values;
+    values.remove(group + QLatin1Char('/') + key);
+    return store(values);
 }

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "core/SettingsFile.h"
+
 #include <QMutex>
 #include <QString>
-
-class QSettings;
+#include <QVariantMap>
 
 // The user's own settings, "Macro.ini" in the data folder (language, start
 // with the desktop, do-not-show-again flag). Every write is on disk when the
-// call returns. All accessors are safe from any thread.
+// call returns, or reported as failed with the file and the values read from
+// this store as they were. All accessors are safe from any thread.
 class SettingsStore
 {
 public:
@@ -34,7 +36,10 @@ private:
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
+    bool store(const QVariantMap& values);
+
     QString m_path;
-    QSettings* m_settings;
-    QMutex m_mutex;  // QSettings is not safe for concurrent use
+    SettingsFile m_file;
+    QVariantMap m_values;  // what the file holds
+    QMutex m_mutex;
 };

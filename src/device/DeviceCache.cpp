@@ -1,12 +1,12 @@
 #include "device/DeviceCache.h"
 
 #include "core/AppPaths.h"
+#include "core/AtomicFile.h"
 
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstring>
 
@@ -32,10 +32,10 @@ QString DeviceCacheFilePath(const QString& name)
     return AppPaths::dataSubdir(QStringLiteral("Device_Info")) + QLatin1Char('/') + name;
 }
 
-void SaveDeviceCache(QString name, FlashDataMap image)
+bool SaveDeviceCache(QString name, FlashDataMap image)
 {
     if (name.isEmpty())
-        return;
+        return false;
     const QString path = DeviceCacheFilePath(name);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QByteArray block;
@@ -44,16 +44,7 @@ void SaveDeviceCache(QString name, FlashDataMap image)
         out.setVersion(kStreamVersion);
         out.writeBytes(reinterpret_cast<const char*>(&image), FlashDataMap::kSize);
     }
-    // Unbuffered, so that a short write (a full disk) shows here; the new file
-    // replaces the old one only when it is whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return;
-    if (file.write(block) != block.size()) {
-        file.cancelWriting();
-        return;
-    }
-    file.commit();
+    return AtomicFile::write(path, block);
 }
 
 bool LoadDeviceCache(QString name, FlashDataMap* out)

@@ -15,9 +15,8 @@ QString DeviceCacheFileName(quint8 cid, quint8 mid);
 QString DeviceCacheFilePath(const QString& name);
 
 // Writes the image as one length-prefixed block. The file is replaced atomically,
-// so a crash mid-write keeps the previous cache. A file that cannot be written is
-// skipped silently.
-void SaveDeviceCache(QString name, FlashDataMap image);
+// so a crash or a full disk mid-write keeps the previous cache; false then.
+bool SaveDeviceCache(QString name, FlashDataMap image);
 
 // True only when the file holds exactly one complete 10428-byte block; then the
 // image is copied into *out. Otherwise false and *out is left untouched.

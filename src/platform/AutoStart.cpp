@@ -1,12 +1,12 @@
 #include "platform/AutoStart.h"
 
 #include "app/Globals.h"
+#include "core/AtomicFile.h"
 #include "platform/Registry.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 // Quoted for the Exec key: inside double quotes `"`, `` ` ``, `$` and `\` take a
@@ -64,8 +64,7 @@ bool AutoStart::enable(const QString& programPath)
     const QString path = entryPath();
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+    if (!AtomicFile::write(path, text))
         return false;
     Registry::setValue(Registry::runKeyPath(), runValueName(programPath), QDir::toNativeSeparators(programPath));
     return true;

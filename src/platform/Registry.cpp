@@ -2,6 +2,7 @@
 
 #include "app/Globals.h"
 #include "core/AppPaths.h"
+#include "core/SettingsFile.h"
 
 #include <QFile>
 #include <QMutex>
@@ -81,10 +82,10 @@ bool Registry::setValue(const QString& keyPath, const QString& name, const QVari
     if (!validName(name))
         return false;
     QMutexLocker lock(&s_mutex);
-    QSettings settings(filePath(), QSettings::NativeFormat);
-    settings.setValue(keyFor(keyPath, name), value);
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    const SettingsFile file(filePath(), QSettings::NativeFormat);
+    QVariantMap values = file.read();
+    values.insert(keyFor(keyPath, name), value);
+    return file.write(values);
 }
 
 bool Registry::remove(const QString& keyPath, const QString& name)
@@ -92,10 +93,12 @@ bool Registry::remove(const QString& keyPath, const QString& name)
     if (!validName(name))
         return false;
     QMutexLocker lock(&s_mutex);
-    QSettings settings(filePath(), QSettings::NativeFormat);
-    settings.remove(keyFor(keyPath, name));
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    const SettingsFile file(filePath(), QSettings::NativeFormat);
+    QVariantMap values = file.read();
+    if (!values.contains(keyFor(keyPath, name)))
+        return true;
+    values.remove(keyFor(keyPath, name));
+    return file.write(values);
 }
 
 QString Registry::languageKeyPath()

@@ -1,12 +1,12 @@
 #include "ui/buttons/ConfigurationFile.h"
 
 #include "app/Globals.h"
+#include "core/AtomicFile.h"
 #include "core/ConfigSettings.h"
 #include "device/SensorDpiTables.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstring>
 
@@ -92,14 +92,7 @@ QByteArray ConfigurationFile::encode(const FlashDataMap& image, const Model& mod
 bool ConfigurationFile::write(const QString& path, const FlashDataMap& image, const Model& model,
                               QString* error)
 {
-    QSaveFile file(path);
-    const QByteArray bytes = encode(image, model);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return AtomicFile::write(path, encode(image, model), error);
 }
 
 ConfigurationFile::Result ConfigurationFile::decode(const QByteArray& bytes, const Model& model,

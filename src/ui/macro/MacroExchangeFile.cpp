@@ -1,5 +1,6 @@
 #include "ui/macro/MacroExchangeFile.h"
 
+#include "core/AtomicFile.h"
 #include "ui/macro/MacroFile.h"
 #include "ui/macro/MacroFolder.h"
 
@@ -7,7 +8,6 @@
 #include <QDataStream>
 #include <QFile>
 #include <QIcon>
-#include <QSaveFile>
 #include <QTextBoundaryFinder>
 
 namespace {
@@ -307,12 +307,5 @@ bool MacroExchangeFile::write(const QString& path, const QString& name, int repe
                               const QString& pictureFolder)
 {
     const QByteArray data = serialize(name, repeatCode, items, pictureFolder);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return AtomicFile::write(path, data);
 }

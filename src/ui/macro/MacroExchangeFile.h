@@ -65,6 +65,8 @@ public:
     // kMaxNameBytes.
     static QByteArray serialize(const QString& name, int repeatCode, const QVector<Item>& items,
                                 const QString& pictureFolder);
+    // One atomic replacement of the file; false when it could not all be
+    // written, and an existing file is then kept as it was.
     static bool write(const QString& path, const QString& name, int repeatCode, const QVector<Item>& items,
                       const QString& pictureFolder);
 

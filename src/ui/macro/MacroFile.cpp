@@ -1,8 +1,9 @@
 #include "ui/macro/MacroFile.h"
 
+#include "core/AtomicFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <limits>
 
@@ -163,12 +164,5 @@ bool MacroFile::writeBytes(const QString& path, const QByteArray& bytes, WriteMo
         return false;
     if (mode == WriteMode::ReplaceExisting && !info.exists())
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return AtomicFile::write(path, bytes);
 }

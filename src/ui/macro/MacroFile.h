@@ -48,7 +48,8 @@ public:
 
     // False when the file is missing, unreadable or larger than kMaxFileBytes.
     static bool read(const QString& path, Contents* contents);
-    // One atomic replacement of the file; false when nothing was written.
+    // One atomic replacement of the file; false when it could not all be
+    // written (a full disk, among others), and the old file is then kept whole.
     static bool write(const QString& path, int repeatCode, const QVector<MacroRow>& rows,
                       WriteMode mode = WriteMode::ReplaceExisting);
     // An empty file (a new macro without events), created or replaced atomically.

@@ -1,6 +1,7 @@
 #include "ui/settings/UpdateLog.h"
 
 #include "core/AppPaths.h"
+#include "core/AtomicFile.h"
 
 #include <HIDUsb.h>
 
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 QString UpdateLog::filePath()
 {
@@ -34,11 +34,17 @@ bool UpdateLog::append(const QString& title, const QStringList& lines)
         kept = kept.right(int(keep));
         const int lineStart = kept.indexOf('\n');
         kept = lineStart < 0 ? QByteArray() : kept.mid(lineStart + 1);
-        QSaveFile file(filePath());
-        return file.open(QIODevice::WriteOnly) && file.write(kept + added) == kept.size() + added.size() && file.commit();
+        return AtomicFile::write(filePath(), kept + added);
     }
     QFile file(filePath());
-    return file.open(QIODevice::Append) && file.write(added) == added.size();
+    if (!file.open(QIODevice::Append | QIODevice::Unbuffered))
+        return false;
+    if (file.write(added) == added.size())
+        return true;
+    // A part of an entry would read as the start of the next one: the log ends
+    // where it ended before.
+    file.resize(kept.size());
+    return false;
 }
 
 QStringList UpdateLog::libraryLines()

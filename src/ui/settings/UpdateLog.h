@@ -13,7 +13,8 @@ public:
     static constexpr qint64 kMaxBytes = 256 * 1024;
 
     static QString filePath();
-    // Appends "<time stamp> <title>" and the lines; false when it cannot be written.
+    // Appends "<time stamp> <title>" and the lines; false when they cannot all be
+    // written, and the log then keeps its earlier entries as they were.
     static bool append(const QString& title, const QStringList& lines);
     // The device library's eight log lines of its last transfer.
     static QStringList libraryLines();

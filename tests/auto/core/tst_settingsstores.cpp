@@ -52,6 +52,8 @@ private slots:
 
     void storeWritesThrough();
     void storeValuesSurviveReopen();
+    void eachWriteReportsItsOwnResult_data();
+    void eachWriteReportsItsOwnResult();
     void concurrentUse();
 
 private:
@@ -234,6 +236,43 @@ void tst_SettingsStores::storeValuesSurviveReopen()
     store = SettingsStore::instance();
     QCOMPARE(store->value("AutoStart", "Enable"), QStringLiteral("1"));
     QCOMPARE(store->value("FindNew", "IsShow"), QStringLiteral("a, b \u9f20"));
+}
+
+void tst_SettingsStores::eachWriteReportsItsOwnResult_data()
+{
+    QTest::addColumn<bool>("removing");
+    QTest::newRow("value set after a failed write") << false;
+    QTest::newRow("value removed after a failed write") << true;
+}
+
+// A write that fails says so, and the next one, which succeeds, says that:
+// one failure does not mark the store failed for good. The value that could
+// not be stored is not written later behind the user's back either.
+void tst_SettingsStores::eachWriteReportsItsOwnResult()
+{
+    QFETCH(bool, removing);
+    SettingsStore::resetForTests();
+    SettingsStore* store = SettingsStore::instance();
+    QVERIFY(store->setValue("Language", "Language", "2"));
+    QVERIFY(store->setValue("AutoStart", "Enable", "1"));
+
+    // A folder in the file's place: no write can succeed, not even as root.
+    const QString ini = store->filePath();
+    QVERIFY(QFile::remove(ini));
+    QVERIFY(QDir().mkpath(ini + "/x"));
+    QVERIFY(!store->setValue("Language", "Language", "5"));
+    QVERIFY(QDir(ini).removeRecursively());
+
+    if (removing)
+        QVERIFY(store->remove("AutoStart", "Enable"));
+    else
+        QVERIFY(store->setValue("AutoStart", "Enable", "0"));
+    QCOMPARE(store->value("Language", "Language"), QStringLiteral("2"));
+    const QByteArray onDisk = readFile(ini);
+    QVERIFY2(onDisk.contains("Language=2"), onDisk.constData());
+    QVERIFY2(onDisk.contains("Enable=0") == !removing && !onDisk.contains("Enable=1"), onDisk.constData());
+    SettingsStore::resetForTests();
+    QCOMPARE(SettingsStore::instance()->value("Language", "Language"), QStringLiteral("2"));
 }
 
 void tst_SettingsStores::concurrentUse()
