@@ -200,12 +200,16 @@ void DialogMain::takeOverInstalledLanguage()
 {
     const QString key = Registry::languageKeyPath();
     const int installed = Registry::value(key, QStringLiteral("LanguageIndex"), 0).toInt();
-    if (installed != 0)
-        SettingsStore::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"), QString::number(installed));
-    Registry::remove(key, QStringLiteral("LanguageIndex"));
+    // The hand-over is dropped only once the settings file holds it, so a
+    // failed write is tried again at the next start rather than lost.
+    if (installed == 0
+        || SettingsStore::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"),
+                                               QString::number(installed)))
+        Registry::remove(key, QStringLiteral("LanguageIndex"));
 
-    bool ok = false;
-    const int stored = SettingsStore::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt(&ok);
+    bool ok = installed != 0;
+    const int stored = ok ? installed
+                          : SettingsStore::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt(&ok);
     // An index the program has no language for would leave every language box
     // without a selection: English then, as for a missing value.
     g_LanguageIndex = ok && stored >= 0 && stored < kLanguageCount ? stored : 0;

@@ -732,16 +732,19 @@ void FormSetting::on_checkBox_clicked(bool on)
 {
     const QString program = QCoreApplication::applicationFilePath();
     bool enabled = false;
+    bool arranged = true;
     if (on) {
         enabled = AutoStart::enable(program);
+        arranged = enabled;
         // The box does not claim a start that could not be arranged.
         if (!enabled)
             m_autoStart->setChecked(false);
     } else {
-        AutoStart::disable(program);
+        arranged = AutoStart::disable(program);
     }
-    SettingsStore::instance()->setValue(QStringLiteral("AutoStart"), QStringLiteral("Enable"),
-                                        enabled ? QStringLiteral("1") : QStringLiteral("0"));
+    const bool saved = SettingsStore::instance()->setValue(QStringLiteral("AutoStart"), QStringLiteral("Enable"),
+                                                           enabled ? QStringLiteral("1") : QStringLiteral("0"));
+    SettingsNotSaved::tellIfNotSaved(arranged && saved, this);
 }
 
 void FormSetting::on_checkBox_2_clicked(bool on)

@@ -1,4 +1,5 @@
 #include "DeviceLinkFixture.h"
+#include "ModalDialogDriver.h"
 
 #include "app/Globals.h"
 #include "app/LanguageTables.h"
@@ -48,6 +49,7 @@ private slots:
     void pageIsDarkAndReadable_data();
     void pageIsDarkAndReadable();
     void startWithTheSystem();
+    void startThatCannotBeArrangedSaysSo();
     void autostartEntry_data();
     void autostartEntry();
     void mouseSettingsToolPerDesktop_data();
@@ -333,6 +335,26 @@ void tst_FormSetting::startWithTheSystem()
     QCOMPARE(SettingsStore::instance()->value("AutoStart", "Enable"), QString("0"));
     QVERIFY(!QFile::exists(entry));
     QVERIFY(!Registry::contains(Registry::runKeyPath(), valueName));
+    qunsetenv("XDG_CONFIG_HOME");
+}
+
+// An entry that cannot be written leaves the box off and tells the user, as
+// any other choice that could not be stored does.
+void tst_FormSetting::startThatCannotBeArrangedSaysSo()
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    // A folder in the entry's place: no write can succeed, not even as root.
+    QVERIFY(QDir().mkpath(AutoStart::entryPath() + "/x"));
+
+    FormSetting page;
+    auto* box = page.findChild<QCheckBox*>("checkBox");
+    ModalDialogDriver driver;
+    driver.expect("SettingsNotSaved", [](QWidget* d) { ModalDialogDriver::click(d, "CloseButton"); });
+    box->click();
+    QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+    QVERIFY(!box->isChecked());
+    QCOMPARE(SettingsStore::instance()->value("AutoStart", "Enable"), QString("0"));
     qunsetenv("XDG_CONFIG_HOME");
 }
 
