@@ -153,6 +153,18 @@ bool ModalDialogDriver::click(QWidget* dialog, const QString& buttonObjectName)
     return true;
 }
 
+bool ModalDialogDriver::clickWhereShown(QWidget* dialog, const QString& widgetObjectName)
+{
+    auto* widget = dialog ? dialog->findChild<QWidget*>(widgetObjectName) : nullptr;
+    QWidget* window = widget ? widget->window() : nullptr;
+    if (!window || !window->windowHandle())
+        return false;
+    // The middle of the area (QRect::center() of an even size is half a pixel up and left).
+    const QPoint centre = widget->mapTo(window, QRectF(widget->rect()).center().toPoint());
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, centre);
+    return true;
+}
+
 QString ModalDialogDriver::labelText(QWidget* dialog, const QString& labelObjectName)
 {
     auto* label = dialog ? dialog->findChild<QLabel*>(labelObjectName) : nullptr;

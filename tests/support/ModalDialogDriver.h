@@ -67,6 +67,10 @@ public:
 
     // Helpers for handlers.
     static bool click(QWidget* dialog, const QString& buttonObjectName);
+    // Clicks the centre of the named widget through the dialog's window, as a
+    // pointer does: the click goes to whatever lies on top at that spot, so a
+    // widget covered by another one does not get it.
+    static bool clickWhereShown(QWidget* dialog, const QString& widgetObjectName);
     static QString labelText(QWidget* dialog, const QString& labelObjectName);
     static QString buttonText(QWidget* dialog, const QString& buttonObjectName);
     // Closes the dialog as a window manager's close request does (a close

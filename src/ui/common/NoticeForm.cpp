@@ -54,6 +54,9 @@ NoticeForm::NoticeForm(QDialog* dialog, const QString& dialogName, const QString
     label->setWordWrap(true);
     label->setFont(labelFont);
     label->setText(defaultMessage);
+    // A form may stretch the message up into the top-right corner; the cross
+    // stays above it, or the message would take its clicks.
+    closeButton->raise();
 
     const int count = buttonNames.size();
     const int total = count * kButtonWidth + (count - 1) * kButtonGap;

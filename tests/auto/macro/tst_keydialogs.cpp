@@ -81,6 +81,8 @@ private slots:
     void fireAnswers();
     void noticesCloseAndAnswerNothing_data();
     void noticesCloseAndAnswerNothing();
+    void closeCrossTakesAClick_data();
+    void closeCrossTakesAClick();
     void keyboardProofLineEdit();
     void handCursorButton();
 };
@@ -337,6 +339,34 @@ void tst_KeyDialogs::noticesCloseAndAnswerNothing()
     d->exec();
     QVERIFY2(driver.allHandled(), qPrintable(driver.failures().join('\n')));
     QVERIFY(closed);
+}
+
+void tst_KeyDialogs::closeCrossTakesAClick_data()
+{
+    QTest::addColumn<QString>("dialog");
+    for (const char* dialog :
+         {"GroupKey", "addKey", "AddDelayTime", "FireKey", "MakeMacro", "SameMacro", "GroupMaxThree", "KeyNumberLimit"})
+        QTest::newRow(dialog) << dialog;
+}
+
+// A click on the middle of the close cross closes the dialog: nothing else of
+// the form lies over it.
+void tst_KeyDialogs::closeCrossTakesAClick()
+{
+    QFETCH(QString, dialog);
+
+    std::unique_ptr<QDialog> d(factoryFor(dialog)());
+    ModalDialogDriver driver;
+    bool clicked = false;
+    bool closed = false;
+    driver.expect(dialog, [&](QWidget* shown) {
+        clicked = ModalDialogDriver::clickWhereShown(shown, "CloseButton");
+        closed = !shown->isVisible();
+    });
+    d->exec();
+    QVERIFY(clicked);
+    QVERIFY2(closed, qPrintable(dialog + " stayed open"));
+    QVERIFY2(driver.allHandled(), qPrintable(driver.failures().join('\n')));
 }
 
 void tst_KeyDialogs::keyboardProofLineEdit()
