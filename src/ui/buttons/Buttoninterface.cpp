@@ -410,6 +410,12 @@ void Buttoninterface::UncheckFunctionButtons()
             b->setChecked(false);
     }
     m_keyGroup->setExclusive(true);
+    // The macros sit in a group of their own; a button given another function
+    // holds none of them.
+    m_macroGroup->setExclusive(false);
+    for (QToolButton* b : qAsConst(m_macroButtons))
+        b->setChecked(false);
+    m_macroGroup->setExclusive(true);
 }
 
 // ---- Showing an image ----

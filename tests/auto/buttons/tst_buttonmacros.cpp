@@ -110,6 +110,8 @@ private slots:
     void bindingNeedsASelectorAndTheMouse();
     void reopeningShowsTheMacroAndKeepsItsFile();
     void switchingTheMouseOffAndOnKeepsTheBinding();
+    void anotherFunctionReleasesTheMacro_data();
+    void anotherFunctionReleasesTheMacro();
     void saveReachesEveryButton();
     void repeatChangeKeepsTheMouseRecord();
     void renameReachesEveryButton();
@@ -437,6 +439,44 @@ void tst_ButtonMacros::reopeningShowsTheMacroAndKeepsItsFile()
     QCOMPARE(m_buttons->recordedType(3), 6);
     QCOMPARE(fileBytes(macroPath("shifted")), file);
     QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{"shifted.ini"});
+}
+
+void tst_ButtonMacros::anotherFunctionReleasesTheMacro_data()
+{
+    QTest::addColumn<QString>("function");  // a function of the list, or keys for the key dialog
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("a function of the list") << "MidKey" << "Middle button";
+    QTest::newRow("a key combination") << "keys:Ctrl+A" << "Ctrl+A";
+}
+
+// A button that no longer holds a macro leaves no macro of the list marked,
+// neither at once nor when its selector opens the list again.
+void tst_ButtonMacros::anotherFunctionReleasesTheMacro()
+{
+    QFETCH(QString, function);
+    QFETCH(QString, shown);
+    writeFile(macroPath("held"), "1\n0x04 1 0\n");
+    QVERIFY(link("r8"));
+    deliverMouseImage();
+    bind(4, "held");
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(3), mapping(6, 3, 1), 15000);
+    QCOMPARE(m_buttons->macroGroup()->checkedButton(), macroButton("held"));
+
+    Ui_Buttoninterface* ui = m_buttons->form();
+    QTest::mouseClick(ui->button(kSelectors[4]), Qt::LeftButton);
+    if (function.startsWith("keys:")) {
+        m_buttons->AssignKeyFunction(3, function.mid(5));
+    } else {
+        QVERIFY(ui->button(function)->isVisible());
+        QTest::mouseClick(ui->button(function), Qt::LeftButton);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(label(4), shown, 15000);
+    QCOMPARE(m_buttons->macroGroup()->checkedButton(), nullptr);
+    QTest::mouseClick(ui->button(kSelectors[4]), Qt::LeftButton);
+    QTest::mouseClick(ui->button("DPI_10"), Qt::LeftButton);
+    QCOMPARE(ui->stackedWidget_2->currentWidget(), ui->page_5);
+    QCOMPARE(m_buttons->macroGroup()->checkedButton(), nullptr);
 }
 
 void tst_ButtonMacros::switchingTheMouseOffAndOnKeepsTheBinding()
