@@ -8,6 +8,7 @@
 #include "device/Worker.h"
 #include "device/WorkingImage.h"
 #include "ui/buttons/ConfigurationFile.h"
+#include "ui/common/FileDialogs.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/macro/ContainReset.h"
 #include "ui/sensor/MyConmboBox.h"
@@ -36,8 +37,7 @@ bool deviceOnline()
 }  // namespace
 
 std::function<QString(QWidget*, bool)> ConfigurationActions::chooseFile = [](QWidget* page, bool save) {
-    return save ? QFileDialog::getSaveFileName(page, QStringLiteral("FileSave"), QDir::homePath(),
-                                               QString::fromLatin1(kFilter))
+    return save ? FileDialogs::saveFileName(page, QStringLiteral("FileSave"), QString::fromLatin1(kFilter))
                 : QFileDialog::getOpenFileName(page, QStringLiteral("SelectFile"), QDir::homePath(),
                                                QString::fromLatin1(kFilter));
 };
@@ -117,7 +117,7 @@ void ConfigurationActions::importFile(QWidget* page)
 
 void ConfigurationActions::exportFile(QWidget* page)
 {
-    const QString path = chooseFile(page, true);
+    const QString path = FileDialogs::withFilterExtension(chooseFile(page, true), QString::fromLatin1(kFilter));
     if (path.isEmpty())
         return;
     // The open device's image; offline before its first read, its cached one.

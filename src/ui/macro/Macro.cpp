@@ -4,6 +4,7 @@
 #include "app/LanguageTables.h"
 #include "core/PostMsg.h"
 #include "device/DeviceWriters.h"
+#include "ui/common/FileDialogs.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/home/DeleteConfirm.h"
 #include "ui/home/QuestionDialog.h"
@@ -88,12 +89,14 @@ bool importedKeyRow(const QString& name, MacroRow* row)
     return false;
 }
 
+const char kExchangeFilter[] = "File(*.ini)";
+
 QString chooseFile(QWidget* parent, const QString& caption, bool save)
 {
     if (s_fileChooser)
         return s_fileChooser(parent, caption, save);
-    const QString filter = QStringLiteral("File(*.ini)");
-    return save ? QFileDialog::getSaveFileName(parent, caption, QDir::homePath(), filter)
+    const QString filter = QString::fromLatin1(kExchangeFilter);
+    return save ? FileDialogs::saveFileName(parent, caption, filter)
                 : QFileDialog::getOpenFileName(parent, caption, QDir::homePath(), filter);
 }
 
@@ -599,7 +602,8 @@ void Macro::ExPortMacro()
         const QListWidgetItem* row = m_listWidgetKey->item(i);
         items << MacroExchangeFile::Item{row->text(), MacroEventList::rowOf(row)};
     }
-    const QString path = chooseFile(this, QStringLiteral("FileSave"), true);
+    const QString path = FileDialogs::withFilterExtension(chooseFile(this, QStringLiteral("FileSave"), true),
+                                                          QString::fromLatin1(kExchangeFilter));
     if (path.isEmpty())
         return;
     MacroExchangeFile::write(path, name, code, items, m_picturePath);

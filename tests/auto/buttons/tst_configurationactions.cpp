@@ -15,7 +15,9 @@
 #include <HIDUsb.h>
 #include <HidSimControl.h>
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using hidsim::HidSimControl;
@@ -37,6 +39,8 @@ private slots:
     void importCancelled();
     void exportSource_data();
     void exportSource();
+    void exportNameFindsTheImport_data();
+    void exportNameFindsTheImport();
 
 private:
     DeviceLinkFixture m_link;
@@ -220,6 +224,39 @@ void tst_ConfigurationActions::exportSource()
     QCOMPARE(ConfigurationFile::decode(file.readAll(), ConfigurationFile::currentModel(), &back),
              ConfigurationFile::Accepted);
     QCOMPARE(int(back.debounceTime), written);
+}
+
+void tst_ConfigurationActions::exportNameFindsTheImport_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("typed without extension") << "m8-config" << "m8-config.bin";
+    QTest::newRow("typed with it") << "m8-config.bin" << "m8-config.bin";
+    QTest::newRow("another extension is kept") << "m8.config" << "m8.config";
+}
+
+// The name typed in the save dialog becomes a file that the import's own
+// filter lists, unless the person typed an extension of their own.
+void tst_ConfigurationActions::exportNameFindsTheImport()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    WorkingImage::setCurrent(true);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    m_chosen = folder.filePath(typed);
+
+    ModalDialogDriver driver;
+    driver.forbidDialogs(true);
+    ConfigurationActions::exportFile(&m_page);
+    QVERIFY2(driver.allHandled(), qPrintable(driver.failures().join('\n')));
+
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{written});
+    QFile file(folder.filePath(written));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    FlashDataMap back{};
+    QCOMPARE(ConfigurationFile::decode(file.readAll(), ConfigurationFile::currentModel(), &back),
+             ConfigurationFile::Accepted);
 }
 
 QTEST_MAIN(tst_ConfigurationActions)

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -402,6 +403,23 @@ private slots:
         QCOMPARE(shownEvents(), shown);
         QVERIFY(child<QCheckBox>("ReUntilLoose")->isChecked());
         QCOMPARE(bus.size(), 0);
+    }
+
+    // An exchange file named without extension is written as one, so that the
+    // import's filter lists it.
+    void exportNameFindsTheImport()
+    {
+        writeFile(m_folder + "/combo.ini", "1\n0x04 1 0\n10ms\n0x04 1 1\n");
+        m_page->LoadMacroList();
+        select("combo");
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        Macro::setFileChooser([&](QWidget*, const QString&, bool save) {
+            return save ? folder.filePath("combo-export") : QString();
+        });
+        m_page->ExPortMacro();
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"combo-export.ini"});
+        QCOMPARE(QDir(folder.path()).entryList({"*.ini"}, QDir::Files), QStringList{"combo-export.ini"});
     }
 
     void badImportsAreRefused_data()
