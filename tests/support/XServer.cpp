@@ -94,3 +94,11 @@ bool XServer::focusWindow(WId id)
 {
     return xdotool({"windowfocus", "--sync", QString::number(id)});
 }
+
+bool XServer::focusElsewhere()
+{
+    QString root;
+    if (!xdotool({"search", "--maxdepth", "0", ""}, &root) || root.isEmpty())
+        return false;
+    return xdotool({"windowfocus", "--sync", root.section(QLatin1Char('\n'), 0, 0)});
+}

@@ -37,6 +37,9 @@ public:
     static bool xdotool(const QStringList& arguments, QString* output = nullptr);
     // Gives the window the keyboard focus (there is no window manager).
     static bool focusWindow(WId id);
+    // Gives the keyboard focus to the root window, as when the person turns to
+    // another program: no window of the program has it then.
+    static bool focusElsewhere();
 
 private:
     pid_t m_pid = -1;

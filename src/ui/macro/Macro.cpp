@@ -30,6 +30,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -138,6 +139,11 @@ Macro::Macro(QWidget* parent)
     });
     m_keyHook.SetCallback(this, [this](int virtualKey, bool down, bool repeat) {
         UpdateCapslockTip(virtualKey, down, repeat);
+    });
+    // Keys released while another program has the keyboard are never seen.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive)
+            releaseHeldKeys();
     });
     QMetaObject::connectSlotsByName(this);
 
@@ -852,9 +858,29 @@ void Macro::UpdateCapslockTip(int virtualKey, bool down, bool)
         m_recorder.onKey(virtualKey, down, KeyHook::eventTime());
         return;
     }
-    m_recorder.setFixedDelay(m_defaultDelay->isChecked() ? quint32(m_delayTime->value()) : 0u);
+    followDelayMode();
     const MacroRecorder::Step step = m_recorder.onKey(virtualKey, down, KeyHook::eventTime());
     m_lastVirtualKey = virtualKey;
+    addRecorded(step);
+}
+
+void Macro::releaseHeldKeys()
+{
+    if (!g_MacroRecording || !m_recorder.isActive())
+        return;
+    followDelayMode();
+    const QVector<MacroRecorder::Step> steps = m_recorder.releaseHeldKeys();
+    for (const MacroRecorder::Step& step : steps)
+        addRecorded(step);
+}
+
+void Macro::followDelayMode()
+{
+    m_recorder.setFixedDelay(m_defaultDelay->isChecked() ? quint32(m_delayTime->value()) : 0u);
+}
+
+void Macro::addRecorded(const MacroRecorder::Step& step)
+{
     if (step.addDelay)
         AddDelayItem(step.delayMs);
     if (step.addKey)

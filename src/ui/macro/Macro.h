@@ -105,6 +105,9 @@ private:
     void showLimitNotice();
     bool recording() const;
     void endRecording(bool enableSave);
+    void followDelayMode();
+    void addRecorded(const MacroRecorder::Step& step);
+    void releaseHeldKeys();
     QString selectedName() const;
     QString selectedPath() const;
     void setRepeatCode(int code);

@@ -45,9 +45,9 @@ MacroRecorder::Step MacroRecorder::onKey(int virtualKey, bool down, quint64 even
     if (down) {
         if (m_held.contains(virtualKey))
             return step;
-        m_held.insert(virtualKey);
+        m_held.append(virtualKey);
     } else {
-        m_held.remove(virtualKey);
+        m_held.removeAll(virtualKey);
     }
 
     const qint64 t = now();
@@ -77,4 +77,13 @@ MacroRecorder::Step MacroRecorder::onKey(int virtualKey, bool down, quint64 even
         m_held.clear();
     }
     return step;
+}
+
+QVector<MacroRecorder::Step> MacroRecorder::releaseHeldKeys()
+{
+    QVector<Step> steps;
+    // The limit may end the recording half-way; it clears what is held then.
+    while (m_active && !m_held.isEmpty())
+        steps.append(onKey(m_held.last(), false));
+    return steps;
 }

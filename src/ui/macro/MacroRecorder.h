@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QSet>
 #include <QString>
+#include <QVector>
 
 #include <functional>
 
@@ -47,6 +47,12 @@ public:
     // eventTimeMs: the window system's time stamp of the key event, 0 if none.
     Step onKey(int virtualKey, bool down, quint64 eventTimeMs = 0);
 
+    // The keyboard went to another program: the releases of the keys still
+    // down will never be seen, so each is released now, the last pressed
+    // first, and the recording goes on. Otherwise the macro would hold them
+    // pressed on the mouse for ever.
+    QVector<Step> releaseHeldKeys();
+
 private:
     qint64 now() const;
 
@@ -55,7 +61,7 @@ private:
     QElapsedTimer m_timer;
     qint64 m_last = 0;
     quint64 m_lastEventTime = 0;
-    QSet<int> m_held;
+    QVector<int> m_held;  // in the order pressed
     bool m_active = false;
     bool m_firstEvent = true;
     int m_keyEvents = 0;

@@ -16,7 +16,9 @@ bool nameOf(int vk, QString* name)
     }
 }
 
-// One report: milliseconds since the start, key, down.
+// One report: milliseconds since the start, key, down. The key kLost stands
+// for the keyboard going to another program.
+constexpr int kLost = -1;
 struct Report
 {
     qint64 at;
@@ -58,6 +60,17 @@ private slots:
             << 0u << QVector<Report>{{0, 0x0C, true}, {15, 0x0C, false}} << QStringList{"+", "15ms", "-"};
         QTest::newRow("release of a key pressed before the start")
             << 0u << QVector<Report>{{10, 0x42, false}, {30, 0x41, true}} << QStringList{"-B", "20ms", "+A"};
+        QTest::newRow("keyboard lost: keys down released then, last pressed first")
+            << 0u << QVector<Report>{{0, 0xA0, true}, {20, 0x41, true}, {50, kLost, false}}
+            << QStringList{"+LShift", "20ms", "+A", "30ms", "-A", "0ms", "-LShift"};
+        QTest::newRow("keyboard lost with fixed pauses")
+            << 10u << QVector<Report>{{0, 0x41, true}, {500, kLost, false}} << QStringList{"+A", "10ms", "-A"};
+        QTest::newRow("keyboard lost with nothing down adds nothing")
+            << 0u << QVector<Report>{{0, 0x41, true}, {10, 0x41, false}, {50, kLost, false}, {70, 0x42, true}}
+            << QStringList{"+A", "10ms", "-A", "60ms", "+B"};
+        QTest::newRow("after coming back the key presses anew")
+            << 0u << QVector<Report>{{0, 0x41, true}, {30, kLost, false}, {100, 0x41, true}}
+            << QStringList{"+A", "30ms", "-A", "70ms", "+A"};
     }
 
     void rows()
@@ -72,12 +85,15 @@ private slots:
         QStringList got;
         for (const Report& r : reports) {
             clock = r.at;
-            const MacroRecorder::Step step = recorder.onKey(r.vk, r.down);
-            if (step.addDelay)
-                got << QString::number(step.delayMs) + "ms";
-            if (step.addKey)
-                got << (step.release ? "-" : "+") + step.name;
-            QVERIFY(!step.limitReached);
+            const QVector<MacroRecorder::Step> steps =
+                r.vk == kLost ? recorder.releaseHeldKeys() : QVector<MacroRecorder::Step>{recorder.onKey(r.vk, r.down)};
+            for (const MacroRecorder::Step& step : steps) {
+                if (step.addDelay)
+                    got << QString::number(step.delayMs) + "ms";
+                if (step.addKey)
+                    got << (step.release ? "-" : "+") + step.name;
+                QVERIFY(!step.limitReached);
+            }
         }
         QCOMPARE(got, expected);
     }
@@ -133,6 +149,25 @@ private slots:
         QVERIFY(!recorder.onKey(0x42, true).addKey);
         recorder.start();
         QVERIFY(recorder.onKey(0x42, true).addKey);
+    }
+
+    // Keys released for a lost keyboard count like any other; the limit ends
+    // the recording among them.
+    void releasedKeysMeetTheLimit()
+    {
+        qint64 clock = 0;
+        MacroRecorder recorder(nameOf, [&] { return clock; });
+        recorder.start();
+        for (int i = 0; i < MacroRecorder::kMaxKeyEvents - 4; ++i)
+            recorder.onKey(0x41, i % 2 == 0);
+        for (int vk : {0xA0, 0x41, 0x42})
+            QVERIFY(recorder.onKey(vk, true).addKey);
+        const QVector<MacroRecorder::Step> steps = recorder.releaseHeldKeys();
+        QCOMPARE(steps.size(), 1);
+        QCOMPARE(steps.last().name, QString("B"));
+        QVERIFY(steps.last().limitReached);
+        QVERIFY(!recorder.isActive());
+        QVERIFY(recorder.releaseHeldKeys().isEmpty());
     }
 
     void idleRecorderAddsNothing()
