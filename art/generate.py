@@ -370,6 +370,39 @@ def ic_light(c):
     return items
 
 
+def wrench_pts(length=23.0, head_r=5.2, jaw=1.9, jaw_depth=3.6, grip=1.9):
+    """Outline of an open-ended wrench standing upright, jaw at the top, in a
+    box from y = 0 to y = length centred on x = 0. A filled polygon: the
+    pictures are rendered from SVG Tiny, which has no clipping to cut the jaw."""
+    cy = head_r
+    top = cy - math.sqrt(head_r * head_r - jaw * jaw)
+    jaw_bottom = top + jaw_depth
+    neck = cy + math.sqrt(head_r * head_r - grip * grip)
+    end = length - grip
+    a0 = math.atan2(top - cy, jaw)            # right edge of the jaw on the head
+    a1 = math.atan2(neck - cy, grip)          # where the handle leaves the head
+    pts = []
+    for i in range(13):
+        a = a0 + (a1 - a0) * i / 12.0
+        pts.append((head_r * math.cos(a), cy + head_r * math.sin(a)))
+    for i in range(9):                         # rounded end of the handle
+        a = math.pi * i / 8.0
+        pts.append((grip * math.cos(a), end + grip * math.sin(a)))
+    b0 = math.pi - a1
+    b1 = math.pi - a0 + 2 * math.pi if math.pi - a0 < b0 else math.pi - a0
+    for i in range(13):
+        a = b0 + (b1 - b0) * i / 12.0
+        pts.append((head_r * math.cos(a), cy + head_r * math.sin(a)))
+    pts += [(-jaw, jaw_bottom), (jaw, jaw_bottom)]
+    return pts
+
+
+def ic_repair(c):
+    """A wrench leaning right: the sign of a repair in every language."""
+    pts = [(x, y - 11.5) for x, y in wrench_pts()]
+    return [group([path(poly_d(pts), fill=c)], transform='translate(12,12) rotate(45)')]
+
+
 def gear_d(cx, cy, ro, ri, teeth):
     pts = []
     for i in range(teeth * 4):
@@ -1253,6 +1286,15 @@ def folder_dialog():
     put(F, 'PageChangeClick', 30, 30, icon_button(30, 'pressed', ic_back))
 
 
+def repair_button(w, h):
+    """The device list's Repair button carries no caption: its sign says what it does."""
+    d = button(w, h, 'normal', tone='warn')
+    size = h - 10.0
+    k = size / 24.0
+    d.add(group(ic_repair(WARN), transform='translate(%s,%s) scale(%s)' % (f((w - size) / 2.0), f((h - size) / 2.0), f(k))))
+    return d
+
+
 def window_buttons(F):
     put(F, 'Close', 30, 30, cross_button(30, 'normal', big=True), shared='window-close-normal')
     put(F, 'CloseHover', 30, 30, cross_button(30, 'hover', big=True), shared='window-close-hover')
@@ -1266,7 +1308,7 @@ def folder_dialogchange():
     F = 'DialogChange'
     put(F, 'MainBack', 1020, 700, page_background(1020, 700, glow_y=380))
     window_buttons(F)
-    put(F, 'Repair', 130, 36, button(130, 36, 'normal', tone='warn'))
+    put(F, 'Repair', 130, 36, repair_button(130, 36))
     put(F, 'Left', 36, 60, arrow_button(36, 60, True, False))
     put(F, 'LeftClick', 36, 60, arrow_button(36, 60, True, True))
     put(F, 'Right', 36, 60, arrow_button(36, 60, False, False))

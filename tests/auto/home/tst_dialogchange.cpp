@@ -6,6 +6,8 @@
 #include "ui/settings/UpDateRepair.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QImage>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QtTest>
@@ -38,6 +40,8 @@ private slots:
     void firstScanWaitsForTheFirstFrame_data();
     void firstScanWaitsForTheFirstFrame();
     void repairButtonFollowsTheRecord();
+    void repairButtonShowsWhatItDoes_data();
+    void repairButtonShowsWhatItDoes();
     void languageChoice();
     void languageFromTheSettingsPageWritesNothing();
     void choiceThatCannotBeSavedSaysSo_data();
@@ -524,6 +528,51 @@ void tst_DialogChange::repairButtonFollowsTheRecord()
     PostMsg::GetInstance()->PostEnterKey();
     QVERIFY(!repairDialog.isVisible());
     g_UpDateRepairDialog = nullptr;
+}
+
+void tst_DialogChange::repairButtonShowsWhatItDoes_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::newRow("English") << 0;
+    QTest::newRow("German") << 1;
+    QTest::newRow("Traditional Chinese") << 8;
+}
+
+// The Repair button has no caption in any language: its picture must carry a
+// sign in the frame's amber, in the middle of the button as the page shows it.
+void tst_DialogChange::repairButtonShowsWhatItDoes()
+{
+    QFETCH(int, language);
+    QVERIFY(m_fx.setUp(wiredMice(0)));
+    const QString pictures = m_fx.link.appDir() + "/Picture";
+    QFile::remove(pictures);
+    QVERIFY(QFile::link(QStringLiteral(DESKLINK_APP_DIR "/Picture"), pictures));
+    const auto unlink = qScopeGuard([&] { QFile::remove(pictures); });
+    QVERIFY(Registry::setValue(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo", "211,4,51,11"));
+    QVERIFY(m_fx.createPage());
+    m_fx.page->SlotAllLanguage(language);
+    auto* repair = m_fx.page->findChild<QPushButton*>("Repair");
+    QVERIFY(repair->isVisible());
+    QVERIFY(repair->text().isEmpty());
+
+    const QImage shot = m_fx.page->grab().toImage();
+    const QRect button(repair->mapTo(m_fx.page.get(), QPoint(0, 0)), repair->size());
+    const QRect inside = button.adjusted(4, 4, -4, -4);
+    int marks = 0;
+    QPoint sum;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QRgb c = shot.pixel(x, y);
+            if (qRed(c) > 200 && qGreen(c) > 140 && qBlue(c) < 100) {
+                ++marks;
+                sum += QPoint(x, y);
+            }
+        }
+    }
+    QVERIFY2(marks >= 40, qPrintable(QString("%1 marked pixels inside the frame").arg(marks)));
+    const QPoint centre = sum / marks;
+    QVERIFY2((centre - button.center()).manhattanLength() <= 8,
+             qPrintable(QString("sign at (%1,%2)").arg(centre.x()).arg(centre.y())));
 }
 
 void tst_DialogChange::languageChoice()
