@@ -147,6 +147,18 @@ void UpDateRepair::applyLook()
                                                           StyleHelper::colorRule(QStringLiteral("ButtonColor")));
     m_newHong->setStyleSheet(buttons);
     m_newHong2->setStyleSheet(buttons);
+
+    // The groove and fill of the sliders on the dark pages. The percentage
+    // stands right of the groove, in the dialog's text colour, so that no part
+    // of it lies on the fill whatever the value.
+    const int textRoom = m_progressBar->fontMetrics().horizontalAdvance(QStringLiteral("100%")) + 12;
+    m_progressBar->setStyleSheet(
+        QStringLiteral("QProgressBar#progressBar_2{border:none;background:rgb(44,50,61);background-clip:content;"
+                       "padding:3px %1px 3px 0px;text-align:right;%2}"
+                       "QProgressBar#progressBar_2::chunk{border-radius:5px;background:%3;}")
+            .arg(textRoom)
+            .arg(StyleHelper::colorRule(QStringLiteral("LabelColor")),
+                 StyleHelper::optionRgb(QStringLiteral("SliderColor"))));
 }
 
 void UpDateRepair::bindKeys()

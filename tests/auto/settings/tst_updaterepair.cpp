@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -41,6 +42,8 @@ private slots:
     void closeCaptionCloses();
     void repairTransfer_data();
     void repairTransfer();
+    void progressReadsOnTheDialog_data();
+    void progressReadsOnTheDialog();
 
 private:
     void writeImage(quint8 type, const QByteArray& name);
@@ -345,6 +348,90 @@ void tst_UpDateRepair::repairTransfer()
     if (images.contains("damaged receiver"))
         QVERIFY(line("r8").contains(" v1.3 "));
     g_DeviceList.clear();
+}
+
+void tst_UpDateRepair::progressReadsOnTheDialog_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("status");  // what SigProgress reported after the value; 0: still running
+
+    const struct { const char* name; int language; } languages[] = {
+        {"English", 0}, {"German", 1}, {"Traditional Chinese", 8}};
+    const struct { const char* name; int value; int status; } moments[] = {
+        {"running", 37, 0}, {"failed halfway", 50, 1}, {"done", 100, 2}};
+    for (const auto& l : languages)
+        for (const auto& m : moments)
+            QTest::newRow(qPrintable(QString("%1, %2").arg(l.name, m.name))) << l.language << m.value << m.status;
+}
+
+static int luminance(QRgb c)
+{
+    return (qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114) / 1000;
+}
+
+// The progress bar on the dark dialog: no light bar glares from it, and its
+// percentage stands on one colour with a clear contrast, whatever the value;
+// the status line above it stays red and shows its whole text.
+void tst_UpDateRepair::progressReadsOnTheDialog()
+{
+    QFETCH(int, language);
+    QFETCH(int, value);
+    QFETCH(int, status);
+
+    QVERIFY(m_link.setUpShipped(::bootMice(0)));
+    UpDateRepair dialog;
+    dialog.SlotAllLanguage(language);
+    dialog.ShowProgressMode();
+    dialog.SlotProgress(value, 0);
+    if (status)
+        dialog.SlotProgress(0, status);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* bar = dialog.findChild<QProgressBar*>("progressBar_2");
+    auto* statusLine = dialog.findChild<QLabel*>("ToolText_2");
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->value(), value);
+
+    const QImage shot = dialog.grab().toImage();
+    bar->setTextVisible(false);
+    const QImage bare = dialog.grab().toImage();
+    bar->setTextVisible(true);
+
+    const QRect area(bar->mapTo(&dialog, QPoint(0, 0)), bar->size());
+    int brightestBare = 0;
+    QRect text;
+    int contrast = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            brightestBare = qMax(brightestBare, luminance(bare.pixel(x, y)));
+            if (shot.pixel(x, y) != bare.pixel(x, y)) {
+                text |= QRect(x, y, 1, 1);
+                contrast = qMax(contrast, qAbs(luminance(shot.pixel(x, y)) - luminance(bare.pixel(x, y))));
+            }
+        }
+    }
+    QVERIFY2(brightestBare < 180, qPrintable(QString("a light bar (%1)").arg(brightestBare)));
+    QVERIFY2(!text.isEmpty(), "no percentage");
+    int darkest = 255;
+    int lightest = 0;
+    for (int y = text.top(); y <= text.bottom(); ++y) {
+        for (int x = text.left(); x <= text.right(); ++x) {
+            darkest = qMin(darkest, luminance(bare.pixel(x, y)));
+            lightest = qMax(lightest, luminance(bare.pixel(x, y)));
+        }
+    }
+    QVERIFY2(lightest - darkest < 40, qPrintable(QString("the percentage lies on %1..%2").arg(darkest).arg(lightest)));
+    QVERIFY2(contrast >= 120, qPrintable(QString("contrast %1").arg(contrast)));
+
+    // The status line: red, and not cut off in this language.
+    const QRect line(statusLine->mapTo(&dialog, QPoint(0, 0)), statusLine->size());
+    int red = 0;
+    for (int y = line.top(); y <= line.bottom(); ++y)
+        for (int x = line.left(); x <= line.right(); ++x)
+            red += qRed(shot.pixel(x, y)) > 180 && qGreen(shot.pixel(x, y)) < 80 && qBlue(shot.pixel(x, y)) < 80;
+    QVERIFY2(red > 20, qPrintable(statusLine->text()));
+    QVERIFY2(statusLine->heightForWidth(statusLine->width()) <= statusLine->height(), qPrintable(statusLine->text()));
 }
 
 QTEST_MAIN(tst_UpDateRepair)
