@@ -54,6 +54,7 @@ constexpr int kUpdateTickMs = 1000;
 constexpr int kUpdateButtonWidth = 100;
 constexpr int kUpdateButtonEdge = 8;   // rounded ends of the update button's pictures
 constexpr int kUpdateArrowEdge = 24;   // the arrow at the right end of "WaitUpdate.png"
+constexpr int kVersionValueWidth = 90;  // a version value's room when the column has it
 constexpr int kUsbChangedInterval = 600;
 constexpr int kReceiverKind4K = 1;  // connection type of a 4K receiver
 // Idle light-off times in seconds, by entry of the idle control.
@@ -447,6 +448,7 @@ void FormSetting::setUpdateCaption(const QString& caption)
     m_receive2->setText(caption);
     const int needed = m_receive2->fontMetrics().horizontalAdvance(caption) + kUpdateArrowEdge + kUpdateButtonEdge + 12;
     m_receive2->resize(qMax(kUpdateButtonWidth, needed), m_receive2->height());
+    placeVersionRows();
 }
 
 void FormSetting::setUpdateLook(bool available)
@@ -523,17 +525,29 @@ void FormSetting::SlotAllLanguage(int language)
 
     m_receive2->setFont(uiFont(10));
     setUpdateCaption(m_receive2->text());
+}
+
+void FormSetting::placeVersionRows()
+{
     // The values follow their captions, whose length depends on the language.
     const int captionWidth = qMax(m_label4->fontMetrics().horizontalAdvance(m_label4->text()),
                                   m_label6->fontMetrics().horizontalAdvance(m_label6->text()));
     m_label4->resize(qMax(m_label4->width(), captionWidth), m_label4->height());
     m_label6->resize(qMax(m_label6->width(), captionWidth), m_label6->height());
     const int valueX = m_label4->x() + captionWidth + 12;
-    m_label5->move(valueX, m_label5->y());
-    m_label7->move(valueX, m_label7->y());
-    m_receiverHint->move(valueX + m_label5->width(), m_receiverHint->y());
-    m_mouseHint->move(valueX + m_label7->width(), m_mouseHint->y());
-    m_receive2->move(valueX + m_label5->width() + 20, m_receive2->y());
+    // The update button follows the values but never leaves the section's
+    // column (its separator line): where long captions leave less room the
+    // button stops at the column's edge and the values, short version texts,
+    // take what remains.
+    const QRect column = m_lines[0]->geometry();
+    const int hintWidth = m_receiverHint->width();
+    const int buttonX = qMin(valueX + kVersionValueWidth + hintWidth, column.right() + 1 - m_receive2->width());
+    const int valueWidth = qMax(0, buttonX - hintWidth - valueX);
+    m_label5->setGeometry(valueX, m_label5->y(), valueWidth, m_label5->height());
+    m_label7->setGeometry(valueX, m_label7->y(), valueWidth, m_label7->height());
+    m_receiverHint->move(valueX + valueWidth, m_receiverHint->y());
+    m_mouseHint->move(valueX + valueWidth, m_mouseHint->y());
+    m_receive2->move(buttonX, m_receive2->y());
 }
 
 void FormSetting::SlotMouseIndex(int index)

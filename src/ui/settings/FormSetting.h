@@ -106,6 +106,7 @@ private:
     void lightModeToggled(int mode, bool on);
     void setUpdateLook(bool available);
     void setUpdateCaption(const QString& caption);
+    void placeVersionRows();
     void formVersionTexts(QString* receiverText, QString* mouseText, int* receiverKind) const;
 
     // The update run (see FormSetting.cpp).

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFrame>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -48,6 +49,8 @@ private slots:
     void languageChoice();
     void pageIsDarkAndReadable_data();
     void pageIsDarkAndReadable();
+    void updateButtonStaysInItsColumn_data();
+    void updateButtonStaysInItsColumn();
     void startWithTheSystem();
     void startThatCannotBeArrangedSaysSo();
     void autostartEntry_data();
@@ -293,6 +296,59 @@ void tst_FormSetting::pageIsDarkAndReadable()
             for (int x = r.left(); x <= r.right(); ++x)
                 brightest = qMax(brightest, luminance(shot.pixel(x, y)));
         QVERIFY2(brightest > 150, name);
+    }
+}
+
+void tst_FormSetting::updateButtonStaysInItsColumn_data()
+{
+    QTest::addColumn<int>("language");
+    const char* const names[] = {"English", "German", "French", "Spanish", "Italian",
+                                 "Dutch", "Polish", "Romanian", "Traditional Chinese", "Ukrainian"};
+    for (int language = 0; language < 10; ++language)
+        QTest::newRow(names[language]) << language;
+}
+
+// The update button shares the version rows with the captions and the values;
+// whatever the language makes of them and of its own caption ("update", then
+// "up to date" after a run), it stays inside the section's column, clear of the
+// captions' texts, and the values keep room for a version.
+void tst_FormSetting::updateButtonStaysInItsColumn()
+{
+    QFETCH(int, language);
+    FormSetting page;
+    page.SlotAllLanguage(language);
+    auto* update = page.findChild<QPushButton*>("Receive_2");
+    auto* separator = page.findChild<QFrame*>("line");
+    QVERIFY(update && separator);
+    const QRect column = separator->geometry();
+
+    for (int position : {7, 18}) {
+        if (position == 18)
+            page.SetVerText();
+        const QString caption = LanguageTables::text(LanguageSection::FormSetting, language, position);
+        QVERIFY(!caption.isEmpty());
+        QCOMPARE(update->text(), caption);
+        const QRect button = update->geometry();
+        const QString where = QString("%1: button %2..%3, column %4..%5")
+                                  .arg(caption).arg(button.left()).arg(button.right())
+                                  .arg(column.left()).arg(column.right());
+        QVERIFY2(button.left() >= column.left() && button.right() <= column.right(), qPrintable(where));
+        // The caption clear of the picture's rounded ends (8 px each).
+        QVERIFY2(update->fontMetrics().horizontalAdvance(caption) + 16 <= button.width(), qPrintable(where));
+        for (const char* name : {"label_4", "label_6"}) {
+            auto* label = page.findChild<QLabel*>(name);
+            const int textEnd = label->x() + label->fontMetrics().horizontalAdvance(label->text());
+            QVERIFY2(textEnd < button.left(), qPrintable(where + " over " + label->text()));
+        }
+        for (const char* name : {"label_5", "label_7", "toolButton_2", "toolButton_3"}) {
+            auto* w = page.findChild<QWidget*>(name);
+            QVERIFY2(!w->geometry().intersects(button), qPrintable(where + " over " + name));
+        }
+        for (const char* name : {"label_5", "label_7"}) {
+            auto* value = page.findChild<QLabel*>(name);
+            // Room for a version with a two-digit minor.
+            QVERIFY2(value->fontMetrics().horizontalAdvance("v1.10") <= value->width(), name);
+        }
     }
 }
 
