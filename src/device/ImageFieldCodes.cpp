@@ -38,3 +38,11 @@ int ImageFieldCodes::durationEntry(int code)
     }
     return -1;
 }
+
+bool ImageFieldCodes::lightsOffered(const FlashDataMap& image)
+{
+    const LedBarSettings& bar = image.ledBar;
+    const DpiLedSettings& dpi = image.dpiLed;
+    return bar.on <= 1 && bar.mode < kLightBarModes && bar.speed < kLightBarLevels && bar.brightness < kLightBarLevels
+           && dpi.on <= 1 && dpi.mode < kDpiLightModes && dpi.speed <= kDpiLightMaxSpeed;
+}

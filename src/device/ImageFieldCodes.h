@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+struct FlashDataMap;
+
 // The values the pages offer for the image's one-byte settings: the report-rate
 // codes in the order of the sensor page's rate buttons, the debounce choices
 // and the full-performance durations. Pure lookups, shared by the pages and by
@@ -23,4 +25,14 @@ public:
     static int durationCode(int entry);
     // Entry of a byte 13 code; -1 for a code the list lacks.
     static int durationEntry(int code);
+
+    // Light bar (bytes 67..73): mode 0 (off) to 5, speed and brightness 0..9.
+    static constexpr int kLightBarModes = 6;
+    static constexpr int kLightBarLevels = 10;
+    // DPI light (bytes 63..66): mode 0 (off) to 2, speed up to 5.
+    static constexpr int kDpiLightModes = 3;
+    static constexpr int kDpiLightMaxSpeed = 5;
+    // Whether both light blocks hold values the lighting controls offer (each
+    // switch 0 or 1). Colours and the DPI light's brightness take any byte.
+    static bool lightsOffered(const FlashDataMap& image);
 };

@@ -141,6 +141,18 @@ QString ButtonFunctionTable::labelButton(int type, int code)
     return QString();
 }
 
+bool ButtonFunctionTable::offers(const ButtonMapping& mapping)
+{
+    switch (mapping.type) {
+    case kKeyEvents:
+    case kMacro:
+    case kDpiLock:
+        return true;
+    default:
+        return !labelButton(mapping.type, mapping.code).isEmpty();
+    }
+}
+
 ButtonMapping ButtonFunctionTable::resetDefault(int deviceIndex)
 {
     return kResetDefaults[qBound(0, deviceIndex, 5)];

@@ -86,6 +86,11 @@ public:
     // (types 0, 1, 2, 3, 4, 7, 8, 9, 11); empty for a type or code without one.
     static QString labelButton(int type, int code);
 
+    // Whether the page offers a mapping: a one-mapping type with a function
+    // button for its code, or a key-event, macro or DPI-lock mapping (their
+    // records and codes are read with them).
+    static bool offers(const ButtonMapping& mapping);
+
     // The record of a device button after a form reset (device index 0..5).
     static ButtonMapping resetDefault(int deviceIndex);
 };

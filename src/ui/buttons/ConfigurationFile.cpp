@@ -3,7 +3,10 @@
 #include "app/Globals.h"
 #include "core/AtomicFile.h"
 #include "core/ConfigSettings.h"
+#include "device/CachedImage.h"
+#include "device/ImageFieldCodes.h"
 #include "device/SensorDpiTables.h"
+#include "ui/buttons/ButtonFunctionTable.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -133,4 +136,19 @@ ConfigurationFile::Result ConfigurationFile::read(const QString& path, const Mod
         return NotAConfiguration;
     }
     return decode(file.read(kReadLimit), model, out);
+}
+
+bool ConfigurationFile::fieldsOffered(const FlashDataMap& image, const DeviceAllInfo& device)
+{
+    if (!CachedImage::fieldsInRange(image, device) || !ImageFieldCodes::lightsOffered(image))
+        return false;
+    // The buttons the button page shows for the model.
+    const QString group = QStringLiteral("Drive") + QString::number(device.modelIndex + 1);
+    const int buttons = qBound(0, ConfigSettings::instance()->value(group, QStringLiteral("KeyNumber")).toInt(),
+                               int(FlashDataMap::kButtonCount));
+    for (int i = 0; i < buttons; ++i) {
+        if (!ButtonFunctionTable::offers(image.buttons[i]))
+            return false;
+    }
+    return true;
 }

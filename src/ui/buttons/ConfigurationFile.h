@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/DeviceAllInfo.h"
 #include "device/FlashDataMap.h"
 
 #include <QByteArray>
@@ -46,4 +47,10 @@ public:
     // Checks the bytes of a file; *out is written only when the file is accepted.
     static Result decode(const QByteArray& bytes, const Model& model, FlashDataMap* out);
     static Result read(const QString& path, const Model& model, FlashDataMap* out);
+
+    // Whether every field the pages show holds a value the device's model
+    // offers: the cache's range check, the model's button mappings and the
+    // lights. A file may hold anything; the mouse would take values the pages
+    // cannot show.
+    static bool fieldsOffered(const FlashDataMap& image, const DeviceAllInfo& device);
 };

@@ -4,6 +4,7 @@
 #include "app/LanguageTables.h"
 #include "core/PostMsg.h"
 #include "device/DeviceWriters.h"
+#include "device/ImageFieldCodes.h"
 #include "ui/common/FillScope.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/sensor/MyConmboBox.h"
@@ -27,7 +28,7 @@
 
 namespace {
 
-constexpr int kModeCount = 6;  // off, then the light bar's modes 1 to 5
+constexpr int kModeCount = ImageFieldCodes::kLightBarModes;  // off, then the light bar's modes 1 to 5
 
 // What each mode shows: the grey bars, the colour group and the two sliders.
 struct ModeLayout

@@ -82,7 +82,21 @@ void UpDataParam::SlotAllLanguage(int language)
 
 int UpDataParam::ReadImportFile(QString path, FlashDataMap& image)
 {
-    return ConfigurationFile::read(path, ConfigurationFile::currentModel(), &image);
+    FlashDataMap candidate;
+    const int result = ConfigurationFile::read(path, ConfigurationFile::currentModel(), &candidate);
+    if (result != ConfigurationFile::Accepted)
+        return result;
+    if (!ConfigurationFile::fieldsOffered(candidate, currentDeviceCopy()))
+        return ConfigurationFile::DoesNotFit;
+    image = candidate;
+    return ConfigurationFile::Accepted;
+}
+
+void UpDataParam::showImportFailed()
+{
+    InportFail notice;
+    StyleHelper::placeCentred(&notice, this);
+    notice.exec();
 }
 
 void UpDataParam::applyImport(const FlashDataMap& image)
@@ -90,12 +104,22 @@ void UpDataParam::applyImport(const FlashDataMap& image)
     // The working image changes only when the mouse took the file, so the pages
     // never show a configuration the mouse does not hold.
     bool sent = false;
+    bool refused = false;
     if (UsbFinderC_GetDeviceOnLine(g_DevicePath.load())) {
         AnnotatedMutexLocker lock(g_FlashDataMutex);
-        if (WorkingImage::isCurrentLocked() && ProtocolDataUpdate(&image)) {
-            g_FlashData = image;
-            sent = true;
+        if (WorkingImage::isCurrentLocked()) {
+            sent = ProtocolDataUpdate(&image);
+            refused = !sent;
+            if (sent)
+                g_FlashData = image;
         }
+    }
+    // An online mouse that refuses the image is not offline: the file does not
+    // fit it, and the pages still show what it holds.
+    if (refused) {
+        g_ImportResult = ConfigurationFile::DoesNotFit;
+        showImportFailed();
+        return;
     }
     const FlashDataMap shown = sent ? image : currentFlashData();
     PostMsg* bus = PostMsg::GetInstance();
@@ -144,13 +168,10 @@ void UpDataParam::onTimeupDestroy()
         FlashDataMap image;
         const int result = ReadImportFile(importFilePath, image);
         g_ImportResult = result;
-        if (result == 0) {
+        if (result == 0)
             applyImport(image);
-        } else {
-            InportFail notice;
-            StyleHelper::placeCentred(&notice, this);
-            notice.exec();
-        }
+        else
+            showImportFailed();
         importRequested = false;
         close();
         return;

@@ -28,7 +28,8 @@ public:
 
     // 0: the file is accepted and `image` holds it; 1: the file cannot be read
     // or is not a configuration file; 2: it belongs to another sensor or model,
-    // or holds DPI stages the model lacks. `image` is left as it was unless 0.
+    // or holds a value the model does not offer (DPI stages, rate, codes,
+    // button mappings, lights). `image` is left as it was unless 0.
     static int ReadImportFile(QString path, FlashDataMap& image);
 
     QString importFilePath;
@@ -44,8 +45,11 @@ private:
     // Up to 12 tests of the two page flags with 500 ms of event pumping between
     // them; `clear` resets the flags once both were seen.
     static bool waitForPagesApplied(bool clear);
-    // Sends an accepted import to the mouse and shows it on every page.
+    // Sends an accepted import to the mouse and shows it on every page; an
+    // online mouse that refuses it brings up the import notice.
     void applyImport(const FlashDataMap& image);
+    // The import notice for g_ImportResult, centred on the wait dialog.
+    void showImportFailed();
 
     QFrame* m_frame = nullptr;
     QLabel* m_label = nullptr;

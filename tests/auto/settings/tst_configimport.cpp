@@ -55,6 +55,17 @@ QByteArray fileOf(const QByteArray& magic, const QByteArray& sensor, const QByte
     return block(magic) + block(sensor) + block(image);
 }
 
+// A good file whose image has `count` bytes from `offset` (every `stride`
+// bytes, `runs` times) set to 0xFF: values the model's pages do not offer.
+template <int offset, int count, int stride = count, int runs = 1>
+QByteArray hostile(const QByteArray& image)
+{
+    QByteArray changed = image;
+    for (int r = 0; r < runs; ++r)
+        changed.replace(offset + r * stride, count, QByteArray(count, char(0xFF)));
+    return fileOf(magicWithIds(51, 8), padded("3950"), changed);
+}
+
 struct ImportCase
 {
     const char* name;
@@ -96,6 +107,16 @@ const ImportCase kImportCases[] = {
      5, 1},
     {"empty file", [](const QByteArray&) { return QByteArray(); }, 5, 1},
     {"directory", nullptr, 5, 1},
+    {"report rate no model offers", hostile<0, 1>, 5, 2},
+    {"DPI codes no model offers", hostile<15, 3, 6, 8>, 5, 2},
+    {"every button mapping ff ff ff", hostile<74, 48>, 5, 2},
+    {"light bar mode out of range", hostile<67, 1>, 5, 2},
+    {"light bar brightness out of range", hostile<72, 1>, 5, 2},
+    {"light bar speed out of range", hostile<71, 1>, 5, 2},
+    {"light bar switch out of range", hostile<73, 1>, 5, 2},
+    {"DPI light mode out of range", hostile<63, 1>, 5, 2},
+    {"DPI light speed out of range", hostile<65, 1>, 5, 2},
+    {"DPI light switch out of range", hostile<66, 1>, 5, 2},
 };
 }  // namespace
 
@@ -139,7 +160,7 @@ void tst_ConfigImport::initTestCase()
 void tst_ConfigImport::init()
 {
     QString catalogue = DeviceLinkFixture::fixtureCatalogue();
-    catalogue.replace("[Drive2]\nMID=8\n", "[Drive2]\nMID=8\nSensor=Mzk1MA==\nDPIMaxGrade=6\n");
+    catalogue.replace("[Drive2]\nMID=8\n", "[Drive2]\nMID=8\nSensor=Mzk1MA==\nDPIMaxGrade=6\nKeyNumber=6\n");
     QVERIFY(m_link.setUp(QByteArray(), catalogue));
     QVERIFY(m_link.linkWithoutReports("r8", "m8"));
     QCOMPARE(ConfigurationFile::currentModel().sensor, QStringLiteral("3950"));
@@ -304,12 +325,20 @@ void tst_ConfigImport::importNotTaken()
         HidSimControl::failWrites(1);
     }
 
-    QCOMPARE(runImport(path), QString());
-    QCOMPARE(g_ImportResult.load(), 0);
-    // The pages show the mouse's values again, and the offline notice comes.
-    const QString shown = QString::number(shownDebounce);
-    QCOMPARE(m_signals->lines, (QStringList{"LightUIA(" + shown + ")", "SensorUIB(" + shown + ")",
-                                     "ButtonUIC(" + shown + ")", "FormB", "MouseOffLineo(0)"}));
+    const QString notice = runImport(path);
+    if (fault == "off") {
+        // The pages show the mouse's values again, and the offline notice comes.
+        QCOMPARE(notice, QString());
+        QCOMPARE(g_ImportResult.load(), 0);
+        const QString shown = QString::number(shownDebounce);
+        QCOMPARE(m_signals->lines, (QStringList{"LightUIA(" + shown + ")", "SensorUIB(" + shown + ")",
+                                         "ButtonUIC(" + shown + ")", "FormB", "MouseOffLineo(0)"}));
+    } else {
+        // An online mouse that refuses the image is not offline: the file does not fit it.
+        QCOMPARE(notice, LanguageTables::text(LanguageSection::InportFail, g_LanguageIndex, 1));
+        QCOMPARE(g_ImportResult.load(), 2);
+        QCOMPARE(m_signals->lines, QStringList());
+    }
     QCOMPARE(imageBytes(currentFlashData()), working);
     QCOMPARE(HidSimControl::configImage("m8"), before);
 }
