@@ -347,6 +347,8 @@ void Simulator::react(const Snapshot& before, const Snapshot& after)
         }
     }
     checkPairing();
+    if (m_upgrade.running && !upgradeTargetPresent())
+        loseUpgradeTarget();
 }
 
 bool Simulator::takeWriteFailure()
@@ -1079,21 +1081,13 @@ bool Simulator::startUpgrade(const unsigned char* image, UsbUpgradeCallback call
     m_upgrade.step = scaled(kBlockWriteUs * blocks / 100.0);
     const quint64 generation = m_upgrade.generation;
     scheduleAt(Clock::now() + scaled(kEnterBootUs), [this, generation] {
-        if (m_upgrade.generation != generation)
+        if (m_upgrade.generation != generation || !m_upgrade.running)
             return;
-        const QString target = m_upgrade.target;
-        const bool toMouse = m_upgrade.mouse;
-        mutate([&](World& w, QString*) {
-            if (toMouse && w.mouse(target))
-                w.mouse(target)->bootLoader = true;
-            else if (!toMouse && w.receiver(target))
-                w.receiver(target)->bootLoader = true;
-            return true;
-        }, nullptr);
+        enterBootLoader(m_upgrade.target, m_upgrade.mouse);
         setLogLine(2, "Boot loader: entered");
         postProgress(1, 0);
         scheduleAt(Clock::now() + scaled(kEraseUs), [this, generation] {
-            if (m_upgrade.generation != generation)
+            if (m_upgrade.generation != generation || !m_upgrade.running)
                 return;
             setLogLine(3, "Erase: done");
             upgradeStep(generation, 1);
@@ -1105,8 +1099,9 @@ bool Simulator::startUpgrade(const unsigned char* image, UsbUpgradeCallback call
 void Simulator::upgradeStep(quint64 generation, int percent)
 {
     scheduleAt(Clock::now() + m_upgrade.step, [this, generation, percent] {
-        if (m_upgrade.generation != generation)
+        if (m_upgrade.generation != generation || !m_upgrade.running)
             return;
+        m_upgrade.percent = percent;
         const uint32_t written = uint32_t(qint64(m_upgrade.image.payloadLength) * percent / 100);
         setLogLine(4, QString("Write: %1 of %2 bytes").arg(written).arg(m_upgrade.image.payloadLength));
         if (m_upgrade.failAt >= 0 && percent >= m_upgrade.failAt) {
@@ -1129,7 +1124,7 @@ void Simulator::upgradeStep(quint64 generation, int percent)
             return;
         }
         scheduleAt(Clock::now() + scaled(kBootRestartUs), [this, generation] {
-            if (m_upgrade.generation == generation)
+            if (m_upgrade.generation == generation && m_upgrade.running)
                 finishUpgrade(true, 100);
         });
     });
@@ -1159,6 +1154,42 @@ void Simulator::finishUpgrade(bool success, int percent)
     }
     postProgress(2, success ? 1 : 0);
     m_upgrade.running = false;
+}
+
+bool Simulator::upgradeTargetPresent() const
+{
+    if (m_upgrade.mouse) {
+        const World::Mouse* m = m_world.mouse(m_upgrade.target);
+        return m && m->cable && m->powered;
+    }
+    const World::Receiver* r = m_world.receiver(m_upgrade.target);
+    return r && r->plugged;
+}
+
+void Simulator::loseUpgradeTarget()
+{
+    // Ended at once (no later step of this transfer runs); the boot loader is
+    // marked from the engine, outside the change that took the device away.
+    const QString target = m_upgrade.target;
+    const bool toMouse = m_upgrade.mouse;
+    const quint64 generation = m_upgrade.generation;
+    setLogLine(5, QString("Connection: %1 lost during the transfer").arg(target));
+    finishUpgrade(false, m_upgrade.percent);
+    scheduleAt(Clock::now(), [this, generation, target, toMouse] {
+        if (m_upgrade.generation == generation)
+            enterBootLoader(target, toMouse);
+    });
+}
+
+void Simulator::enterBootLoader(const QString& target, bool toMouse)
+{
+    mutate([&](World& w, QString*) {
+        if (toMouse && w.mouse(target))
+            w.mouse(target)->bootLoader = true;
+        else if (!toMouse && w.receiver(target))
+            w.receiver(target)->bootLoader = true;
+        return true;
+    }, nullptr);
 }
 
 char** Simulator::upgradeLogs()

@@ -153,6 +153,7 @@ private:
         bool mouse = false;
         QString target;
         int failAt = -1;
+        int percent = 0;  // written so far
         Clock::duration step{};
         quint64 generation = 0;
     };
@@ -203,6 +204,11 @@ private:
     bool fits(const FirmwareImage& image, const World::Receiver& r) const;
     void upgradeStep(quint64 generation, int percent);
     void finishUpgrade(bool success, int percent);
+    // Whether the device being updated is still connected and switched on.
+    bool upgradeTargetPresent() const;
+    // Ends a transfer whose device left: a failure, the device in its boot loader.
+    void loseUpgradeTarget();
+    void enterBootLoader(const QString& target, bool toMouse);
     void postProgress(int kind, int value);
     void setLogLine(int line, const QString& text);
 

@@ -112,6 +112,8 @@ private slots:
     void firmwareTransfer_data();
     void firmwareTransfer();
     void failedTransferLeavesBootLoaderForRepair();
+    void transferFailsWhenItsDeviceGoes_data();
+    void transferFailsWhenItsDeviceGoes();
     void transferTakesLinkTime();
     void injectedReportsArriveAsGiven_data();
     void injectedReportsArriveAsGiven();
@@ -628,6 +630,53 @@ void tst_HidSimDevices::failedTransferLeavesBootLoaderForRepair()
     QVERIFY(!UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(foreign.constData()), onProgress, 10000));
     QVERIFY(transferEnded(&end));
     QCOMPARE(int(end[2]), 0);
+}
+
+void tst_HidSimDevices::transferFailsWhenItsDeviceGoes_data()
+{
+    QTest::addColumn<QByteArray>("image");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("action");  // "unplug" or "power off"; undone after the end
+
+    QTest::newRow("mouse cable pulled") << kit::firmwareImage(210, 51, 7, "ORX-M7", 1, 4) << "m7" << "unplug";
+    QTest::newRow("mouse switched off") << kit::firmwareImage(210, 51, 7, "ORX-M7", 1, 4) << "m7" << "power off";
+    QTest::newRow("receiver pulled out") << kit::firmwareImage(211, 51, 11, "ORX-R4K", 1, 4) << "r11" << "unplug";
+}
+
+// A device that leaves in the middle of its transfer ends it as a failure and
+// waits in its boot loader, as after a failed write, once it is back.
+void tst_HidSimDevices::transferFailsWhenItsDeviceGoes()
+{
+    QFETCH(QByteArray, image);
+    QFETCH(QString, device);
+    QFETCH(QString, action);
+    const unsigned char* data = reinterpret_cast<const unsigned char*>(image.constData());
+    // Half a second of writing: the device leaves well before the end.
+    HidSimControl::setTimeScale(1);
+
+    QVERIFY(UsbUpgrade_Start(data, onProgress, 10000));
+    QVERIFY(kit::waitUntil([] {
+        for (const QByteArray& m : progressMessages())
+            if (m[1] == 1 && m[2] >= 5)
+                return true;
+        return false;
+    }));
+    QString error;
+    QVERIFY2(action == "unplug" ? HidSimControl::unplug(device, &error) : HidSimControl::setPowered(device, false, &error),
+             qPrintable(error));
+    QByteArray end;
+    QVERIFY(transferEnded(&end));
+    QVERIFY(int(end[2]) != 1);
+    for (const QByteArray& m : progressMessages())
+        QVERIFY(m[1] != 1 || int(m[2]) < 100);
+    QVERIFY(QByteArray(UsbUpgradeC_GetLogs()[7]).startsWith("Result: failed"));
+    HidSimControl::setTimeScale(0.01);
+
+    QVERIFY(action == "unplug" ? HidSimControl::plug(device) : HidSimControl::setPowered(device, true));
+    int count = 5;
+    QCOMPARE(UsbUpgradeC_FindBootDevices(data, &count), 1);
+    QVERIFY(HidSimControl::path(device).isEmpty());
+    QVERIFY(HidSimControl::describe().contains(QRegularExpression("(^|\\n)" + device + " .*boot-loader")));
 }
 
 void tst_HidSimDevices::transferTakesLinkTime()
