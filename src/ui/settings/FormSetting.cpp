@@ -13,7 +13,6 @@
 #include "device/Worker.h"
 #include "platform/AutoStart.h"
 #include "platform/Launcher.h"
-#include "platform/Registry.h"
 #include "ui/common/SettingsNotSaved.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/sensor/MyConmboBox.h"
@@ -22,6 +21,7 @@
 #include "ui/settings/UpDateRepair.h"
 #include "ui/settings/UpDateWarning.h"
 #include "ui/settings/UpdateLog.h"
+#include "ui/settings/UpdateRecords.h"
 #include "ui/settings/UpgradeMessage.h"
 
 #include <HIDUsb.h>
@@ -116,7 +116,6 @@ UpdateRun s_run;
 QPointer<FormSetting> s_updatePage;
 constexpr int kUpgradeTimeoutMs = 10000;
 constexpr int kReceiverKinds[4] = {1, 2, 4, 8};
-const QString kFailRecord = QStringLiteral("UpdateFailInfo");
 
 int kindSlot(int kind)
 {
@@ -451,8 +450,22 @@ void FormSetting::setUpdateCaption(const QString& caption)
     placeVersionRows();
 }
 
+// The update runs with the receiver beside the mouse on its cable (or resumes
+// one the receiver's boot loader holds): a model without a receiver never
+// gets there, so its button offers nothing.
+bool FormSetting::updateCanRun()
+{
+    const QString group = QStringLiteral("Drive%1").arg(currentDeviceCopy().modelIndex + 1);
+    for (int kind : kReceiverKinds) {
+        if (!setting(group, FirmwareImageSearch::receiverModelKey(kind)).isEmpty())
+            return true;
+    }
+    return false;
+}
+
 void FormSetting::setUpdateLook(bool available)
 {
+    available = available && updateCanRun();
     const QString colour = m_buttonColour.isEmpty() ? QString() : QStringLiteral("color:rgb(%1);").arg(m_buttonColour);
     // The ends of the picture keep their size (the arrow stays clear of a
     // long caption); only its middle stretches.
@@ -898,8 +911,7 @@ bool FormSetting::ChechIsUpDate()
 {
     s_run.receiverKind = 0;
     m_mouseBootExpected = false;
-    const QStringList record =
-        Registry::value(Registry::mouseDriveTestKeyPath(), kFailRecord).toString().split(QLatin1Char(','));
+    const QStringList record = UpdateRecords::failure().split(QLatin1Char(','));
     const bool validRecord = record.size() == 4;
     const int recordType = validRecord ? record.at(0).toInt() : 0;
     const QString kindText = validRecord ? record.at(1) : QString();
@@ -1304,10 +1316,15 @@ bool FormSetting::startTransfer(int type)
     s_run.imageVersion = FirmwareImageSearch::versionText(FirmwareImageHeader::parse(image).version);
     s_run.transferActive = true;
     state = kRunning;
+    // Written first: a transfer whose end never comes stays repairable.
+    const bool recorded =
+        UpdateRecords::writeFailureBeforeTransfer(type, s_run.receiverKind, s_run.customerId, s_run.modelId);
     if (!UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(image.constData()),
                           receiver ? &FormSetting::OnDongleUpgradeEvent : &FormSetting::OnMouseUpgradeEvent,
                           kUpgradeTimeoutMs)) {
         // Nothing was sent: not a failed update, and a late end is ignored.
+        if (recorded)
+            UpdateRecords::removeFailure();
         s_run.transferActive = false;
         m_endText = LanguageTables::text(LanguageSection::AutoRepair, g_LanguageIndex, 7);
         state = kIdle;
@@ -1355,8 +1372,9 @@ void FormSetting::refreshButtonLook(int type)
         if (!receiver)
             setUpdateCaption(m_upToDateCaption);
     }
-    if (state == kDone || state == kRunning)
-        Registry::remove(Registry::mouseDriveTestKeyPath(), kFailRecord);
+    // A transfer that is still running keeps its record.
+    if (state == kDone)
+        UpdateRecords::clearFailureFor(type, s_run.customerId, s_run.modelId);
     if (state == kDone) {
         setUpdateLook(false);
         (receiver ? g_DongleUpdateRequested : g_MouseUpdateRequested) = false;
@@ -1374,9 +1392,12 @@ void FormSetting::finishIfIdle()
     UpDateRepair* dialog = g_UpDateRepairDialog;
     const bool failed = s_run.receiverState == kFailed || s_run.mouseState == kFailed;
     const bool done = s_run.receiverState == kDone || s_run.mouseState == kDone;
-    if (failed)
-        return;
     PostMsg* bus = PostMsg::GetInstance();
+    // A run whose devices did not all succeed has failed, whatever came after.
+    if (failed) {
+        bus->PostProgress(0, 1);
+        return;
+    }
     if (done) {
         if (m_endText.isEmpty()) {
             bus->PostProgress(0, 2);
@@ -1434,14 +1455,15 @@ void FormSetting::upgradeEvent(int kind, int value)
         if (receiver) {
             bus->PostLabelText(0, version);
         } else {
-            const QString cidText = setting(QStringLiteral("Option"), QStringLiteral("CID"));
-            const QString midText = setting(m_modelGroup, QStringLiteral("MID"));
-            Registry::setValue(Registry::mouseDriveTestKeyPath(), QStringLiteral("MouseVer") + cidText + midText, version);
-            bus->PostProgress(0, 2);
-            m_finalSent = true;
+            UpdateRecords::writeMouseVersion(m_modelGroup, version);
+            // After a failed receiver the run ends as failed (finishIfIdle).
+            if (s_run.receiverState != kFailed) {
+                bus->PostProgress(0, 2);
+                m_finalSent = true;
+            }
             bus->PostLabelText(1, version);
         }
-        Registry::remove(Registry::mouseDriveTestKeyPath(), kFailRecord);
+        UpdateRecords::clearFailureFor(s_run.type, s_run.customerId, s_run.modelId);
         return;
     }
     UpdateLog::append(QStringLiteral("Update of the %1 failed").arg(receiver ? "receiver" : "mouse"),
@@ -1449,12 +1471,11 @@ void FormSetting::upgradeEvent(int kind, int value)
     g_DongleUpdateRequested = false;
     g_MouseUpdateRequested = false;
     state = kFailed;
+    UpdateRecords::writeFailure(s_run.type, s_run.receiverKind, s_run.customerId, s_run.modelId);
+    // A mouse waiting in its boot loader is still updated after a failed
+    // receiver; the run's failure is reported once it has ended.
+    if (receiver && m_mouseBootExpected)
+        return;
     bus->PostProgress(0, 1);
     m_finalSent = true;
-    Registry::setValue(Registry::mouseDriveTestKeyPath(), kFailRecord,
-                       QStringLiteral("%1,%2,%3,%4")
-                           .arg(s_run.type)
-                           .arg(s_run.receiverKind)
-                           .arg(s_run.customerId)
-                           .arg(s_run.modelId));
 }

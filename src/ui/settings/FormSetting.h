@@ -104,6 +104,7 @@ private:
     static int advancedItem(int index);
     static bool receiverLightApplies();
     void lightModeToggled(int mode, bool on);
+    static bool updateCanRun();
     void setUpdateLook(bool available);
     void setUpdateCaption(const QString& caption);
     void placeVersionRows();

@@ -6,9 +6,9 @@
 #include "core/PostMsg.h"
 #include "device/DeviceDiscovery.h"
 #include "device/FirmwareImageSearch.h"
-#include "platform/Registry.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/settings/UpdateLog.h"
+#include "ui/settings/UpdateRecords.h"
 #include "ui/settings/UpgradeMessage.h"
 
 #include <HIDUsb.h>
@@ -64,6 +64,9 @@ UpDateRepair::UpDateRepair(QWidget* parent)
     connect(bus, SIGNAL(SigRepairCheckUpdate()), this, SLOT(SlotRepairCheckUpdate()));
     connect(bus, SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(g_LanguageIndex);
+    // Whoever shows it next picks its mode; until then none of the form's own
+    // placeholder texts or an empty bar can show.
+    ShowRepairMode();
 }
 
 UpDateRepair::~UpDateRepair()
@@ -168,9 +171,15 @@ void UpDateRepair::bindKeys()
     m_returnKey = new QShortcut(QKeySequence(Qt::Key_Return), this);
     m_enterKey = new QShortcut(QKeySequence(Qt::Key_Enter), this);
     m_escapeKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(m_returnKey, &QShortcut::activated, m_newHong2, &QToolButton::click);
-    connect(m_enterKey, &QShortcut::activated, m_newHong2, &QToolButton::click);
-    connect(m_escapeKey, &QShortcut::activated, m_newHong, &QToolButton::click);
+    // A key stands for its button only while the button is there to press: a
+    // hidden start button must not restart or leave a running transfer.
+    auto press = [](QToolButton* button) {
+        if (button->isVisible() && button->isEnabled())
+            button->click();
+    };
+    connect(m_returnKey, &QShortcut::activated, this, [=] { press(m_newHong2); });
+    connect(m_enterKey, &QShortcut::activated, this, [=] { press(m_newHong2); });
+    connect(m_escapeKey, &QShortcut::activated, this, [=] { press(m_newHong); });
 }
 
 void UpDateRepair::ShowUpdateMode()
@@ -230,6 +239,24 @@ void UpDateRepair::StartUpgradeFor(int mode)
 {
     Q_UNUSED(mode)
     m_startedFromTopWindow = true;
+    // The top window offers this for the one receiver on the list, whose newer
+    // image it found: that receiver is the target, nothing else is updated.
+    const DeviceAllInfo device = g_DeviceList.value(0);
+    m_modelGroup = QStringLiteral("Drive%1").arg(device.modelIndex + 1);
+    m_recordType = FirmwareImageHeader::kReceiverType;
+    m_repairKind = FirmwareImageSearch::receiverKindOf(device.connectionType);
+    const QString key = FirmwareImageSearch::receiverModelKey(m_repairKind);
+    m_receiverModelName = key.isEmpty() ? QString() : option(m_modelGroup, key);
+    m_mouseModelName = option(m_modelGroup, QStringLiteral("MM"));
+    m_repairCustomerId = option(QStringLiteral("Option"), QStringLiteral("CID")).toInt();
+    m_repairModelId = option(m_modelGroup, QStringLiteral("MID")).toInt();
+    m_repairDeviceCount = 1;
+    m_lastStage = 0;
+    m_imageFound = !m_receiverModelName.isEmpty();
+    if (!m_imageFound) {
+        refuse(autoRepairText(8));
+        return;
+    }
     startRepair();
 }
 
@@ -253,8 +280,7 @@ bool UpDateRepair::refuse(const QString& text)
 
 bool UpDateRepair::RepairCheck()
 {
-    const QStringList parts =
-        Registry::value(Registry::mouseDriveTestKeyPath(), QStringLiteral("UpdateFailInfo")).toString().split(QLatin1Char(','));
+    const QStringList parts = UpdateRecords::failure().split(QLatin1Char(','));
     if (parts.size() != 4)
         return false;
     m_recordType = parts.at(0).toInt();
@@ -417,13 +443,24 @@ bool UpDateRepair::sendRepairImage()
                           QStringList());
         return false;
     }
+    m_sentVersion = FirmwareImageSearch::versionText(FirmwareImageHeader::parse(s_repairImageList.first()).version);
+    // Written first: a transfer whose end never comes stays repairable.
+    const bool recorded = UpdateRecords::writeFailureBeforeTransfer(stageType(), m_repairKind, m_repairCustomerId,
+                                                                    m_repairModelId);
     s_repairing = this;
     if (UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(s_repairImageList.first().constData()),
                          &UpDateRepair::OnUpgradeEvent, kUpgradeTimeoutMs))
         return true;
     // Not started: its failure end is answered by the caller, once.
     s_repairing = nullptr;
+    if (recorded)
+        UpdateRecords::removeFailure();
     return false;
+}
+
+int UpDateRepair::stageType() const
+{
+    return m_stage == 0 ? FirmwareImageHeader::kReceiverType : FirmwareImageHeader::kMouseType;
 }
 
 void UpDateRepair::startRepair()
@@ -492,27 +529,24 @@ void UpDateRepair::repairEvent(int kind, int value)
 void UpDateRepair::repairEnded(bool success)
 {
     PostMsg* bus = PostMsg::GetInstance();
-    const QString record = QStringLiteral("UpdateFailInfo");
     if (!success) {
         UpdateLog::append(QStringLiteral("Repair of the %1 failed").arg(m_stage == 0 ? "receiver" : "mouse"),
                           UpdateLog::libraryLines());
         bus->PostAutoRepair(1);
         bus->PostUpDateButton(false);
         bus->PostProgress(0, 6);
-        Registry::setValue(Registry::mouseDriveTestKeyPath(), record,
-                           QStringLiteral("%1,%2,%3,%4")
-                               .arg(m_stage == 0 ? FirmwareImageHeader::kReceiverType : FirmwareImageHeader::kMouseType)
-                               .arg(m_repairKind)
-                               .arg(m_repairCustomerId)
-                               .arg(m_repairModelId));
+        UpdateRecords::writeFailure(stageType(), m_repairKind, m_repairCustomerId, m_repairModelId);
         g_RepairRunning = false;
         return;
     }
     UpdateLog::append(QStringLiteral("Repair of the %1 done").arg(m_stage == 0 ? "receiver" : "mouse"),
                       UpdateLog::libraryLines());
-    if (m_stage == m_lastStage)
-        Registry::remove(Registry::mouseDriveTestKeyPath(), record);
+    // The record goes with the success of the device it names (the last stage).
+    UpdateRecords::clearFailureFor(stageType(), m_repairCustomerId, m_repairModelId);
     if (m_stage == 1) {
+        // The device list compares this version with the images when the device is opened.
+        if (!m_modelGroup.isEmpty())
+            UpdateRecords::writeMouseVersion(m_modelGroup, m_sentVersion);
         bus->PostAutoRepair(0);
         bus->PostUpDateButton(true);
         bus->PostProgress(0, 2);

@@ -80,6 +80,8 @@ private:
     // The progress message on the GUI thread.
     void repairEvent(int kind, int value);
     void repairEnded(bool success);
+    // The image type of the stage's device: 211 receiver (stage 0), 210 mouse.
+    int stageType() const;
 
     QFrame* m_frame = nullptr;
     QToolButton* m_closeButton = nullptr;
@@ -111,5 +113,7 @@ private:
     int m_repairDeviceCount = 1;
     int m_stage = 0;
     int m_lastStage = 0;
+    // Version text of the image sent last.
+    QString m_sentVersion;
     bool m_startedFromTopWindow = false;
 };

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTimer>
@@ -314,6 +315,8 @@ void tst_DialogMain::spaceOnTheList()
     g_MatchMode = 7;
 
     QStringList messages;
+    QString updateStatus;
+    bool updateBarShown = false;
     int matchMode = -1;
     QPoint shownAt;
     QSize shownSize;
@@ -332,6 +335,9 @@ void tst_DialogMain::spaceOnTheList()
                 messages << ModalDialogDriver::labelText(d, "label");
                 ModalDialogDriver::click(d, "CloseButton");
             } else {
+                // The update dialog comes up showing its run, not the form's own texts.
+                updateStatus = ModalDialogDriver::labelText(d, "ToolText_2");
+                updateBarShown = d->findChild<QProgressBar*>("progressBar_2")->isVisible();
                 static_cast<QDialog*>(d)->reject();
             }
         });
@@ -357,6 +363,14 @@ void tst_DialogMain::spaceOnTheList()
     }
     if (dialogs.value(0) == "ContainReset")
         QCOMPARE(messages, QStringList{g_ReceiverUpdateText});
+    if (dialogs.contains("UpDateRepair")) {
+        // No receiver answers here: the start is refused and the dialog says so.
+        const QStringList shown{LanguageTables::text(LanguageSection::Progress, 0, 0),
+                                LanguageTables::text(LanguageSection::Progress, 0, 2)};
+        QVERIFY2(shown.contains(updateStatus), qPrintable(updateStatus));
+        QVERIFY(updateBarShown);
+        QCOMPARE(Registry::value(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo").toString(), QString());
+    }
     QCOMPARE(libraryCalls("UsbServerC_Start").size(), linkRestarted ? 1 : 0);
 }
 

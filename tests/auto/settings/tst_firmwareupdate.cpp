@@ -23,6 +23,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <memory>
 
 using hidsim::HidSimControl;
 using namespace listtest;
@@ -40,6 +41,12 @@ private slots:
     void mouseAfterReceiverRefused();
     void failureAndRepair_data();
     void failureAndRepair();
+    void interruptedRunIsRepaired_data();
+    void interruptedRunIsRepaired();
+    void keysDuringTransfer_data();
+    void keysDuringTransfer();
+    void updateOfferedWhereItCanRun_data();
+    void updateOfferedWhereItCanRun();
     void refusals_data();
     void refusals();
     void versionsOffered_data();
@@ -47,9 +54,17 @@ private slots:
 
 private:
     bool openMouseOnCable(bool scanOnChanges);
+    // Opens the simulated device as the device page's device; the number of
+    // devices the scan then lists (-1: the device is not listed).
+    int openDevice(const QString& id, bool scanOnChanges);
     void putImage(const QString& file, const QByteArray& bytes);
+    // Model 11's receiver image v1.6 and mouse image v1.7.
+    void putModelImages();
     // Waits for the run's end; the statuses the dialog got, in order.
     bool waitForRunEnd(FormSetting& page);
+    // The device list offers the repair of what the record names; the repair
+    // runs to its end and leaves no record and no device in its boot loader.
+    void repairFromTheList();
 
     ListFixture m_fx;
     QList<QPair<int, int>> m_progress;  // (value, status)
@@ -119,27 +134,60 @@ void tst_FirmwareUpdate::putImage(const QString& file, const QByteArray& bytes)
     f.write(bytes);
 }
 
-// The wired mouse opened as the device page's device, and the device scan that
-// lists it and its receiver; with scanOnChanges the scan follows every change
-// during the run, as while a device page is open.
-bool tst_FirmwareUpdate::openMouseOnCable(bool scanOnChanges)
+void tst_FirmwareUpdate::putModelImages()
 {
-    DeviceAllInfo mouse = m_fx.link.listEntry("m11");
-    if (mouse.path.isEmpty())
-        return false;
-    mouse.firmwareVersion = "v1.3";
-    CurrentDevice::set(mouse);
-    setDevicePath(mouse.path);
+    putImage("m11_receiver.bin", firmwareImageFile(211, 51, 11, "ORX-R4K", 0x0106, 4096));
+    putImage("m11_mouse.bin", firmwareImageFile(210, 51, 11, "ORX-M11", 0x0107, 4096));
+}
+
+// The device opened as the list opens it, and the device scan that lists what
+// is connected; with scanOnChanges the scan follows every change during the
+// run, as while a device page is open.
+int tst_FirmwareUpdate::openDevice(const QString& id, bool scanOnChanges)
+{
+    DeviceAllInfo device = m_fx.link.listEntry(id);
+    if (device.path.isEmpty())
+        return -1;
+    device.firmwareVersion = "v1.3";
+    CurrentDevice::set(device);
+    setDevicePath(device.path);
     g_LinkEnabled = 1;
     Worker::HandleUsbDeviceChanged();
     if (scanOnChanges)
         StartUsbChanged(&Worker::OnUsbDeviceChanged, 600);
-    return g_WorkerDeviceList.size() == 2;
+    return g_WorkerDeviceList.size();
+}
+
+// The wired mouse m11 beside its receiver.
+bool tst_FirmwareUpdate::openMouseOnCable(bool scanOnChanges)
+{
+    return openDevice("m11", scanOnChanges) == 2;
 }
 
 bool tst_FirmwareUpdate::waitForRunEnd(FormSetting& page)
 {
     return QTest::qWaitFor([&] { return !page.UpdateActive() && !g_UpdateRunning; }, 30000);
+}
+
+void tst_FirmwareUpdate::repairFromTheList()
+{
+    QVERIFY(m_fx.createPage());
+    auto* repair = m_fx.page->findChild<QPushButton*>("Repair");
+    QVERIFY(repair->isVisible());
+    QTest::mouseClick(repair, Qt::LeftButton);
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    QVERIFY(dialog->isVisible());
+    auto* status = dialog->findChild<QLabel*>("ToolText_2");
+    QCOMPARE(status->text(), text(LanguageSection::AutoRepair, 12));
+    QTest::mouseClick(dialog->findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return status->text() == text(LanguageSection::Progress, 1)
+                                         || status->text() == text(LanguageSection::Progress, 2); }, 30000));
+    QTRY_VERIFY(!g_RepairRunning);
+    QCOMPARE(status->text(), text(LanguageSection::Progress, 1));
+    QCOMPARE(record(), QString());
+    QVERIFY(repair->isHidden());
+    for (const QString& id : {QStringLiteral("r11"), QStringLiteral("m11")})
+        QVERIFY2(!listed(id).contains("boot-loader"), qPrintable(listed(id)));
 }
 
 static QList<int> statuses(const QList<QPair<int, int>>& progress)
@@ -154,8 +202,7 @@ static QList<int> statuses(const QList<QPair<int, int>>& progress)
 
 void tst_FirmwareUpdate::twoDeviceUpdate()
 {
-    putImage("m11_receiver.bin", firmwareImageFile(211, 51, 11, "ORX-R4K", 0x0106, 4096));
-    putImage("m11_mouse.bin", firmwareImageFile(210, 51, 11, "ORX-M11", 0x0107, 4096));
+    putModelImages();
     QVERIFY(openMouseOnCable(true));
     FormSetting page;
     page.show();
@@ -224,8 +271,7 @@ void tst_FirmwareUpdate::twoDeviceUpdate()
 // with the notice, and the run ends closable with the reason, the receiver kept.
 void tst_FirmwareUpdate::mouseAfterReceiverRefused()
 {
-    putImage("m11_receiver.bin", firmwareImageFile(211, 51, 11, "ORX-R4K", 0x0106, 4096));
-    putImage("m11_mouse.bin", firmwareImageFile(210, 51, 11, "ORX-M11", 0x0107, 4096));
+    putModelImages();
     QVERIFY(openMouseOnCable(false));
     FormSetting page;
     page.show();
@@ -341,21 +387,9 @@ void tst_FirmwareUpdate::failureAndRepair()
     CurrentDevice::set(DeviceAllInfo());
 
     // The device list offers the repair, which then succeeds and drops the record.
-    QVERIFY(m_fx.createPage());
-    auto* repair = m_fx.page->findChild<QPushButton*>("Repair");
-    QVERIFY(repair->isVisible());
-    QTest::mouseClick(repair, Qt::LeftButton);
-    QVERIFY(dialog->isVisible());
-    auto* status = dialog->findChild<QLabel*>("ToolText_2");
-    QCOMPARE(status->text(), text(LanguageSection::AutoRepair, 12));
-    QTest::mouseClick(dialog->findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
-    QVERIFY(QTest::qWaitFor([&] { return status->text() == text(LanguageSection::Progress, 1)
-                                         || status->text() == text(LanguageSection::Progress, 2); }, 30000));
-    QTRY_VERIFY(!g_RepairRunning);
-    QCOMPARE(status->text(), text(LanguageSection::Progress, 1));
-    QCOMPARE(record(), QString());
-    QVERIFY(repair->isHidden());
-    QVERIFY2(!listed(bootDevice).contains("boot-loader"), qPrintable(listed(bootDevice)));
+    repairFromTheList();
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
     if (mouseImage)
         QVERIFY2(listed("m11").contains(" v1.7 "), qPrintable(listed("m11")));
@@ -365,6 +399,248 @@ void tst_FirmwareUpdate::failureAndRepair()
     // The repair's lines follow the failure's; nothing of the failure is lost.
     QVERIFY(logAfter.startsWith(logText));
     QVERIFY2(logAfter.contains("Repair of the receiver done"), qPrintable(logAfter));
+    QTest::mouseClick(dialog->findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+}
+
+void tst_FirmwareUpdate::interruptedRunIsRepaired_data()
+{
+    QTest::addColumn<bool>("resume");       // the mouse waits in its boot loader from an earlier run
+    QTest::addColumn<QString>("stage");     // the transfer that is interrupted: "receiver" or "mouse"
+    QTest::addColumn<QString>("how");       // "fail", "stop library", "end program", "unplug", "power off"
+    QTest::addColumn<QString>("recordAfter");
+    QTest::addColumn<QStringList>("bootAfter");  // devices left in their boot loader
+
+    QTest::newRow("resumed run whose receiver fails")
+        << true << "receiver" << "fail" << "211,4,51,11" << QStringList{"r11"};
+    QTest::newRow("library stopped mid-receiver")
+        << false << "receiver" << "stop library" << "211,4,51,11" << QStringList{"r11"};
+    QTest::newRow("library stopped mid-mouse")
+        << false << "mouse" << "stop library" << "210,4,51,11" << QStringList{"m11"};
+    QTest::newRow("program ended mid-receiver")
+        << false << "receiver" << "end program" << "211,4,51,11" << QStringList{"r11"};
+    QTest::newRow("program ended mid-mouse")
+        << false << "mouse" << "end program" << "210,4,51,11" << QStringList{"m11"};
+    QTest::newRow("receiver pulled out") << false << "receiver" << "unplug" << "211,4,51,11" << QStringList{"r11"};
+    QTest::newRow("mouse cable pulled") << false << "mouse" << "unplug" << "210,4,51,11" << QStringList{"m11"};
+    QTest::newRow("mouse switched off") << false << "mouse" << "power off" << "210,4,51,11" << QStringList{"m11"};
+}
+
+// However a transfer ends early, the device it left in its boot loader is named
+// by the record, so the device list repairs it, also after a new start.
+void tst_FirmwareUpdate::interruptedRunIsRepaired()
+{
+    QFETCH(bool, resume);
+    QFETCH(QString, stage);
+    QFETCH(QString, how);
+    QFETCH(QString, recordAfter);
+    QFETCH(QStringList, bootAfter);
+
+    putModelImages();
+    Registry::setValue(Registry::mouseDriveTestKeyPath(), "MouseVer5111", "v1.3");
+    if (resume) {
+        // An earlier mouse update failed: the mouse waits in its boot loader,
+        // its receiver alone is listed and opened.
+        QJsonObject mouse = wiredMouse("m11", 11);
+        mouse["receiverKind"] = 4;
+        mouse["pairedTo"] = "r11";
+        mouse["bootLoader"] = true;
+        QVERIFY(HidSimControl::reset(scenario(QJsonArray{mouse}, QJsonArray{receiver("r11", 4, 11, "4C1104")})));
+        Registry::setValue(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo", "210,4,51,11");
+        QCOMPARE(openDevice("r11", false), 1);
+    } else {
+        QVERIFY(openMouseOnCable(true));
+    }
+    std::unique_ptr<FormSetting> page(new FormSetting);
+    page->show();
+    PostMsg::GetInstance()->PostSetver(0);
+    // At full library time a transfer lasts long enough to be cut in its middle;
+    // the mouse's runs so once the receiver's has ended.
+    const double scale = HidSimControl::timeScale();
+    if (how == "fail")
+        HidSimControl::failNextFirmwareTransfer(40);
+    else if (stage == "receiver")
+        HidSimControl::setTimeScale(1);
+    else
+        connect(PostMsg::GetInstance(), &PostMsg::SigLabelText, page.get(), [](int index, const QString&) {
+            if (index == 0)
+                HidSimControl::setTimeScale(1);
+        });
+    // Both devices are updated: the receiver fills 0..50 %, the mouse 50..100 %.
+    bool reached = false;
+    connect(PostMsg::GetInstance(), &PostMsg::SigProgress, page.get(), [&](int value, int status) {
+        if (status == 0)
+            reached = reached || (stage == "receiver" ? value >= 10 && value < 40 : value >= 60 && value < 90);
+    });
+
+    QVERIFY(page->StartUpdate());
+    const QString id = stage == "receiver" ? "r11" : "m11";
+    const bool programEnds = how == "stop library" || how == "end program";
+    if (how != "fail")
+        QVERIFY(QTest::qWaitFor([&] { return reached; }, 30000));
+    if (how == "end program")
+        page.reset();
+    if (programEnds)
+        QVERIFY(HidSimControl::reset(HidSimControl::scenario()));
+    if (how == "unplug")
+        QVERIFY(HidSimControl::unplug(id));
+    if (how == "power off")
+        QVERIFY(HidSimControl::setPowered(id, false));
+    HidSimControl::setTimeScale(scale);
+
+    if (!programEnds) {
+        // The program saw the end: it says so and can be closed.
+        QVERIFY(waitForRunEnd(*page));
+        QCOMPARE(statuses(m_progress), QList<int>{1});
+        UpDateRepair* dialog = g_UpDateRepairDialog;
+        QCOMPARE(dialog->findChild<QLabel*>("ToolText_2")->text(), text(LanguageSection::Progress, 2));
+        QVERIFY(dialog->findChild<QToolButton*>("CloseButton")->isEnabled());
+        QTest::mouseClick(dialog->findChild<QToolButton*>("CloseButton"), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+    }
+    QCOMPARE(record(), recordAfter);
+    for (const QString& device : bootAfter)
+        QVERIFY2(listed(device).contains(" boot-loader "), qPrintable(listed(device)));
+    if (how == "unplug")
+        QVERIFY(HidSimControl::plug(id));
+    if (how == "power off")
+        QVERIFY(HidSimControl::setPowered(id, true));
+
+    StopUsbChanged();
+    g_LinkEnabled = 0;
+    CurrentDevice::set(DeviceAllInfo());
+    g_WorkerDeviceList.clear();
+    if (programEnds) {
+        // A new start: nothing of the run is left but the record and the devices.
+        page.reset();
+        delete g_UpDateRepairDialog;
+        g_UpDateRepairDialog = nullptr;
+        g_UpdateRunning = false;
+        g_DevicePollingEnabled = true;
+        g_RepairRunning = false;
+        page.reset(new FormSetting);
+    }
+    repairFromTheList();
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
+    QVERIFY2(listed("m11").contains(" v1.7 "), qPrintable(listed("m11")));
+    // The device list reads the mouse's version from its record: the repair's.
+    QCOMPARE(Registry::value(Registry::mouseDriveTestKeyPath(), "MouseVer5111").toString(), QString("v1.7"));
+}
+
+void tst_FirmwareUpdate::keysDuringTransfer_data()
+{
+    QTest::addColumn<bool>("repair");  // else the update from the settings page
+    QTest::newRow("update from the settings page") << false;
+    QTest::newRow("repair from the device list") << true;
+}
+
+// Return, Enter and Escape in the middle of a transfer: the buttons they stand
+// for are hidden, so nothing happens and the transfer's end is shown.
+void tst_FirmwareUpdate::keysDuringTransfer()
+{
+    QFETCH(bool, repair);
+
+    putModelImages();
+    std::unique_ptr<FormSetting> page;
+    if (repair) {
+        QJsonObject mouse = wiredMouse("m11", 11);
+        mouse["receiverKind"] = 4;
+        mouse["pairedTo"] = "r11";
+        QJsonObject dongle = receiver("r11", 4, 11, "4C1104");
+        dongle["bootLoader"] = true;
+        QVERIFY(HidSimControl::reset(scenario(QJsonArray{mouse}, QJsonArray{dongle})));
+        Registry::setValue(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo", "211,4,51,11");
+        page.reset(new FormSetting);
+        QVERIFY(m_fx.createPage());
+        QTest::mouseClick(m_fx.page->findChild<QPushButton*>("Repair"), Qt::LeftButton);
+    } else {
+        QVERIFY(openMouseOnCable(true));
+        page.reset(new FormSetting);
+        page->show();
+        PostMsg::GetInstance()->PostSetver(0);
+        QTest::mouseClick(page->findChild<QPushButton*>("Receive_2"), Qt::LeftButton);
+    }
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    auto* status = dialog->findChild<QLabel*>("ToolText_2");
+    QCOMPARE(status->text(), text(LanguageSection::AutoRepair, 12));
+    int value = 0;
+    connect(PostMsg::GetInstance(), &PostMsg::SigProgress, dialog, [&](int v, int s) { value = s == 0 ? v : value; });
+    connect(PostMsg::GetInstance(), &PostMsg::SigAutoRepairProgress, dialog, [&](int v) { value = v; });
+    QSignalSpy leave(PostMsg::GetInstance(), &PostMsg::SigChangeMainDialog);
+    QSignalSpy started(PostMsg::GetInstance(), &PostMsg::SigUpdateStart);
+    // At full library time the keys come in the middle of the receiver's transfer.
+    const double scale = HidSimControl::timeScale();
+    HidSimControl::setTimeScale(1);
+
+    QTest::mouseClick(dialog->findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return value >= 5; }, 30000));
+    HidSimControl::setTimeScale(scale);
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+        QTest::keyClick(dialog, key);
+        QVERIFY(dialog->isVisible());
+    }
+    QCOMPARE(status->text(), text(LanguageSection::Progress, 0));
+    QVERIFY(QTest::qWaitFor([&] { return status->text() != text(LanguageSection::Progress, 0); }, 30000));
+    QTRY_VERIFY(!g_RepairRunning && !g_UpdateRunning && !page->UpdateActive());
+    QCOMPARE(status->text(), text(LanguageSection::Progress, 1));
+    QCOMPARE(dialog->findChild<QProgressBar*>("progressBar_2")->value(), 100);
+    QCOMPARE(leave.count(), 0);
+    QCOMPARE(started.count(), repair ? 0 : 1);
+    QCOMPARE(record(), QString());
+    QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
+    QVERIFY2(listed("m11").contains(" v1.7 "), qPrintable(listed("m11")));
+    // Once the end is shown, Return acts on the shown Close.
+    QTest::keyClick(dialog, Qt::Key_Return);
+    QVERIFY(!dialog->isVisible());
+}
+
+void tst_FirmwareUpdate::updateOfferedWhereItCanRun_data()
+{
+    QTest::addColumn<int>("model");
+    QTest::addColumn<int>("receiverKind");  // of the simulated mouse; 0: a wired model
+    QTest::addColumn<bool>("offered");
+
+    // Model 7 has no receiver: the update, which needs one, can never run for it.
+    QTest::newRow("wired model") << 7 << 0 << false;
+    // Model 11 has a 4K receiver, not plugged in yet.
+    QTest::newRow("receiver model on its cable alone") << 11 << 4 << true;
+}
+
+// A newer mouse image is offered only where the update can run; a press says
+// what is missing either way.
+void tst_FirmwareUpdate::updateOfferedWhereItCanRun()
+{
+    QFETCH(int, model);
+    QFETCH(int, receiverKind);
+    QFETCH(bool, offered);
+
+    const QString id = QStringLiteral("m%1").arg(model);
+    QJsonObject mouse = wiredMouse(id, model);
+    mouse["receiverKind"] = receiverKind;
+    QVERIFY(HidSimControl::reset(scenario(QJsonArray{mouse})));
+    putImage("mouse.bin", firmwareImageFile(210, 51, quint8(model), "ORX-M" + QByteArray::number(model), 0x0107, 4096));
+    QCOMPARE(openDevice(id, false), 1);
+
+    FormSetting page;
+    page.show();
+    PostMsg::GetInstance()->PostSetver(0);
+    auto* update = page.findChild<QPushButton*>("Receive_2");
+    QCOMPARE(page.findChild<QLabel*>("label_7")->text(), QString("v1.3"));
+    QCOMPARE(update->styleSheet().contains("WaitUpdate.png"), offered);
+    QCOMPARE(update->styleSheet().contains("Confirm.png"), !offered);
+    // A rescan's answer for the list keeps to the same rule.
+    page.SlotLabelTextB(QString(), "true");
+    QCOMPARE(update->styleSheet().contains("WaitUpdate.png"), offered);
+
+    QTest::mouseClick(update, Qt::LeftButton);
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->findChild<QLabel*>("ToolText_2")->text(), text(LanguageSection::FormSetting, 23));
+    QCOMPARE(dialog->findChild<QToolButton*>("NewHong_2")->text(), text(LanguageSection::DialogChange, 4));
+    QVERIFY(listed(id).contains(" v1.3 "));
     QTest::mouseClick(dialog->findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
 }
@@ -420,8 +696,7 @@ void tst_FirmwareUpdate::refusals()
     QFETCH(QStringList, images);
     QFETCH(QString, expected);
 
-    putImage("m11_receiver.bin", firmwareImageFile(211, 51, 11, "ORX-R4K", 0x0106, 4096));
-    putImage("m11_mouse.bin", firmwareImageFile(210, 51, 11, "ORX-M11", 0x0107, 4096));
+    putModelImages();
     QVERIFY(openMouseOnCable(false));
     const QList<DeviceAllInfo> real = g_WorkerDeviceList;
     auto scanList = [&] {

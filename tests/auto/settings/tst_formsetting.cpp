@@ -210,6 +210,8 @@ void tst_FormSetting::versionDisplay()
 
 void tst_FormSetting::receiverHint()
 {
+    // A model with a receiver: the update can run for it.
+    setCurrent(model8(1, "v1.3", "v1.3"));
     FormSetting page;
     auto* update = page.findChild<QPushButton*>("Receive_2");
     PostMsg::GetInstance()->PostLabelTextB("v1.5", "true");

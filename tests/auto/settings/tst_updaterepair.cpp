@@ -199,6 +199,11 @@ void tst_UpDateRepair::modes()
     auto* start = dialog.findChild<QToolButton*>("NewHong_2");
     auto* statusLine = dialog.findChild<QLabel*>("ToolText_2");
 
+    // Before any mode: no text of the form's own, no bar.
+    QCOMPARE(statusLine->text(), QString());
+    QVERIFY(bar->isHidden());
+    QCOMPARE(start->text(), LanguageTables::text(LanguageSection::AutoRepair, 0, 4));
+
     dialog.SlotAutoRepairProgress(40);
     dialog.SetLabelText("old status");
     dialog.ShowRepairMode();
@@ -301,6 +306,7 @@ void tst_UpDateRepair::repairTransfer()
     hidsim::HidSimControl::failNextFirmwareTransfer(failAt);
     QFile::remove(UpdateLog::filePath());
     Registry::setValue(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo", "211,1,51,8");
+    Registry::setValue(Registry::mouseDriveTestKeyPath(), "MouseVer518", "v1.3");
     g_DeviceList = {m_link.listEntry("m8")};
     QVERIFY(g_DeviceList.first().direct);
 
@@ -334,6 +340,9 @@ void tst_UpDateRepair::repairTransfer()
         QVERIFY(progress.contains(50));
         QVERIFY(line("m8").contains(" v1.7 "));
     }
+    // The mouse's recorded version follows what the mouse now runs.
+    QCOMPARE(Registry::value(Registry::mouseDriveTestKeyPath(), "MouseVer518").toString(),
+             QString(images.contains("mouse") ? "v1.7" : "v1.3"));
 
     QFile log(UpdateLog::filePath());
     if (failAt >= 0 || success) {
