@@ -20,6 +20,7 @@ private slots:
     void languageIsComplete();
     void everyTableHasOneRowPerLanguage();
     void companyData();
+    void traditionalChineseIsWrittenInTraditionalCharacters();
     void textsStandInTheirPlaces_data();
     void textsStandInTheirPlaces();
 };
@@ -127,6 +128,32 @@ void tst_ShippedLanguages::companyData()
             reserved = reserved || host == QLatin1String(domain) || host.endsWith('.' + QLatin1String(domain));
         QVERIFY2(reserved, qPrintable(row.at(p)));
     }
+}
+
+// The Traditional Chinese interface shows its own texts and the company name in
+// Chinese: none of them may carry a character of the simplified script. The
+// set holds simplified forms whose traditional form differs, from the words a
+// mouse tool and a company name use.
+void tst_ShippedLanguages::traditionalChineseIsWrittenInTraditionalCharacters()
+{
+    const QString simplifiedOnly = QString::fromUtf8(
+        "设维奥体们这个为时对开关动标键载导线连录择选认确删据网页语颜灯级电无长离从发应该当"
+        "显号来将实现还进输转换闪响频报档储状态错误请样调节间问题务业数码击钮写读块缓驱戏"
+        "图见类别组辑编传递压盘软绑锁车围");
+    const int traditionalChinese = 8;
+    QStringList shown;
+    for (int s = 0; s < kLanguageSectionCount; ++s) {
+        const LanguageTable& table = LanguageTables::table(LanguageSection(s));
+        if (LanguageSection(s) != LanguageSection::English && table.size() > traditionalChinese)
+            shown += table.at(traditionalChinese).toList();
+    }
+    QVERIFY(!shown.isEmpty());
+    // The settings page takes the company name for this language from Net.xml's position 1.
+    QVERIFY(!g_NetTexts.isEmpty() && g_NetTexts.at(0).size() > 1);
+    shown += g_NetTexts.at(0).at(1);
+    for (const QString& text : qAsConst(shown))
+        for (const QChar c : text)
+            QVERIFY2(!simplifiedOnly.contains(c), qPrintable(text));
 }
 
 void tst_ShippedLanguages::textsStandInTheirPlaces_data()
