@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
     build-essential cmake ninja-build pkg-config
-    qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
+    qtbase5-dev qtbase5-dev-tools libqt5svg5-dev libxcb1-dev
     fonts-noto-cjk fonts-dejavu-core
     xvfb xauth imagemagick xdotool
     clang libclang-rt-14-dev

@@ -2,9 +2,13 @@
 
 #include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
+#include "platform/CompositingManager.h"
 
+#include <QBitmap>
 #include <QEvent>
+#include <QImage>
 #include <QObject>
+#include <QRegion>
 #include <QWidget>
 
 namespace {
@@ -24,6 +28,43 @@ protected:
     }
 
 private:
+    QWidget* m_window;
+};
+
+// Without a compositing manager the transparent parts of a translucent window
+// show black: cut the window to what it paints, each time it is shown or resized.
+class ShapeToContent : public QObject
+{
+public:
+    explicit ShapeToContent(QWidget* window) : QObject(window), m_window(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_window
+            && (event->type() == QEvent::Show || (event->type() == QEvent::Resize && m_window->isVisible())))
+            reshape();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void reshape()
+    {
+        if (CompositingManager::running()) {
+            m_window->clearMask();
+            return;
+        }
+        QImage painted(m_window->size(), QImage::Format_ARGB32_Premultiplied);
+        painted.fill(Qt::transparent);
+        m_window->render(&painted, QPoint(), QRegion(), QWidget::DrawChildren);
+        // Half-transparent edge pixels count as painted, as a compositor would show them.
+        const QRegion shape(QBitmap::fromImage(painted.createAlphaMask(Qt::ThresholdAlphaDither)));
+        if (shape.isEmpty())
+            m_window->clearMask();  // nothing painted yet: a hidden window is worse than black corners
+        else
+            m_window->setMask(shape);
+    }
+
     QWidget* m_window;
 };
 
@@ -116,6 +157,14 @@ void StyleHelper::placeCentred(QWidget* dialog, const QWidget* reference, int dx
 {
     if (dialog)
         dialog->move(centredOn(reference, dialog->size(), dx, dy));
+}
+
+void StyleHelper::useTranslucentBackground(QWidget* window)
+{
+    if (!window)
+        return;
+    window->setAttribute(Qt::WA_TranslucentBackground);
+    window->installEventFilter(new ShapeToContent(window));
 }
 
 void StyleHelper::activateWhenShown(QWidget* window)

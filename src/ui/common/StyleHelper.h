@@ -48,6 +48,12 @@ public:
     // Moves `dialog` to centredOn(reference, dialog size, dx, dy).
     static void placeCentred(QWidget* dialog, const QWidget* reference, int dx = 0, int dy = 0);
 
+    // Gives `window` a translucent background: what it does not paint (the
+    // rounded corners of its picture) shows what lies below. Where no
+    // compositing manager blends it (a plain X server) those parts would turn
+    // black, so the window is cut to the shape of what it paints instead.
+    static void useTranslucentBackground(QWidget* window);
+
     // Makes `window` ask for keyboard focus each time it is shown. Windows that
     // bypass the window manager never get it otherwise under X11.
     static void activateWhenShown(QWidget* window);

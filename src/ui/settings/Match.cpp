@@ -46,7 +46,7 @@ Match::Match(QWidget* parent)
     QMetaObject::connectSlotsByName(this);
     m_pictureFolder = StyleHelper::pictureFolder(QStringLiteral("Setting"));
     setWindowFlags(StyleHelper::noticeFlags());
-    setAttribute(Qt::WA_TranslucentBackground);
+    StyleHelper::useTranslucentBackground(this);
     StyleHelper::activateWhenShown(this);
     applyLook();
 
