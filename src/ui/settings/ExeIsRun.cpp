@@ -5,12 +5,14 @@
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
 #include "core/SettingsStore.h"
+#include "core/Timing.h"
 
 #include <QFile>
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
 #include <QStringList>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -34,8 +36,15 @@ ExeIsRun::ExeIsRun(QWidget* parent)
 
     m_pictureFolder = AppPaths::appSubdir("/Picture/WarningDialog/");
     setWindowFlags(Qt::SubWindow | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
+                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowStaysOnTopHint);
     applyLook();
+
+    // A copy started together with this one may open its window after the
+    // notice; without a window manager nothing stacks the notice above it, and
+    // a notice nobody sees waits for ever. It raises itself while shown.
+    m_raiseTimer = new QTimer(this);
+    m_raiseTimer->setInterval(Timing::scaled(kRaiseIntervalMs));
+    connect(m_raiseTimer, &QTimer::timeout, this, [this] { raise(); });
 
     // A stored index the program has no file for shows English rather than the
     // placeholder texts.
@@ -115,6 +124,20 @@ QString ExeIsRun::languageFilePath(int language)
     if (language < 0 || language >= kLanguageCount)
         return QString();
     return LanguageTables::filePath(language);
+}
+
+void ExeIsRun::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    raise();
+    activateWindow();
+    m_raiseTimer->start();
+}
+
+void ExeIsRun::hideEvent(QHideEvent* event)
+{
+    m_raiseTimer->stop();
+    QDialog::hideEvent(event);
 }
 
 void ExeIsRun::ShowLabel2Text()

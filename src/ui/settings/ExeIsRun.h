@@ -8,6 +8,7 @@
 
 class QFrame;
 class QLabel;
+class QTimer;
 class QToolButton;
 
 // Small frameless notice: the program already runs (shown by a second start),
@@ -36,7 +37,13 @@ public slots:
     // the texts shown so far.
     void SlotChangeLanguage(int language);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
+    static constexpr int kRaiseIntervalMs = 250;
+
     void buildForm();
     void applyLook();
     void readTotal();
@@ -47,6 +54,7 @@ private:
     QLabel* m_label = nullptr;
     QToolButton* m_newHong = nullptr;
     QToolButton* m_closeButton = nullptr;
+    QTimer* m_raiseTimer = nullptr;
     QString m_pictureFolder;
     std::unique_ptr<QXmlStreamReader> m_reader;
     QString m_label2Text;
