@@ -416,10 +416,24 @@ void tst_SensorDPIB::swatchesPaintStageColoursOrPalette()
     for (int k = 0; k < 8; ++k)
         QCOMPARE(swatchColour(editor, k), palette[k]);
     QCOMPARE(editor.stageColor(3), QString("#123456"));
-    // Stages outside the eight change nothing.
-    editor.SetStageColor(8, "#ffffff");
-    editor.SetStageValue(-1, "500");
+    // Stages outside the eight change nothing: no stage's colour, slider or value.
+    QStringList colours;
+    QList<int> values;
+    for (int k = 0; k < 8; ++k) {
+        colours << editor.stageColor(k);
+        values << editor.slider(k)->value() << editor.valueBox(k)->value();
+    }
+    QVERIFY(!values.contains(500));
+    for (int stage : {8, -1})
+        editor.SetStageColor(stage, "#ffffff");
+    for (int stage : {-1, 8})
+        editor.SetStageValue(stage, "500");
     QCOMPARE(editor.stageColor(8), QString());
+    for (int k = 0; k < 8; ++k) {
+        QCOMPARE(editor.stageColor(k), colours.at(k));
+        QCOMPARE(editor.slider(k)->value(), values.at(2 * k));
+        QCOMPARE(editor.valueBox(k)->value(), values.at(2 * k + 1));
+    }
 }
 
 QTEST_MAIN(tst_SensorDPIB)
