@@ -156,8 +156,11 @@ DpiRangeTable SensorDpiTables::parseDpiRange(const QStringList& items)
         // Bounds and steps that are not numbers, empty or backward segments
         // would give the editor a span of nothing and codes for no DPI: such a
         // list describes no ranges at all.
-        if (!minOk || !maxOk || !stepOk || min <= previousMax || max < min || step <= 0)
-            return DpiRangeTable{range.mode};
+        if (!minOk || !maxOk || !stepOk || min <= previousMax || max < min || step <= 0) {
+            DpiRangeTable unusable;
+            unusable.mode = range.mode;
+            return unusable;
+        }
         previousMax = max;
         range.minTexts.append(minText);
         range.maxTexts.append(maxText);

@@ -145,7 +145,9 @@ bool ProgramSymbols::Load()
             path[n] = '\0';
             const char* base = std::strrchr(path, '/');
             base = base ? base + 1 : path;
-            std::strncpy(s_programName, base, sizeof s_programName - 1);
+            const std::size_t length = std::min(std::strlen(base), sizeof s_programName - 1);
+            std::memcpy(s_programName, base, length);
+            s_programName[length] = '\0';
         }
         const int fd = ::open("/proc/self/exe", O_RDONLY | O_CLOEXEC);
         if (fd < 0)

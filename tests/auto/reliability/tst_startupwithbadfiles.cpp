@@ -113,7 +113,7 @@ private slots:
         }) << true;
         QTest::newRow("data folder read-only") << Breakage([=](const QString& home, AppFolder& app) {
             keepApp(app);
-            for (const QString& sub : {"", "/Log", "/Device_Info", "/Exception", "/usersetting"})
+            for (const char* sub : {"", "/Log", "/Device_Info", "/Exception", "/usersetting"})
                 QDir().mkpath(dataDir(home) + sub);
             return QFile::setPermissions(dataDir(home), QFile::ReadOwner | QFile::ExeOwner);
         }) << true;

@@ -78,9 +78,9 @@ static Answer press(Qt::Key key)
 {
     return [key](QWidget* d) {
         // Shortcuts only reach the active window, which the dialog becomes a moment after it shows.
-        QTest::qWaitForWindowActive(d);
+        QVERIFY(QTest::qWaitForWindowActive(d));
         QTest::keyClick(d, key);
-        QTest::qWaitFor([d] { return !d->isVisible(); }, 1000);
+        QVERIFY(QTest::qWaitFor([d] { return !d->isVisible(); }, 5000));
     };
 }
 
