@@ -816,7 +816,9 @@ void Buttoninterface::SlotUpDataMacro(QString name, int kind)
         for (int index : buttonsHoldingMacro(name)) {
             const FlashDataMap image = currentFlashData();
             const ButtonMapping held = image.buttons[index];
-            if (held.type != Table::kMacro)
+            // An image that is not the mouse's yet cannot tell: the write is
+            // tried, and refused with the offline notice.
+            if (held.type != Table::kMacro && WorkingImage::isCurrent())
                 continue;
             const ButtonMapping mapping{held.type, held.code, quint8(repeat & 0xFF)};
             if (WriteMacroToDevice(index, mapping, image.macros[index]))
@@ -830,16 +832,17 @@ void Buttoninterface::SlotMacroRename(QString oldName, QString newName)
     newName.remove(QChar(0));
     const QByteArray bytes = DeviceText::encode(newName, MacroRecord::kMaxNameBytes);
     for (int index : buttonsHoldingMacro(oldName)) {
-        selectorOfDevice(index)->setText(m_macroLabelPrefix + newName);
         const FlashDataMap image = currentFlashData();
         const ButtonMapping mapping = image.buttons[index];
-        if (mapping.type != Table::kMacro)
+        if (mapping.type != Table::kMacro && WorkingImage::isCurrent())
             continue;
         MacroRecord record = image.macros[index];
         std::memset(record.name, 0, sizeof record.name);
         std::memcpy(record.name, bytes.constData(), size_t(bytes.size()));
         record.nameLength = uint8_t(bytes.size());
-        WriteMacroToDevice(index, mapping, record);
+        // The label says what the mouse holds: the new name only once it took it.
+        if (WriteMacroToDevice(index, mapping, record))
+            selectorOfDevice(index)->setText(m_macroLabelPrefix + newName);
     }
 }
 

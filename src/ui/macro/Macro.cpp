@@ -3,7 +3,10 @@
 #include "app/Globals.h"
 #include "app/LanguageTables.h"
 #include "core/PostMsg.h"
+#include "device/DeviceText.h"
 #include "device/DeviceWriters.h"
+#include "device/WorkingImage.h"
+#include "ui/buttons/ButtonFunctionTable.h"
 #include "ui/common/FileDialogs.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/home/DeleteConfirm.h"
@@ -29,6 +32,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -38,6 +42,10 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
+
+#include <HIDUsb.h>
+
+#include <cstring>
 
 namespace {
 
@@ -92,6 +100,29 @@ bool importedKeyRow(const QString& name, MacroRow* row)
 
 const char kExchangeFilter[] = "File(*.ini)";
 
+// A name as the mouse holds it: cut to the record's name field.
+QString deviceName(const QString& name)
+{
+    return DeviceText::cutToBytes(name, MacroRecord::kMaxNameBytes);
+}
+
+// The buttons of `image` that play the macro `name` (the six that can hold one).
+QList<int> buttonsPlaying(const FlashDataMap& image, const QString& name)
+{
+    QList<int> buttons;
+    const QString wanted = deviceName(name);
+    for (int k = 0; k < ButtonFunctionTable::kSelectorCount; ++k) {
+        if (image.buttons[k].type == ButtonMapping::kMacroType && MacroRecordCodec::name(image.macros[k]) == wanted)
+            buttons << k;
+    }
+    return buttons;
+}
+
+bool mouseAnswers()
+{
+    return UsbFinderC_GetDeviceOnLine(g_DevicePath.load()) && WorkingImage::isCurrent();
+}
+
 QString chooseFile(QWidget* parent, const QString& caption, bool save)
 {
     if (s_fileChooser)
@@ -145,6 +176,20 @@ Macro::Macro(QWidget* parent)
         if (state != Qt::ApplicationActive)
             releaseHeldKeys();
     });
+    // A right click or an arrow key makes another macro current as a left
+    // click does: the page shows it, so every action acts on what is shown.
+    connect(m_listWidgetHong, &QListWidget::currentRowChanged, this, [this] { showCurrentMacro(); });
+    const QAbstractItemModel* rows = m_listWidgetKey->model();
+    auto rowsChanged = [this] { ++m_eventRowsGeneration; };
+    connect(rows, &QAbstractItemModel::modelAboutToBeReset, this, rowsChanged);
+    connect(rows, &QAbstractItemModel::rowsAboutToBeRemoved, this, rowsChanged);
+    connect(rows, &QAbstractItemModel::rowsAboutToBeInserted, this, rowsChanged);
+    connect(rows, &QAbstractItemModel::rowsAboutToBeMoved, this, rowsChanged);
+    // A write to the mouse that is offline (or not read yet) raises this.
+    connect(bus, &PostMsg::SigMouseOffLineo, this, [this] {
+        if (m_sending)
+            ++m_offlineNotices;
+    });
     QMetaObject::connectSlotsByName(this);
 
     connect(bus, SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
@@ -155,6 +200,9 @@ Macro::~Macro()
 {
     if (recording())
         endRecording(false);
+    // The lists are emptied as the children go, after this page is gone.
+    m_listWidgetHong->disconnect(this);
+    m_listWidgetKey->model()->disconnect(this);
 }
 
 void Macro::buildForm()
@@ -445,9 +493,16 @@ void Macro::LoadMacroFile(const QString&)
 {
     const QString path = selectedPath();
     MacroFile::Contents contents;
+    m_shownNotReadWhole = false;
     if (!path.isEmpty()) {
         m_listWidgetKey->clear();
-        if (MacroFile::read(path, &contents)) {
+        const bool read = MacroFile::read(path, &contents);
+        if ((!read && QFileInfo::exists(path)) || (read && contents.tooManyKeyEvents)) {
+            // Part of a file is not the macro: nothing of it is shown, and
+            // Save never puts what is shown in its place.
+            m_shownNotReadWhole = true;
+            queueRefusedNotice();
+        } else if (read) {
             if (contents.repeatCode != -1)
                 setRepeatCode(contents.repeatCode);
             const QSignalBlocker quiet(m_listWidgetKey);
@@ -470,6 +525,11 @@ void Macro::LoadMacroFile(const QString&)
 }
 
 void Macro::on_listWidgetHong_clicked(const QModelIndex&)
+{
+    showCurrentMacro();
+}
+
+void Macro::showCurrentMacro()
 {
     setSaveEnabled(false);
     m_listWidgetKey->clear();
@@ -496,6 +556,29 @@ void Macro::showStopNotice()
 void Macro::showLimitNotice()
 {
     KeyNumberLimit notice;
+    showNotice(&notice);
+}
+
+void Macro::queueRefusedNotice()
+{
+    // Shown once the selection (or the device image) has been handled, not
+    // inside it; once however often the file was looked at meanwhile.
+    if (m_refusedNoticeQueued)
+        return;
+    m_refusedNoticeQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_refusedNoticeQueued = false;
+            MacroFileRefused notice;
+            showNotice(&notice);
+        },
+        Qt::QueuedConnection);
+}
+
+void Macro::showFileNotChanged()
+{
+    MacroFileRefused notice(nullptr, MacroFileRefused::Reason::NotChanged);
     showNotice(&notice);
 }
 
@@ -527,8 +610,12 @@ void Macro::on_NewHong_clicked()
         return;
     }
     const QString path = MacroFolder::filePath(m_macroDir, name);
-    if (path.isEmpty() || !MacroFile::createEmpty(path))
+    if (path.isEmpty())
         return;
+    if (!MacroFile::createEmpty(path)) {
+        showFileNotChanged();
+        return;
+    }
     m_listWidgetHong->addItem(name);
     m_listWidgetHong->setCurrentRow(m_listWidgetHong->count() - 1);
     m_listWidgetKey->clear();
@@ -547,21 +634,24 @@ void Macro::on_DeleteHong_clicked()
         showStopNotice();
         return;
     }
-    QListWidgetItem* item = m_listWidgetHong->currentItem();
-    if (!item)
+    const QString name = selectedName();
+    if (name.isEmpty())
         return;
     DeleteConfirm confirm;
     showNotice(&confirm);
-    if (!confirm.confirmed)
+    if (!confirm.confirmed || selectedName() != name)
         return;
-    const QString name = item->text();
+    // The list shows what is on disk: a file that stays keeps its macro.
     const QString path = MacroFolder::filePath(m_macroDir, name);
-    if (!path.isEmpty())
-        QFile::remove(path);
+    if (path.isEmpty() || (QFileInfo::exists(path) && !QFile::remove(path))) {
+        showFileNotChanged();
+        return;
+    }
     PostMsg::GetInstance()->PostDeleteMacroButton(m_macroLabelPrefix + name);
-    delete m_listWidgetHong->takeItem(m_listWidgetHong->row(item));
-    m_listWidgetKey->clear();
+    const int row = m_listWidgetHong->currentRow();
     m_listWidgetHong->setCurrentRow(-1);
+    delete m_listWidgetHong->takeItem(row);
+    m_listWidgetKey->clear();
 }
 
 void Macro::DeleteMacro()
@@ -571,29 +661,59 @@ void Macro::DeleteMacro()
 
 void Macro::RenameMacro()
 {
-    QListWidgetItem* item = m_listWidgetHong->currentItem();
-    if (!item)
+    const QString oldName = selectedName();
+    if (oldName.isEmpty())
         return;
     QuestionDialog question;
     question.SetMode(1);
     showNotice(&question);
     const QString newName = question.answer;
-    if (newName.isEmpty())
+    if (newName.isEmpty() || selectedName() != oldName)
         return;
-    if (!m_listWidgetHong->findItems(newName, Qt::MatchExactly).isEmpty()) {
+    const QString oldPath = MacroFolder::filePath(m_macroDir, oldName);
+    const QString newPath = MacroFolder::filePath(m_macroDir, newName);
+    if (!m_listWidgetHong->findItems(newName, Qt::MatchExactly).isEmpty()
+        || (!newPath.isEmpty() && QFileInfo::exists(newPath))) {
         SameMacro notice;
         showNotice(&notice);
         return;
     }
-    const QString oldName = item->text();
-    const QString oldPath = MacroFolder::filePath(m_macroDir, oldName);
-    const QString newPath = MacroFolder::filePath(m_macroDir, newName);
-    // The list follows the file: a name that cannot be a file, or a rename the
-    // file system refuses, changes nothing.
-    if (oldPath.isEmpty() || newPath.isEmpty() || QFile::exists(newPath) || !QFile::rename(oldPath, newPath))
+    // The list follows the file, and the file follows the mouse: a name that
+    // cannot be a file changes nothing; a rename the file system refuses, or
+    // one the mouse did not take, says so and keeps the old name everywhere.
+    if (oldPath.isEmpty() || newPath.isEmpty())
         return;
-    item->setText(newName);
+    if (!QFile::rename(oldPath, newPath)) {
+        showFileNotChanged();
+        return;
+    }
+    if (!renameOnMouse(oldName, newName)) {
+        QFile::rename(newPath, oldPath);
+        return;
+    }
+    for (QListWidgetItem* item : m_listWidgetHong->findItems(oldName, Qt::MatchExactly))
+        item->setText(newName);
+}
+
+bool Macro::renameOnMouse(const QString& oldName, const QString& newName)
+{
+    m_offlineNotices = 0;
+    m_sending = true;
     PostMsg::GetInstance()->PostMacroRename(oldName, newName);
+    m_sending = false;
+    bool taken = m_offlineNotices == 0;
+    // A write the mouse refused leaves the old name in the working image.
+    if (taken && WorkingImage::isCurrent() && deviceName(oldName) != deviceName(newName))
+        taken = buttonsPlaying(currentFlashData(), oldName).isEmpty();
+    if (taken)
+        return true;
+    // Buttons that took the new name get the old one back, so that mouse,
+    // labels and file keep agreeing.
+    if (WorkingImage::isCurrent() && !buttonsPlaying(currentFlashData(), newName).isEmpty())
+        PostMsg::GetInstance()->PostMacroRename(newName, oldName);
+    if (m_offlineNotices == 0)
+        showLimitNotice();
+    return false;
 }
 
 void Macro::ExPortMacro()
@@ -612,7 +732,8 @@ void Macro::ExPortMacro()
                                                           QString::fromLatin1(kExchangeFilter));
     if (path.isEmpty())
         return;
-    MacroExchangeFile::write(path, name, code, items, m_picturePath);
+    if (!MacroExchangeFile::write(path, name, code, items, m_picturePath))
+        showFileNotChanged();
 }
 
 void Macro::InPortMacro()
@@ -636,12 +757,13 @@ void Macro::InPortMacro()
     for (const MacroExchangeFile::Item& item : qAsConst(contents.items))
         rows << item.row;
     const QString file = MacroFolder::filePath(m_macroDir, contents.name);
-    if (!MacroFile::write(file, contents.repeatCode, rows, MacroFile::WriteMode::CreateOrReplace))
+    if (!MacroFile::write(file, contents.repeatCode, rows, MacroFile::WriteMode::CreateOrReplace)) {
+        showFileNotChanged();
         return;
+    }
     m_listWidgetHong->addItem(contents.name);
+    // Made current, it is shown: its rows and its repeat mode.
     m_listWidgetHong->setCurrentRow(m_listWidgetHong->count() - 1);
-    // Shown as a click on it shows it: its rows and its repeat mode.
-    on_listWidgetHong_clicked(m_listWidgetHong->currentIndex());
 }
 
 void Macro::on_listWidgetHong_customContextMenuRequested(const QPoint& pos)
@@ -665,11 +787,15 @@ void Macro::on_ChooseEvent_activated(int index)
     if (index <= 0)
         return;
     const bool macroSelected = m_listWidgetHong->currentItem() != nullptr;
+    // An answer is for the rows the dialog was opened over; rows reloaded
+    // meanwhile (an image from the mouse) take none.
+    const quint64 generation = m_eventRowsGeneration;
     if (index == 1 || index == 2) {
         addKey dialog;
         StyleHelper::placeCentred(&dialog, this, kEventDialogDx, kEventDialogDy);
         const int result = dialog.exec();
-        if (result != QDialog::Accepted || !dialog.accepted || !m_listWidgetHong->currentItem())
+        if (result != QDialog::Accepted || !dialog.accepted || !m_listWidgetHong->currentItem()
+            || generation != m_eventRowsGeneration)
             return;
         MacroRow key;
         if (!keyRowOfName(dialog.keyName, &key) || !roomForKeyEvents(1))
@@ -680,7 +806,8 @@ void Macro::on_ChooseEvent_activated(int index)
         AddDelayTime dialog;
         StyleHelper::placeCentred(&dialog, this, kEventDialogDx, kEventDialogDy);
         dialog.exec();
-        if (!dialog.accepted || !m_listWidgetHong->currentItem() || !m_listWidgetKey->currentItem())
+        if (!dialog.accepted || !m_listWidgetHong->currentItem() || !m_listWidgetKey->currentItem()
+            || generation != m_eventRowsGeneration)
             return;
         if (!MacroEventList::insertDelay(m_listWidgetKey, quint32(qMax(0, dialog.delayTime)), m_picturePath))
             return;
@@ -708,19 +835,32 @@ void Macro::on_Amend_clicked()
         showStopNotice();
         return;
     }
-    QListWidgetItem* item = m_listWidgetKey->currentItem();
-    if (!item)
+    const int row = m_listWidgetKey->currentRow();
+    const QListWidgetItem* current = m_listWidgetKey->currentItem();
+    if (!current)
         return;
-    if (MacroEventList::isDelay(item)) {
+    // The dialogs run the event loop: an image from the mouse may reload the
+    // rows meanwhile, and the row is found again only when none changed.
+    const quint64 generation = m_eventRowsGeneration;
+    auto rowAfterDialog = [&]() -> QListWidgetItem* {
+        return generation == m_eventRowsGeneration ? m_listWidgetKey->item(row) : nullptr;
+    };
+    if (MacroEventList::isDelay(current)) {
         AddDelayTime dialog;
         StyleHelper::placeCentred(&dialog, this, kEventDialogDx, kEventDialogDy);
         dialog.exec();
+        QListWidgetItem* item = rowAfterDialog();
+        if (!item)
+            return;
         if (dialog.accepted)
             item->setText(MacroFile::delayText(quint32(qMax(0, dialog.delayTime))));
     } else {
         addKey dialog;
         StyleHelper::placeCentred(&dialog, this, kEventDialogDx, kEventDialogDy);
         const int result = dialog.exec();
+        QListWidgetItem* item = rowAfterDialog();
+        if (!item)
+            return;
         MacroRow key;
         if (result == QDialog::Accepted && dialog.accepted && keyRowOfName(dialog.keyName, &key)) {
             item->setData(MacroEventList::kCodeRole, key.code);
@@ -741,10 +881,13 @@ void Macro::on_DeleteKey_clicked()
     }
     if (!m_listWidgetHong->currentItem())
         return;
+    const bool hadRows = m_listWidgetKey->count() > 0;
     const MacroEventList::Removed removed = MacroEventList::removeCurrent(m_listWidgetKey);
     if (removed == MacroEventList::Removed::Nothing)
         return;
-    if (removed == MacroEventList::Removed::Event)
+    // A short list cleared whole is an edit like any other: the buttons that
+    // play the macro must lose its events too.
+    if (removed == MacroEventList::Removed::Event || hadRows)
         m_eventsChanged = true;
     setSaveEnabled(true);
 }
@@ -772,6 +915,9 @@ void Macro::on_Save_clicked()
         showStopNotice();
         return;
     }
+    // One save at a time: the first one's wait for the mouse runs the event loop.
+    if (m_sending)
+        return;
     setSaveEnabled(false);
     const QString name = selectedName();
     if (name.isEmpty())
@@ -781,18 +927,74 @@ void Macro::on_Save_clicked()
     const QVector<MacroRow> rows = MacroEventList::rows(m_listWidgetKey);
     const int code = repeatCode();
     const QString path = MacroFolder::filePath(m_macroDir, name);
-    if (path.isEmpty() || !MacroFile::write(path, code, rows, MacroFile::WriteMode::CreateOrReplace)) {
-        setSaveEnabled(true);  // nothing was kept: the user may try again
+    QByteArray before;
+    const bool existed = !path.isEmpty() && MacroFile::readBytes(path, &before);
+    // A file that was not read whole is never replaced by what is shown.
+    if (m_shownNotReadWhole || (!existed && !path.isEmpty() && QFileInfo::exists(path))) {
+        MacroFileRefused notice;
+        showNotice(&notice);
         return;
     }
-    if (m_eventsChanged) {
-        m_eventsChanged = false;
+    if (path.isEmpty() || !MacroFile::write(path, code, rows, MacroFile::WriteMode::CreateOrReplace)) {
+        setSaveEnabled(true);  // nothing was kept: the user may try again
+        showFileNotChanged();
+        return;
+    }
+    // Whatever the file now holds differently goes to the buttons that play
+    // the macro, so that the mouse and the file agree.
+    const MacroFile::Contents old = MacroFile::parse(before);
+    const bool events = m_eventsChanged || (existed && old.rows != rows);
+    const bool repeat = m_repeatChanged || (existed && old.repeatCode != -1 && old.repeatCode != code);
+    m_eventsChanged = false;
+    m_repeatChanged = false;
+    if (sendSaved(name, code, rows, events, repeat))
+        return;
+    // The mouse did not take it: the file goes back to what the mouse holds,
+    // so that no later image from the mouse replaces the saved file unseen;
+    // the rows stay on show, unsaved.
+    if (existed)
+        MacroFile::writeBytes(path, before, MacroFile::WriteMode::ReplaceExisting);
+    else
+        QFile::remove(path);
+    m_eventsChanged = m_eventsChanged || events;
+    m_repeatChanged = m_repeatChanged || repeat;
+    if (selectedName() == name)
+        setSaveEnabled(true);
+}
+
+bool Macro::sendSaved(const QString& name, int code, const QVector<MacroRow>& rows, bool events, bool repeat)
+{
+    if (!events && !repeat)
+        return true;
+    m_offlineNotices = 0;
+    m_downloadsRefused = 0;
+    m_sending = true;
+    m_savingName = name;
+    if (events)
         PostMsg::GetInstance()->PostUpDataMacro(name, 0);
-    }
-    if (m_repeatChanged) {
-        m_repeatChanged = false;
+    if (repeat)
         PostMsg::GetInstance()->PostUpDataMacro(name, 1);
+    m_sending = false;
+    m_savingName.clear();
+
+    bool taken = m_offlineNotices == 0 && m_downloadsRefused == 0;
+    // A write the mouse refused leaves the working image as it was.
+    if (taken && WorkingImage::isCurrent()) {
+        MacroRecord expected;
+        std::memset(&expected, 0, sizeof expected);
+        const bool built = MacroRecordCodec::build(name, rows, &expected) == MacroRecordCodec::Result::Ok;
+        const FlashDataMap image = currentFlashData();
+        for (int k : buttonsPlaying(image, name)) {
+            if (events && (!built || std::memcmp(&image.macros[k], &expected, sizeof expected) != 0))
+                taken = false;
+            if (repeat && image.buttons[k].param != quint8(code & 0xFF))
+                taken = false;
+        }
     }
+    // Offline, the writer has raised its own notice.
+    if (!taken && m_offlineNotices == 0)
+        showLimitNotice();
+    return taken;
 }
 
 // ---- Recording ----
@@ -908,12 +1110,20 @@ void Macro::SlotButtonToMacro(FlashDataMap map, int index)
     const QString path = MacroFolder::filePath(m_macroDir, name);
     if (path.isEmpty() || QuestionDialog::cleanName(name) != name || name.contains(QChar::ReplacementCharacter))
         return;
+    // The macro a save is sending: the mouse's copy arriving meanwhile is the
+    // older one, and the save decides what file and mouse end with.
+    if (m_sending && !m_savingName.isEmpty() && deviceName(m_savingName) == name)
+        return;
     const int param = map.buttons[index].param;
     const int repeat = MacroFile::isValidRepeatCode(param) ? param : 1;
     // A file that holds this macro already is left alone: its write waits for
     // the disk on the GUI thread, each time an image with the macro arrives.
+    // One that cannot be read whole is not replaced by a copy of part of it.
     MacroFile::Contents existing;
-    const bool held = MacroFile::read(path, &existing) && existing.repeatCode == repeat && existing.rows == rows;
+    const bool readable = MacroFile::read(path, &existing);
+    if ((!readable && QFileInfo::exists(path)) || (readable && existing.tooManyKeyEvents))
+        return;
+    const bool held = readable && existing.repeatCode == repeat && existing.rows == rows;
     if (!held && !MacroFile::write(path, repeat, rows, MacroFile::WriteMode::CreateOrReplace))
         return;
 
@@ -933,24 +1143,36 @@ void Macro::SlotButtonToMacro(FlashDataMap map, int index)
 void Macro::SlotMacroDownLoadData(QString name, int index)
 {
     name.remove(QChar(0));
-    if (!g_UiReady || index < 0 || index >= FlashDataMap::kButtonCount)
+    if (index < 0 || index >= FlashDataMap::kButtonCount)
         return;
+    // A record that does not reach the mouse is told once, by the save that
+    // asked for it.
+    auto refused = [this] {
+        if (m_sending)
+            ++m_downloadsRefused;
+        else if (mouseAnswers())
+            showLimitNotice();
+    };
     const QString path = MacroFolder::filePath(m_macroDir, name);
     MacroFile::Contents contents;
-    if (path.isEmpty() || !MacroFile::read(path, &contents))
+    if (!g_UiReady || path.isEmpty() || !MacroFile::read(path, &contents)) {
+        refused();
         return;
+    }
     MacroRecord record;
     if (contents.tooManyKeyEvents
         || MacroRecordCodec::build(name, contents.rows, &record) != MacroRecordCodec::Result::Ok) {
-        showLimitNotice();
+        refused();
         return;
     }
     // The button keeps its mapping as the mouse has it; one that is no
-    // longer a macro is left alone.
+    // longer a macro is left alone. An image that is not the mouse's yet
+    // cannot tell: the write is tried, and refused with the offline notice.
     const ButtonMapping mapping = currentFlashData().buttons[index];
-    if (mapping.type != ButtonMapping::kMacroType)
+    if (mapping.type != ButtonMapping::kMacroType && WorkingImage::isCurrent())
         return;
-    WriteMacroToDevice(index, mapping, record);
+    if (!WriteMacroToDevice(index, mapping, record))
+        refused();
 }
 
 // ---- Keys and mouse on the page ----

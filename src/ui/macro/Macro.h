@@ -113,6 +113,18 @@ private:
     void setRepeatCode(int code);
     QListWidgetItem* keyRowItem(const QString& name, const MacroRow& key) const;
     bool roomForKeyEvents(int added);
+    // Shows the list's current macro: its file's rows and repeat mode, the
+    // rows not saved before dropped.
+    void showCurrentMacro();
+    void queueRefusedNotice();
+    void showFileNotChanged();
+    // Sends a saved macro to the buttons that play it; true when the mouse
+    // holds what was saved (or no button plays it). Else the fitting notice
+    // was shown.
+    bool sendSaved(const QString& name, int code, const QVector<MacroRow>& rows, bool events, bool repeat);
+    // Renames the macro on the buttons that play it; true when the mouse took
+    // the new name. Else the buttons keep the old one and the notice was shown.
+    bool renameOnMouse(const QString& oldName, const QString& newName);
 
     QString m_macroDir;
     QString m_picturePath;
@@ -152,6 +164,19 @@ private:
     int m_lastVirtualKey = 0;
     bool m_eventsChanged = false;
     bool m_repeatChanged = false;
+    // Grows whenever rows of the event list are added, removed or reloaded, so
+    // a dialog's answer is never applied to rows that changed under it.
+    quint64 m_eventRowsGeneration = 0;
+    // The macro on show could not be read whole (too large, unreadable): Save
+    // never writes its file from what is shown.
+    bool m_shownNotReadWhole = false;
+    bool m_refusedNoticeQueued = false;
+    // While a change goes to the mouse: the saved macro's name (a save), the
+    // offline notices the writers raised and the records they did not take.
+    bool m_sending = false;
+    QString m_savingName;
+    int m_offlineNotices = 0;
+    int m_downloadsRefused = 0;
     QString m_macroLabelPrefix;
     QStringList m_menuTexts;
 };

@@ -131,15 +131,24 @@ QByteArray MacroFile::serialize(int repeatCode, const QVector<MacroRow>& rows)
 
 bool MacroFile::read(const QString& path, Contents* contents)
 {
+    QByteArray bytes;
+    if (!readBytes(path, &bytes))
+        return false;
+    *contents = parse(bytes);
+    return true;
+}
+
+bool MacroFile::readBytes(const QString& path, QByteArray* bytes)
+{
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return false;
     if (file.size() > kMaxFileBytes)
         return false;
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (bytes.size() > kMaxFileBytes)
+    const QByteArray read = file.read(kMaxFileBytes + 1);
+    if (read.size() > kMaxFileBytes || file.error() != QFileDevice::NoError)
         return false;
-    *contents = parse(bytes);
+    *bytes = read;
     return true;
 }
 

@@ -48,13 +48,14 @@ public:
 
     // False when the file is missing, unreadable or larger than kMaxFileBytes.
     static bool read(const QString& path, Contents* contents);
+    // The file's bytes as they are; false as for read().
+    static bool readBytes(const QString& path, QByteArray* bytes);
     // One atomic replacement of the file; false when it could not all be
     // written (a full disk, among others), and the old file is then kept whole.
     static bool write(const QString& path, int repeatCode, const QVector<MacroRow>& rows,
                       WriteMode mode = WriteMode::ReplaceExisting);
     // An empty file (a new macro without events), created or replaced atomically.
     static bool createEmpty(const QString& path);
-
-private:
+    // Puts back bytes read before (a change that must be undone), atomically.
     static bool writeBytes(const QString& path, const QByteArray& bytes, WriteMode mode);
 };

@@ -6,14 +6,18 @@
 
 class NoticeForm;
 
-// Notice: the file chosen for a macro import is not a macro exchange file this
-// program can take (damaged, foreign or too large); nothing was imported.
+// Notice of the macro page's files: a file the page cannot take whole (an
+// exchange file that is damaged, foreign or too large, or a macro file too
+// large to read), or a change of the macro folder that did not happen (a
+// folder that cannot be written, a full disk). Nothing was changed.
 class MacroFileRefused : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit MacroFileRefused(QWidget* parent = nullptr);
+    enum class Reason { NotAMacroFile, NotChanged };
+
+    explicit MacroFileRefused(QWidget* parent = nullptr, Reason reason = Reason::NotAMacroFile);
     ~MacroFileRefused() override;
 
 public slots:
@@ -23,4 +27,5 @@ public slots:
 
 private:
     std::unique_ptr<NoticeForm> m_form;
+    Reason m_reason;
 };

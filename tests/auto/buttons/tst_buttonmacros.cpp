@@ -115,6 +115,10 @@ private slots:
     void saveReachesEveryButton();
     void repeatChangeKeepsTheMouseRecord();
     void renameReachesEveryButton();
+    void aSaveTheMouseDidNotTakeIsNotKept_data();
+    void aSaveTheMouseDidNotTakeIsNotKept();
+    void aRenameTheMouseDidNotTakeKeepsTheOldName_data();
+    void aRenameTheMouseDidNotTakeKeepsTheOldName();
     void deleteReachesEveryButton_data();
     void deleteReachesEveryButton();
     void macroFromTheMouseBecomesALocalMacro();
@@ -140,6 +144,15 @@ private:
     void bind(int position, const QString& name);
     QListWidget* editorList() const { return m_editor->findChild<QListWidget*>("listWidgetHong"); }
     QListWidget* editorEvents() const { return m_editor->findChild<QListWidget*>("listWidgetKey"); }
+    QStringList editorRows() const
+    {
+        QStringList rows;
+        for (int i = 0; i < editorEvents()->count(); ++i)
+            rows << editorEvents()->item(i)->text();
+        return rows;
+    }
+    // Takes the mouse away ("off") or makes its next write fail ("refuses").
+    bool breakTheMouse(const QString& how);
     void selectInEditor(const QString& name);
     QString macroPath(const QString& name) const { return m_folder + "/" + name + ".ini"; }
     static QString prefix() { return LanguageTables::text(LanguageSection::Buttoninterface, 0, 48); }
@@ -598,6 +611,138 @@ void tst_ButtonMacros::renameReachesEveryButton()
     QCOMPARE(label(1), prefix() + "z");
     QCOMPARE(label(4), prefix() + "z");
     QCOMPARE(label(2), QString("Middle button"));
+}
+
+bool tst_ButtonMacros::breakTheMouse(const QString& how)
+{
+    if (how == "refuses") {
+        HidSimControl::failWrites(1);
+        return true;
+    }
+    return HidSimControl::setPowered(m_mouse, false)
+        && QTest::qWaitFor([] { return !UsbFinderC_GetDeviceOnLine(g_DevicePath.load()); }, 15000);
+}
+
+// A save of a bound macro that the mouse does not take is not kept: the
+// notice shows, the file stays as the mouse has it (so the mouse's copy
+// arriving later replaces nothing), and the rows stay on show, unsaved. An
+// older copy arriving while a save waits does not undo it either.
+void tst_ButtonMacros::aSaveTheMouseDidNotTakeIsNotKept_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("mouse switched off") << "off";
+    QTest::newRow("mouse refuses the write") << "refuses";
+    QTest::newRow("the mouse's older copy arrives meanwhile") << "image";
+}
+
+void tst_ButtonMacros::aSaveTheMouseDidNotTakeIsNotKept()
+{
+    QFETCH(QString, how);
+    const QByteArray old("1\n0x04 1 0\n10ms\n0x04 1 1\n10ms\n0x05 1 0\n");
+    const QByteArray edited("1\n0x04 1 0\n10ms\n0x04 1 1\n");
+    writeFile(macroPath("m"), old);
+    QVERIFY(link("r8"));
+    deliverMouseImage();
+    m_editor->LoadMacroList();
+    bind(1, "m");
+    const QByteArray oldRecord = record("m", 3, ev(0, 1, 0x04, 10) + ev(1, 1, 0x04, 10) + ev(0, 1, 0x05, 0));
+    const QByteArray newRecord = record("m", 2, ev(0, 1, 0x04, 10) + ev(1, 1, 0x04, 0));
+    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(1).toHex(' '), oldRecord.toHex(' '), 15000);
+
+    selectInEditor("m");
+    editorEvents()->setCurrentRow(4);
+    m_editor->on_DeleteKey_clicked();
+    const QStringList unsaved = editorRows();
+    auto* save = m_editor->findChild<QToolButton*>("Save");
+    if (how == "image") {
+        QTimer::singleShot(0, this, [this] { deliverMouseImage(); });
+        m_editor->on_Save_clicked();
+        QCOMPARE(fileBytes(macroPath("m")), edited);
+        QCOMPARE(editorRows(), unsaved);
+        QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(1).toHex(' '), newRecord.toHex(' '), 15000);
+        return;
+    }
+
+    QVERIFY(breakTheMouse(how));
+    const int offline = m_fixture.pages()->count("MouseOffLineo");
+    ModalDialogDriver driver;
+    if (how == "refuses")
+        driver.expect("KeyNumberLimit", [](QWidget* d) { ModalDialogDriver::click(d, "CloseButton"); });
+    else
+        driver.forbidDialogs(true);
+    m_editor->on_Save_clicked();
+    QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+    QCOMPARE(m_fixture.pages()->count("MouseOffLineo"), offline + (how == "off" ? 1 : 0));
+    QCOMPARE(fileBytes(macroPath("m")), old);
+    QCOMPARE(editorRows(), unsaved);
+    QVERIFY(save->isEnabled());
+    QCOMPARE(mouseRecord(1).toHex(' '), oldRecord.toHex(' '));
+
+    // The mouse back: its copy is the file's, so nothing is replaced; the next
+    // save reaches it.
+    if (how == "off") {
+        QVERIFY(HidSimControl::setPowered(m_mouse, true));
+        QVERIFY(QTest::qWaitFor([] { return UsbFinderC_GetDeviceOnLine(g_DevicePath.load()); }, 15000));
+        deliverMouseImage();
+        QCOMPARE(fileBytes(macroPath("m")), old);
+        QCOMPARE(editorRows(), unsaved);
+    }
+    driver.forbidDialogs(true);
+    m_editor->on_Save_clicked();
+    QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+    QCOMPARE(fileBytes(macroPath("m")), edited);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(1).toHex(' '), newRecord.toHex(' '), 15000);
+    QVERIFY(!save->isEnabled());
+}
+
+// A rename the mouse does not take keeps the old name on the button, in the
+// list and on disk, and says so; the mouse coming back brings no second file.
+void tst_ButtonMacros::aRenameTheMouseDidNotTakeKeepsTheOldName_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("mouse switched off") << "off";
+    QTest::newRow("mouse refuses the write") << "refuses";
+}
+
+void tst_ButtonMacros::aRenameTheMouseDidNotTakeKeepsTheOldName()
+{
+    QFETCH(QString, how);
+    writeFile(macroPath("m"), "1\n0x04 1 0\n");
+    QVERIFY(link("r8"));
+    deliverMouseImage();
+    m_editor->LoadMacroList();
+    bind(1, "m");
+    bind(4, "m");
+    QTRY_COMPARE_WITH_TIMEOUT(mouseMapping(3), mapping(6, 3, 1), 15000);
+    const QByteArray held = mouseImage();
+
+    selectInEditor("m");
+    QVERIFY(breakTheMouse(how));
+    const int offline = m_fixture.pages()->count("MouseOffLineo");
+    ModalDialogDriver driver;
+    driver.expect("QuestionDialog", [](QWidget* d) {
+        QTest::keyClicks(d->findChild<QLineEdit*>(), "z");
+        ModalDialogDriver::click(d, "NewHong");
+    });
+    if (how == "refuses")
+        driver.expect("KeyNumberLimit", [](QWidget* d) { ModalDialogDriver::click(d, "CloseButton"); });
+    m_editor->RenameMacro();
+    QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+    QVERIFY(m_fixture.pages()->count("MouseOffLineo") >= offline + (how == "off" ? 1 : 0));
+
+    QCOMPARE(label(1), prefix() + "m");
+    QCOMPARE(label(4), prefix() + "m");
+    QCOMPARE(editorList()->currentItem()->text(), QString("m"));
+    QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{"m.ini"});
+    QTRY_COMPARE_WITH_TIMEOUT(mouseImage(), held, 15000);
+
+    if (how == "off") {
+        QVERIFY(HidSimControl::setPowered(m_mouse, true));
+        QVERIFY(QTest::qWaitFor([] { return UsbFinderC_GetDeviceOnLine(g_DevicePath.load()); }, 15000));
+    }
+    deliverMouseImage();
+    QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{"m.ini"});
+    QCOMPARE(label(1), prefix() + "m");
 }
 
 void tst_ButtonMacros::deleteReachesEveryButton_data()

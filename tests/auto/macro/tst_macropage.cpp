@@ -6,9 +6,11 @@
 #include "core/AppPaths.h"
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
+#include "device/MacroRecord.h"
 #include "ui/macro/Macro.h"
 #include "ui/macro/MacroExchangeFile.h"
 #include "ui/macro/MacroFolder.h"
+#include "ui/macro/MacroRecordCodec.h"
 #include "ui/sensor/MyConmboBox.h"
 
 #include <QCheckBox>
@@ -27,6 +29,11 @@
 
 #include <memory>
 
+#include <linux/capability.h>
+#include <sys/fsuid.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace {
 
 QByteArray fileBytes(const QString& path)
@@ -40,6 +47,48 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+// A folder the program cannot write while the object lives. Root writes into
+// read-only folders, so there this thread's file checks run as nobody, still
+// allowed to read everything.
+class UnwritableFolder
+{
+public:
+    explicit UnwritableFolder(const QString& folder)
+        : m_folder(folder)
+        , m_permissions(QFile::permissions(folder))
+    {
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                          | QFile::ReadOther | QFile::ExeOther);
+        if (::geteuid() != 0)
+            return;
+        ::setfsuid(65534);
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct data[2]{};
+        ::syscall(SYS_capget, &header, data);
+        data[CAP_DAC_READ_SEARCH / 32].effective |= 1u << (CAP_DAC_READ_SEARCH % 32);
+        ::syscall(SYS_capset, &header, data);
+    }
+    ~UnwritableFolder()
+    {
+        if (::geteuid() == 0)
+            ::setfsuid(0);  // gives back the file capabilities too
+        QFile::setPermissions(m_folder, m_permissions);
+    }
+
+private:
+    QString m_folder;
+    QFile::Permissions m_permissions;
+};
+
+// An image whose record 0 holds the macro `name` with `rows`, on a macro button.
+FlashDataMap imageWithMacro(const QString& name, const QVector<MacroRow>& rows)
+{
+    FlashDataMap image{};
+    MacroRecordCodec::build(name, rows, &image.macros[0]);
+    image.buttons[0] = ButtonMapping{ButtonMapping::kMacroType, 0, 1};
+    return image;
 }
 
 } // namespace
@@ -553,6 +602,182 @@ private slots:
         QVERIFY(child<MyConmboBox>("ChooseEvent")->isEnabled());
         QVERIFY(!child<QToolButton>("Save")->isEnabled());
         QVERIFY(macros()->isEnabled());
+    }
+
+    // Whatever makes another macro current shows it; Save then writes that
+    // macro's own rows, never the rows of the one shown before.
+    void theCurrentMacroIsTheOneShown_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("right click") << "right";
+        QTest::newRow("arrow key") << "down";
+        QTest::newRow("left click") << "left";
+    }
+
+    void theCurrentMacroIsTheOneShown()
+    {
+        QFETCH(QString, how);
+        const QByteArray a("1\n0x04 1 0\n10ms\n0x04 1 1\n");
+        const QByteArray b("2\n0x05 1 0\n10ms\n0x05 1 1\n");
+        writeFile(m_folder + "/a.ini", a);
+        writeFile(m_folder + "/b.ini", b);
+        m_page->LoadMacroList();
+        select("a");
+        choose(4);  // a left click added to a, not saved
+        QListWidgetItem* target = macros()->findItems("b", Qt::MatchExactly).first();
+        const QPoint at = macros()->visualItemRect(target).center();
+        if (how == "down") {
+            macros()->setFocus();
+            QTest::keyClick(macros(), Qt::Key_Down);
+        } else {
+            QTest::mouseClick(macros()->viewport(), how == "right" ? Qt::RightButton : Qt::LeftButton, {}, at);
+        }
+        QCOMPARE(macros()->currentItem()->text(), QString("b"));
+        QCOMPARE(shownEvents(), (QStringList{"+B", "10ms", "-B"}));
+        QCOMPARE(child<QSpinBox>("NumberEdit")->value(), 2);
+        QVERIFY(!child<QToolButton>("Save")->isEnabled());
+        m_page->on_Save_clicked();
+        QCOMPARE(fileBytes(m_folder + "/b.ini"), b);
+        QCOMPARE(fileBytes(m_folder + "/a.ini"), a);
+    }
+
+    // "Edit event" answered after an image from the mouse reloaded the rows:
+    // the answer was for a row that is gone and changes nothing.
+    void editEventAfterTheRowsWereReloaded()
+    {
+        writeFile(m_folder + "/m.ini", "1\n0x04 1 0\n10ms\n0x04 1 1\n");
+        m_page->LoadMacroList();
+        select("m");
+        events()->setCurrentRow(1);
+        const QVector<MacroRow> mouseRows{MacroRow::key("0x05", 1, false), MacroRow::delay(30),
+                                          MacroRow::key("0x05", 1, true)};
+        ModalDialogDriver driver;
+        driver.expect("AddDelayTime", [&](QWidget* d) {
+            emit PostMsg::GetInstance()->SigButtonToMacro(imageWithMacro("m", mouseRows), 0);
+            QTest::keyClicks(d->findChild<QSpinBox*>("spinBox"), "250");
+            ModalDialogDriver::click(d, "NewHong");
+        });
+        m_page->on_Amend_clicked();
+        QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+        QCOMPARE(shownEvents(), (QStringList{"+B", "30ms", "-B"}));
+        QVERIFY(!child<QToolButton>("Save")->isEnabled());
+        QCOMPARE(fileBytes(m_folder + "/m.ini"), QByteArray("1\n0x05 1 0\n30ms\n0x05 1 1\n"));
+    }
+
+    // A short list cleared whole is an edit: the save tells the button page.
+    void clearingAShortListIsAnEdit()
+    {
+        writeFile(m_folder + "/s.ini", "1\n0x04 1 0\n10ms\n0x04 1 1\n");
+        m_page->LoadMacroList();
+        select("s");
+        QSignalSpy saved(PostMsg::GetInstance(), SIGNAL(SigUpDataMacro(QString, int)));
+        m_page->on_DeleteKey_clicked();
+        QVERIFY(shownEvents().isEmpty());
+        m_page->on_Save_clicked();
+        QCOMPARE(fileBytes(m_folder + "/s.ini"), QByteArray("1\n"));
+        QCOMPARE(saved.size(), 1);
+        QCOMPARE(saved.at(0), (QVariantList{"s", 0}));
+    }
+
+    // A macro file that cannot be read whole is refused with the notice, and
+    // neither Save nor a macro from the mouse ever writes over it.
+    void filesNotReadWholeAreNeverReplaced_data()
+    {
+        QTest::addColumn<int>("keyRows");
+        QTest::newRow("20,000 rows: too large to read") << 10000;
+        QTest::newRow("7,000 rows: more events than a macro holds") << 3500;
+    }
+
+    void filesNotReadWholeAreNeverReplaced()
+    {
+        QFETCH(int, keyRows);
+        QByteArray big("1\n");
+        for (int i = 0; i < keyRows; ++i)
+            big += QByteArray(i ? "5ms\n" : "") + "0x04 1 " + (i % 2 ? "1" : "0") + "\n";
+        writeFile(m_folder + "/big.ini", big);
+        m_page->LoadMacroList();
+        const QString refused = LanguageTables::text(LanguageSection::Macro, 0, 25);
+        ModalDialogDriver driver;
+        QStringList texts;
+        auto answer = [&](QWidget* d) {
+            texts << ModalDialogDriver::labelText(d, "label");
+            ModalDialogDriver::click(d, "NewHong");
+        };
+        driver.expect("MacroFileRefused", answer);
+        select("big");
+        QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+        QVERIFY(shownEvents().isEmpty());
+
+        driver.expect("MacroFileRefused", answer);
+        choose(4);
+        m_page->on_Save_clicked();
+        QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+        QCOMPARE(texts, (QStringList{refused, refused}));
+        emit PostMsg::GetInstance()->SigButtonToMacro(imageWithMacro("big", {MacroRow::key("0x05", 1, false)}), 0);
+        QCOMPARE(fileBytes(m_folder + "/big.ini"), big);
+    }
+
+    // A macro folder that cannot be written: each change says so and the list
+    // keeps showing what is on disk.
+    void unwritableFolderChangesNothing_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("new") << "new";
+        QTest::newRow("save") << "save";
+        QTest::newRow("delete") << "delete";
+        QTest::newRow("rename") << "rename";
+        QTest::newRow("import") << "import";
+    }
+
+    void unwritableFolderChangesNothing()
+    {
+        QFETCH(QString, action);
+        const QByteArray kept("1\n0x04 1 0\n10ms\n0x04 1 1\n");
+        writeFile(m_folder + "/kept.ini", kept);
+        m_page->LoadMacroList();
+        select("kept");
+        const QString exchange = m_home.path() + "/other.ini";
+        if (action == "import") {
+            writeFile(m_folder + "/other.ini", "1\n");
+            m_page->LoadMacroList();
+            select("other");
+            Macro::setFileChooser([&](QWidget*, const QString&, bool) { return exchange; });
+            m_page->ExPortMacro();
+            QVERIFY(QFile::remove(m_folder + "/other.ini"));
+            m_page->LoadMacroList();
+            select("kept");
+        }
+        const QStringList before = QDir(m_folder).entryList(QDir::Files);
+        ModalDialogDriver driver;
+        if (action == "new" || action == "rename")
+            answerName(driver, "fresh");
+        if (action == "delete")
+            driver.expect("DeleteConfirm", [](QWidget* d) { ModalDialogDriver::click(d, "NewHong"); });
+        QString text;
+        driver.expect("MacroFileRefused", [&](QWidget* d) {
+            text = ModalDialogDriver::labelText(d, "label");
+            ModalDialogDriver::click(d, "NewHong");
+        });
+        {
+            UnwritableFolder readOnly(m_folder);
+            if (action == "new") {
+                m_page->on_NewHong_clicked();
+            } else if (action == "save") {
+                choose(4);
+                m_page->on_Save_clicked();
+            } else if (action == "delete") {
+                m_page->on_DeleteHong_clicked();
+            } else if (action == "rename") {
+                m_page->RenameMacro();
+            } else {
+                m_page->InPortMacro();
+            }
+            QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+        }
+        QCOMPARE(text, LanguageTables::text(LanguageSection::Macro, 0, 26));
+        QCOMPARE(QDir(m_folder).entryList(QDir::Files), before);
+        QCOMPARE(shownMacros(), QStringList{"kept"});
+        QCOMPARE(fileBytes(m_folder + "/kept.ini"), kept);
     }
 
     void shippedTextsFit()
