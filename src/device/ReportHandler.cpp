@@ -238,8 +238,9 @@ void handleFullRead(const unsigned char* data)
         }
         quint8 longRange = kNoLongRangeAnswer;
         UsbFinderC_GetLongRangeMode(path.constData(), &longRange);
-        if (longRange != kNoLongRangeAnswer && longRange != 0)
-            bus->PostLongRangeMode(true);
+        // Off is reported too: the page may still show another receiver's mode.
+        if (longRange != kNoLongRangeAnswer)
+            bus->PostLongRangeMode(longRange != 0);
     }
     g_ReceiverSettingsApplied = false;
 

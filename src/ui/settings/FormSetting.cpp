@@ -164,6 +164,7 @@ FormSetting::FormSetting(QWidget* parent)
     // receiver light buffer is read while its writer stands still.
     connect(bus, SIGNAL(SigRGBValue(DongleRGB*)), this, SLOT(SlotRGBValue(DongleRGB*)), Qt::BlockingQueuedConnection);
     connect(bus, SIGNAL(SigLongRangeMode(bool)), this, SLOT(SlotLongRangeMode(bool)), Qt::BlockingQueuedConnection);
+    connect(bus, SIGNAL(SigSelectMouseInfo(DeviceAllInfo)), this, SLOT(SlotSelectMouseInfo(DeviceAllInfo)));
     connect(bus, SIGNAL(SigForm()), this, SLOT(SlotForm()), Qt::BlockingQueuedConnection);
     connect(bus, SIGNAL(SigFormB()), this, SLOT(SlotFormB()));
     connect(bus, SIGNAL(SigFormReset()), this, SLOT(SlotFormResetForm()), Qt::BlockingQueuedConnection);
@@ -721,9 +722,7 @@ void FormSetting::SlotFormResetForm()
     setLongRangeVisible(false);
     setReceiverLightVisible(false);
     // Showing "no data" must not switch the receiver's long range off.
-    const bool blocked = m_longRange->blockSignals(true);
-    m_longRange->setChecked(false);
-    m_longRange->blockSignals(blocked);
+    showLongRange(false);
 }
 
 void FormSetting::SlotRGBValue(DongleRGB* buffer)
@@ -741,6 +740,20 @@ void FormSetting::SlotLongRangeMode(bool on)
     if (advancedItem(0) == -1)
         return;
     setLongRangeVisible(true);
+    showLongRange(on);
+}
+
+void FormSetting::SlotSelectMouseInfo(DeviceAllInfo)
+{
+    // The box shows the opened receiver's mode once it reports it, never the
+    // one opened before.
+    showLongRange(false);
+}
+
+void FormSetting::showLongRange(bool on)
+{
+    // What the receiver reported is shown, not written back to it.
+    const QSignalBlocker blocker(m_longRange);
     m_longRange->setChecked(on);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/DeviceAllInfo.h"
+
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -72,6 +74,7 @@ public slots:
     void SlotFormResetForm();
     void SlotRGBValue(DongleRGB* buffer);
     void SlotLongRangeMode(bool on);
+    void SlotSelectMouseInfo(DeviceAllInfo info);
     // The idle light-off time of the image the button page shows, in seconds.
     void SlotLightToFrom(int seconds);
 
@@ -98,6 +101,8 @@ private:
     void applyBaseLayout();
     void applyTallLayout();
     void setLongRangeVisible(bool visible);
+    // Sets checkBox_2 without the write its toggle makes.
+    void showLongRange(bool on);
     void setReceiverLightVisible(bool visible);
     // Item `index` of the opened model's "Adveanced" list; -1 when the model
     // lacks the feature or the list has no such item.

@@ -35,6 +35,7 @@ private slots:
     void writesReachTheReceiver_data();
     void writesReachTheReceiver();
     void emptyFormLeavesTheReceiverAlone();
+    void longRangeShowsTheOpenedReceiver();
 
 private:
     DeviceLinkFixture m_link;
@@ -234,6 +235,32 @@ void tst_ReceiverSettings::emptyFormLeavesTheReceiverAlone()
     emitter.join();
     QVERIFY(page.findChild<QCheckBox*>("checkBox_2")->isHidden());
     QCOMPARE(receiverSettings("r11"), QString("light 1, long range on"));
+}
+
+// Each receiver shows its own long-range mode, off as well as on; what a
+// receiver reports is shown, not written back to it.
+void tst_ReceiverSettings::longRangeShowsTheOpenedReceiver()
+{
+    FormSetting page;
+    g_UiReady = true;
+    auto* box = page.findChild<QCheckBox*>("checkBox_2");
+    QVERIFY(UsbFinderC_SetLongRangeMode(m_link.listEntry("r8").path.toLatin1().constData(), true));
+    QCOMPARE(receiverSettings("r8"), QString("long range on"));
+    DeviceLinkFixture::clearCalls();
+
+    QVERIFY(m_link.openDevice("r8"));
+    QTRY_VERIFY(box->isChecked());
+    QVERIFY(m_link.openDevice("r9"));
+    QVERIFY(!box->isHidden());
+    QVERIFY(!box->isChecked());
+    QCOMPARE(DeviceLinkFixture::callArguments("UsbFinderC_SetLongRangeMode"), QStringList());
+    QCOMPARE(receiverSettings("r8"), QString("long range on"));
+    QCOMPARE(receiverSettings("r9"), QString("long range off"));
+
+    // The first click asks for what the box then shows.
+    box->click();
+    QVERIFY(box->isChecked());
+    QCOMPARE(receiverSettings("r9"), QString("long range on"));
 }
 
 QTEST_MAIN(tst_ReceiverSettings)
