@@ -2,13 +2,12 @@
 
 #include <QCoreApplication>
 
-void UpgradeMessage::forward(const unsigned char* message, std::function<void(int kind, int value)> onGuiThread)
+void UpgradeMessage::forward(const unsigned char* message, void (*onGuiThread)(int kind, int value))
 {
-    if (!message || message[0] != 7)
+    if (!message || message[0] != 7 || !onGuiThread)
         return;
     const int kind = message[1];
     const int value = message[2];
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [onGuiThread = std::move(onGuiThread), kind, value] { onGuiThread(kind, value); },
-        Qt::QueuedConnection);
+        QCoreApplication::instance(), [onGuiThread, kind, value] { onGuiThread(kind, value); }, Qt::QueuedConnection);
 }
