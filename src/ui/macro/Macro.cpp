@@ -54,7 +54,6 @@ constexpr int kNoticeDy = -50;
 constexpr int kEventDialogDx = -50;
 constexpr int kEventDialogDy = -70;
 constexpr int kMaxDelay = 65535;
-constexpr quint32 kClickDelayMs = 10;
 const QColor kSelectedRow(0xe1, 0xbd, 0x22);
 
 Macro::FileChooser s_fileChooser;
