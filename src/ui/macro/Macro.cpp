@@ -686,12 +686,15 @@ void Macro::RenameMacro()
         showFileNotChanged();
         return;
     }
-    if (!renameOnMouse(oldName, newName)) {
-        QFile::rename(newPath, oldPath);
+    const bool taken = renameOnMouse(oldName, newName);
+    if (!taken && QFile::rename(newPath, oldPath))
         return;
-    }
+    // The list shows the file as it is on disk; a file left with the name the
+    // mouse did not take (its folder no longer writable) says so.
     for (QListWidgetItem* item : m_listWidgetHong->findItems(oldName, Qt::MatchExactly))
         item->setText(newName);
+    if (!taken)
+        showFileNotChanged();
 }
 
 bool Macro::renameOnMouse(const QString& oldName, const QString& newName)

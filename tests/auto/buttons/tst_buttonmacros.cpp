@@ -6,6 +6,7 @@
 #include "DeviceLinkFixture.h"
 #include "ImageBytes.h"
 #include "ModalDialogDriver.h"
+#include "UnwritableFolder.h"
 
 #include "app/Globals.h"
 #include "app/LanguageTables.h"
@@ -697,16 +698,21 @@ void tst_ButtonMacros::aSaveTheMouseDidNotTakeIsNotKept()
 
 // A rename the mouse does not take keeps the old name on the button, in the
 // list and on disk, and says so; the mouse coming back brings no second file.
+// When the file cannot be given its old name back (the folder turned read-only
+// meanwhile), that is said too, and the list shows the file as it is on disk.
 void tst_ButtonMacros::aRenameTheMouseDidNotTakeKeepsTheOldName_data()
 {
     QTest::addColumn<QString>("how");
-    QTest::newRow("mouse switched off") << "off";
-    QTest::newRow("mouse refuses the write") << "refuses";
+    QTest::addColumn<bool>("rollBackFails");
+    QTest::newRow("mouse switched off") << "off" << false;
+    QTest::newRow("mouse refuses the write") << "refuses" << false;
+    QTest::newRow("mouse refuses, the file cannot be renamed back") << "refuses" << true;
 }
 
 void tst_ButtonMacros::aRenameTheMouseDidNotTakeKeepsTheOldName()
 {
     QFETCH(QString, how);
+    QFETCH(bool, rollBackFails);
     writeFile(macroPath("m"), "1\n0x04 1 0\n");
     QVERIFY(link("r8"));
     deliverMouseImage();
@@ -724,24 +730,43 @@ void tst_ButtonMacros::aRenameTheMouseDidNotTakeKeepsTheOldName()
         QTest::keyClicks(d->findChild<QLineEdit*>(), "z");
         ModalDialogDriver::click(d, "NewHong");
     });
-    if (how == "refuses")
-        driver.expect("KeyNumberLimit", [](QWidget* d) { ModalDialogDriver::click(d, "CloseButton"); });
+    std::unique_ptr<UnwritableFolder> readOnly;
+    if (how == "refuses") {
+        driver.expect("KeyNumberLimit", [&](QWidget* d) {
+            if (rollBackFails)
+                readOnly.reset(new UnwritableFolder(m_folder));
+            ModalDialogDriver::click(d, "CloseButton");
+        });
+    }
+    QString notChanged;
+    if (rollBackFails) {
+        driver.expect("MacroFileRefused", [&](QWidget* d) {
+            notChanged = ModalDialogDriver::labelText(d, "label");
+            ModalDialogDriver::click(d, "NewHong");
+        });
+    }
     m_editor->RenameMacro();
     QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+    readOnly.reset();
     QVERIFY(m_fixture.pages()->count("MouseOffLineo") >= offline + (how == "off" ? 1 : 0));
+    if (rollBackFails)
+        QCOMPARE(notChanged, LanguageTables::text(LanguageSection::Macro, 0, 26));
 
+    const QString onDisk = rollBackFails ? "z" : "m";
     QCOMPARE(label(1), prefix() + "m");
     QCOMPARE(label(4), prefix() + "m");
-    QCOMPARE(editorList()->currentItem()->text(), QString("m"));
-    QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{"m.ini"});
+    QCOMPARE(editorList()->currentItem()->text(), onDisk);
+    QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{onDisk + ".ini"});
     QTRY_COMPARE_WITH_TIMEOUT(mouseImage(), held, 15000);
 
     if (how == "off") {
         QVERIFY(HidSimControl::setPowered(m_mouse, true));
         QVERIFY(QTest::qWaitFor([] { return UsbFinderC_GetDeviceOnLine(g_DevicePath.load()); }, 15000));
     }
+    // The mouse's macro keeps (or gets back) a file of its name.
     deliverMouseImage();
-    QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{"m.ini"});
+    const QStringList files = rollBackFails ? QStringList{"m.ini", "z.ini"} : QStringList{"m.ini"};
+    QCOMPARE(QDir(m_folder).entryList(QDir::Files), files);
     QCOMPARE(label(1), prefix() + "m");
 }
 

@@ -1,5 +1,6 @@
 #include "ModalDialogDriver.h"
 #include "TestHome.h"
+#include "UnwritableFolder.h"
 
 #include "app/Globals.h"
 #include "app/LanguageTables.h"
@@ -29,11 +30,6 @@
 
 #include <memory>
 
-#include <linux/capability.h>
-#include <sys/fsuid.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 namespace {
 
 QByteArray fileBytes(const QString& path)
@@ -48,39 +44,6 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
-
-// A folder the program cannot write while the object lives. Root writes into
-// read-only folders, so there this thread's file checks run as nobody, still
-// allowed to read everything.
-class UnwritableFolder
-{
-public:
-    explicit UnwritableFolder(const QString& folder)
-        : m_folder(folder)
-        , m_permissions(QFile::permissions(folder))
-    {
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
-                                          | QFile::ReadOther | QFile::ExeOther);
-        if (::geteuid() != 0)
-            return;
-        ::setfsuid(65534);
-        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-        __user_cap_data_struct data[2]{};
-        ::syscall(SYS_capget, &header, data);
-        data[CAP_DAC_READ_SEARCH / 32].effective |= 1u << (CAP_DAC_READ_SEARCH % 32);
-        ::syscall(SYS_capset, &header, data);
-    }
-    ~UnwritableFolder()
-    {
-        if (::geteuid() == 0)
-            ::setfsuid(0);  // gives back the file capabilities too
-        QFile::setPermissions(m_folder, m_permissions);
-    }
-
-private:
-    QString m_folder;
-    QFile::Permissions m_permissions;
-};
 
 // An image whose record 0 holds the macro `name` with `rows`, on a macro button.
 FlashDataMap imageWithMacro(const QString& name, const QVector<MacroRow>& rows)
