@@ -10,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+bool XServer::s_upForQt = false;
+
 void XServer::allowCountedStrings(char** argv)
 {
     QByteArray options = qgetenv("ASAN_OPTIONS");
@@ -62,6 +64,7 @@ bool XServer::start()
 bool XServer::startForQt()
 {
     const bool started = start();
+    s_upForQt = started;
     if (started) {
         qputenv("QT_QPA_PLATFORM", "xcb");
         qputenv("DISPLAY", m_display.c_str());

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QApplication>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <QWidget>
 
 #include <string>
@@ -31,6 +33,22 @@ public:
     // start(), then points the application about to be built at the server,
     // or at the offscreen platform when it does not come up.
     bool startForQt();
+    // Whether startForQt() brought a server up in this process: a test that
+    // needs it skips otherwise.
+    static bool upForQt() { return s_upForQt; }
+
+    // main() of a test that needs the server: starts it, then runs `Test` in
+    // the application built for it.
+    template <class Test>
+    static int exec(int argc, char** argv)
+    {
+        allowCountedStrings(argv);
+        XServer server;
+        server.startForQt();
+        QApplication app(argc, argv);
+        Test test;
+        return QTest::qExec(&test, argc, argv);
+    }
     const std::string& display() const { return m_display; }
 
     // Runs xdotool to its end; false when it fails.
@@ -42,6 +60,7 @@ public:
     static bool focusElsewhere();
 
 private:
+    static bool s_upForQt;
     pid_t m_pid = -1;
     std::string m_display;
 };

@@ -45,9 +45,6 @@ class tst_MacroRecordingX11 : public QObject
 {
     Q_OBJECT
 
-public:
-    explicit tst_MacroRecordingX11(bool haveServer) : m_haveServer(haveServer) {}
-
 private slots:
     void initTestCase();
     void cleanupTestCase();
@@ -78,7 +75,6 @@ private:
     // Runs xdotool while the program goes on handling events; its run time in `ms`.
     bool typeKeys(const QStringList& arguments, qint64* ms = nullptr);
 
-    bool m_haveServer;
     QWidget* m_window = nullptr;
     Dialog* m_home = nullptr;
     Macro* m_macro = nullptr;
@@ -140,8 +136,9 @@ bool tst_MacroRecordingX11::typeKeys(const QStringList& arguments, qint64* ms)
 
 void tst_MacroRecordingX11::initTestCase()
 {
-    if (!m_haveServer)
+    if (!XServer::upForQt())
         QSKIP("needs Xvfb and xdotool");
+    AppPaths::setApplicationDirOverride(DESKLINK_APP_DIR);
     m_language = qEnvironmentVariableIntValue("DESKLINK_SCREENSHOT_LANGUAGE");
     ConfigSettings::resetForTests();
     LanguageTables::load();
@@ -304,13 +301,7 @@ void tst_MacroRecordingX11::keysHeldWhenTheKeyboardGoesElsewhere()
 
 int main(int argc, char** argv)
 {
-    XServer::allowCountedStrings(argv);
-    XServer server;
-    const bool haveServer = server.startForQt();
-    QApplication app(argc, argv);
-    AppPaths::setApplicationDirOverride(DESKLINK_APP_DIR);
-    tst_MacroRecordingX11 test(haveServer);
-    return QTest::qExec(&test, argc, argv);
+    return XServer::exec<tst_MacroRecordingX11>(argc, argv);
 }
 
 #include "tst_macrorecordingx11.moc"

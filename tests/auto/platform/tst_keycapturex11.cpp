@@ -39,10 +39,8 @@ class tst_KeyCaptureX11 : public QObject
 {
     Q_OBJECT
 
-public:
-    explicit tst_KeyCaptureX11(bool haveServer) : m_haveServer(haveServer) {}
-
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void keysReachTheCaptureAndTheWidget();
@@ -52,16 +50,20 @@ private slots:
 private:
     void showAndFocus(QWidget* window);
 
-    bool m_haveServer;
     QObject m_owner;
     QVector<Report> m_seen;
     KeyHook m_hook{KeyHookModule::AddKey};
 };
 
+void tst_KeyCaptureX11::initTestCase()
+{
+    if (!XServer::upForQt())
+        QSKIP("needs Xvfb and xdotool");
+    AppPaths::setApplicationDirOverride(DESKLINK_APP_DIR);
+}
+
 void tst_KeyCaptureX11::init()
 {
-    if (!m_haveServer)
-        QSKIP("needs Xvfb and xdotool");
     m_seen.clear();
 }
 
@@ -158,13 +160,7 @@ int main(int argc, char** argv)
         return app.exec();
     }
 
-    XServer::allowCountedStrings(argv);
-    XServer server;
-    const bool haveServer = server.startForQt();
-    QApplication app(argc, argv);
-    AppPaths::setApplicationDirOverride(DESKLINK_APP_DIR);
-    tst_KeyCaptureX11 test(haveServer);
-    return QTest::qExec(&test, argc, argv);
+    return XServer::exec<tst_KeyCaptureX11>(argc, argv);
 }
 
 #include "tst_keycapturex11.moc"

@@ -57,21 +57,15 @@ class tst_TranslucentDialogsX11 : public QObject
 {
     Q_OBJECT
 
-public:
-    explicit tst_TranslucentDialogsX11(bool haveServer) : m_haveServer(haveServer) {}
-
 private slots:
     void initTestCase();
     void cornersShowWhatLiesBelow_data();
     void cornersShowWhatLiesBelow();
-
-private:
-    bool m_haveServer;
 };
 
 void tst_TranslucentDialogsX11::initTestCase()
 {
-    if (!m_haveServer)
+    if (!XServer::upForQt())
         QSKIP("needs Xvfb");
     if (CompositingManager::running())
         QSKIP("a compositing manager runs on this server");
@@ -120,12 +114,7 @@ void tst_TranslucentDialogsX11::cornersShowWhatLiesBelow()
 
 int main(int argc, char** argv)
 {
-    XServer::allowCountedStrings(argv);
-    XServer server;
-    const bool haveServer = server.startForQt();
-    QApplication app(argc, argv);
-    tst_TranslucentDialogsX11 test(haveServer);
-    return QTest::qExec(&test, argc, argv);
+    return XServer::exec<tst_TranslucentDialogsX11>(argc, argv);
 }
 
 #include "tst_translucentdialogsx11.moc"

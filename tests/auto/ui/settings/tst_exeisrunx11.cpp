@@ -38,21 +38,15 @@ class tst_ExeIsRunX11 : public QObject
 {
     Q_OBJECT
 
-public:
-    explicit tst_ExeIsRunX11(bool haveServer) : m_haveServer(haveServer) {}
-
 private slots:
     void initTestCase();
     void staysAboveAWindowOpenedLater_data();
     void staysAboveAWindowOpenedLater();
-
-private:
-    bool m_haveServer;
 };
 
 void tst_ExeIsRunX11::initTestCase()
 {
-    if (!m_haveServer)
+    if (!XServer::upForQt())
         QSKIP("needs Xvfb");
     AppPaths::setApplicationDirOverride(QStringLiteral(DESKLINK_APP_DIR));
 }
@@ -89,12 +83,7 @@ void tst_ExeIsRunX11::staysAboveAWindowOpenedLater()
 
 int main(int argc, char** argv)
 {
-    XServer::allowCountedStrings(argv);
-    XServer server;
-    const bool haveServer = server.startForQt();
-    QApplication app(argc, argv);
-    tst_ExeIsRunX11 test(haveServer);
-    return QTest::qExec(&test, argc, argv);
+    return XServer::exec<tst_ExeIsRunX11>(argc, argv);
 }
 
 #include "tst_exeisrunx11.moc"
