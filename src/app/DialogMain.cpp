@@ -18,6 +18,7 @@
 #include "ui/macro/ContainReset.h"
 #include "ui/settings/Match.h"
 #include "ui/settings/UpDateRepair.h"
+#include "ui/settings/UpdateRecords.h"
 #include "ui/settings/UpDateWarning.h"
 
 #include <HIDUsb.h>
@@ -472,8 +473,7 @@ void DialogMain::spaceShortcut()
     const uchar customerId = static_cast<uchar>(cidText.toInt());
     const uchar modelId = static_cast<uchar>(midText.toInt());
 
-    const QString mouseVersion =
-        Registry::value(Registry::mouseDriveTestKeyPath(), QStringLiteral("MouseVer") + cidText + midText).toString();
+    const QString mouseVersion = UpdateRecords::mouseVersion(cidText, midText);
     if (mouseVersion.isEmpty()) {
         runPairing(0);
         return;

@@ -8,6 +8,7 @@
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
 #include "core/SettingsStore.h"
+#include "core/WriteQueue.h"
 #include "device/AnnotatedMutexLocker.h"
 #include "device/DeviceDiscovery.h"
 #include "device/ReportHandler.h"
@@ -135,6 +136,8 @@ void DeviceLinkFixture::tearDown()
     // read the catalogue the next set-up replaces: keep serving the pages until
     // the library has none left.
     (void)QTest::qWaitFor([] { return HidSimControl::callbacksIdle(); }, 5000);
+    // Records still queued belong to this test's home folder.
+    WriteQueue::instance().drain();
     m_pages.reset();
     DeviceDiscovery::SetDeviceInfoQueryForTests(nullptr);
     AppPaths::setApplicationDirOverride(QString());

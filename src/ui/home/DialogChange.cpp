@@ -12,7 +12,6 @@
 #include "device/DeviceDiscovery.h"
 #include "device/FirmwareImageSearch.h"
 #include "device/Worker.h"
-#include "platform/Registry.h"
 #include "ui/common/SettingsNotSaved.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/home/QuestiondialogB.h"
@@ -22,6 +21,7 @@
 #include "ui/settings/Match.h"
 #include "ui/settings/RePair.h"
 #include "ui/settings/UpDateRepair.h"
+#include "ui/settings/UpdateRecords.h"
 #include "ui/settings/UpDateWarning.h"
 
 #include <HIDUsb.h>
@@ -192,7 +192,7 @@ bool deviceOnline(const QString& path)
 
 QString updateFailInfo()
 {
-    return Registry::value(Registry::mouseDriveTestKeyPath(), QStringLiteral("UpdateFailInfo")).toString();
+    return UpdateRecords::failure();
 }
 
 } // namespace
@@ -841,8 +841,7 @@ bool DialogChange::runPairingCheck(const DeviceAllInfo& entry)
 {
     const QString cidText = option(QStringLiteral("CID"));
     const QString midText = modelValue(entry, QStringLiteral("MID"));
-    const QString version =
-        Registry::value(Registry::mouseDriveTestKeyPath(), QStringLiteral("MouseVer") + cidText + midText).toString();
+    const QString version = UpdateRecords::mouseVersion(cidText, midText);
     if (version.isEmpty()) {
         runPairing(entry);
         return false;

@@ -1275,8 +1275,9 @@ void FormSetting::UpdateStep(int type, const QString& version)
     }
 }
 
-// Finds the image for the one candidate and hands it to the library; false
-// (the device's state then says why) when nothing was sent.
+// Finds the image for the one candidate and hands it to the library once its
+// failure record is on disk; false (the device's state then says why) when
+// nothing is to be sent.
 bool FormSetting::startTransfer(int type)
 {
     const bool receiver = type == FirmwareImageHeader::kReceiverType;
@@ -1330,21 +1331,26 @@ bool FormSetting::startTransfer(int type)
     s_run.transferActive = true;
     state = kRunning;
     // Written first: a transfer whose end never comes stays repairable.
-    const bool recorded =
-        UpdateRecords::writeFailureBeforeTransfer(type, s_run.receiverKind, s_run.customerId, s_run.modelId);
-    if (!UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(image.constData()),
-                          receiver ? &FormSetting::OnDongleUpgradeEvent : &FormSetting::OnMouseUpgradeEvent,
-                          kUpgradeTimeoutMs)) {
-        // Nothing was sent: not a failed update, and a late end is ignored.
-        if (recorded)
-            UpdateRecords::removeFailure();
-        s_run.transferActive = false;
-        m_endText = LanguageTables::text(LanguageSection::AutoRepair, g_LanguageIndex, 7);
-        state = kIdle;
-        refreshButtonLook(type);
-        return false;
-    }
+    UpdateRecords::writeFailureBeforeTransfer(type, s_run.receiverKind, s_run.customerId, s_run.modelId, this,
+                                              [this, type, image](bool recorded) { sendImage(type, image, recorded); });
     return true;
+}
+
+// The record is on disk: the image goes to the library.
+void FormSetting::sendImage(int type, const QByteArray& image, bool recorded)
+{
+    const bool receiver = type == FirmwareImageHeader::kReceiverType;
+    if (UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(image.constData()),
+                         receiver ? &FormSetting::OnDongleUpgradeEvent : &FormSetting::OnMouseUpgradeEvent,
+                         kUpgradeTimeoutMs))
+        return;
+    // Nothing was sent: not a failed update, and a late end is ignored.
+    if (recorded)
+        UpdateRecords::removeFailure();
+    s_run.transferActive = false;
+    m_endText = LanguageTables::text(LanguageSection::AutoRepair, g_LanguageIndex, 7);
+    (receiver ? s_run.receiverState : s_run.mouseState) = kIdle;
+    refreshButtonLook(type);
 }
 
 void FormSetting::showCountProblem(int type, int candidates)

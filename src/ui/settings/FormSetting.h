@@ -2,6 +2,7 @@
 
 #include "device/DeviceAllInfo.h"
 
+#include <QByteArray>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -123,6 +124,7 @@ private:
     void startDeviceTimer(bool receiver);
     void UpdateStep(int type, const QString& version);
     bool startTransfer(int type);
+    void sendImage(int type, const QByteArray& image, bool recorded);
     void refreshButtonLook(int type);
     void showCountProblem(int type, int candidates);
     void finishIfIdle();

@@ -435,7 +435,7 @@ void UpDateRepair::ShowProgressMode()
     m_progressBar->show();
 }
 
-bool UpDateRepair::sendRepairImage()
+bool UpDateRepair::sendRepairImage(void (UpDateRepair::*notSent)())
 {
     QString reason;
     if (s_repairImageList.isEmpty() || !FirmwareImageHeader::checkImage(s_repairImageList.first(), &reason)) {
@@ -443,19 +443,22 @@ bool UpDateRepair::sendRepairImage()
                           QStringList());
         return false;
     }
-    m_sentVersion = FirmwareImageSearch::versionText(FirmwareImageHeader::parse(s_repairImageList.first()).version);
+    const QByteArray image = s_repairImageList.first();
+    m_sentVersion = FirmwareImageSearch::versionText(FirmwareImageHeader::parse(image).version);
     // Written first: a transfer whose end never comes stays repairable.
-    const bool recorded = UpdateRecords::writeFailureBeforeTransfer(stageType(), m_repairKind, m_repairCustomerId,
-                                                                    m_repairModelId);
-    s_repairing = this;
-    if (UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(s_repairImageList.first().constData()),
-                         &UpDateRepair::OnUpgradeEvent, kUpgradeTimeoutMs))
-        return true;
-    // Not started: its failure end is answered by the caller, once.
-    s_repairing = nullptr;
-    if (recorded)
-        UpdateRecords::removeFailure();
-    return false;
+    UpdateRecords::writeFailureBeforeTransfer(
+        stageType(), m_repairKind, m_repairCustomerId, m_repairModelId, this, [this, image, notSent](bool recorded) {
+            s_repairing = this;
+            if (UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(image.constData()),
+                                 &UpDateRepair::OnUpgradeEvent, kUpgradeTimeoutMs))
+                return;
+            // Not started: its failure end is answered here, once.
+            s_repairing = nullptr;
+            if (recorded)
+                UpdateRecords::removeFailure();
+            (this->*notSent)();
+        });
+    return true;
 }
 
 int UpDateRepair::stageType() const
@@ -488,15 +491,21 @@ void UpDateRepair::startRepair()
         bus->PostProgress(0, 5);
         return;
     }
-    m_imageFound = sendRepairImage();
-    if (!m_imageFound) {
-        // A refused image or a transfer the library did not start: nothing was
-        // sent, the record stays for a later attempt.
-        g_RepairRunning = false;
-        g_DevicePollingEnabled = true;
-        bus->PostAutoRepair(1);
-        bus->PostProgress(0, 6);
-    }
+    m_imageFound = sendRepairImage(&UpDateRepair::firstImageNotSent);
+    if (!m_imageFound)
+        firstImageNotSent();
+}
+
+void UpDateRepair::firstImageNotSent()
+{
+    // A refused image or a transfer the library did not start: nothing was
+    // sent, the record stays for a later attempt.
+    m_imageFound = false;
+    g_RepairRunning = false;
+    g_DevicePollingEnabled = true;
+    PostMsg* bus = PostMsg::GetInstance();
+    bus->PostAutoRepair(1);
+    bus->PostProgress(0, 6);
 }
 
 void UpDateRepair::OnUpgradeEvent(unsigned char* message)
@@ -560,8 +569,13 @@ void UpDateRepair::repairEnded(bool success)
     bool mouse = m_lastStage == 1;
     for (const DeviceAllInfo& d : g_DeviceList)
         mouse = mouse || (d.direct && d.mid == m_repairModelId);
-    if (image && mouse && sendRepairImage())
-        return;
+    if (!image || !mouse || !sendRepairImage(&UpDateRepair::mouseImageNotSent))
+        mouseImageNotSent();
+}
+
+void UpDateRepair::mouseImageNotSent()
+{
+    PostMsg* bus = PostMsg::GetInstance();
     if (m_lastStage == 0) {
         // Only the receiver was to be repaired, and it was: a success.
         bus->PostAutoRepair(0);

@@ -75,8 +75,14 @@ private:
     // Closing steps shared by the close cross and the cancel button.
     void leaveAfterRun();
     void startRepair();
-    // Sends the first image of the repair list; false (nothing sent) for a bad image.
-    bool sendRepairImage();
+    // Sends the first image of the repair list once its failure record is on
+    // disk; false (nothing sent) for a bad image. When the library does not
+    // take the image, `notSent` ends the run.
+    bool sendRepairImage(void (UpDateRepair::*notSent)());
+    // How a run ends whose first image, or whose mouse image after the
+    // receiver, was not sent.
+    void firstImageNotSent();
+    void mouseImageNotSent();
     // The progress message on the GUI thread.
     void repairEvent(int kind, int value);
     void repairEnded(bool success);

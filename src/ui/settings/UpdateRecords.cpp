@@ -1,6 +1,7 @@
 #include "ui/settings/UpdateRecords.h"
 
 #include "core/ConfigSettings.h"
+#include "core/WriteQueue.h"
 #include "platform/Registry.h"
 
 #include <QStringList>
@@ -8,49 +9,89 @@
 namespace {
 const QString kFailure = QStringLiteral("UpdateFailInfo");
 
-// The parts of a record its readers accept; empty for any other text.
-QStringList failureParts()
-{
-    const QStringList parts = UpdateRecords::failure().split(QLatin1Char(','));
-    return parts.size() == 4 ? parts : QStringList();
-}
-}
-
-QString UpdateRecords::failure()
+// The queue's side: reads the file as it is, without waiting for the queue.
+QString storedFailure()
 {
     return Registry::value(Registry::mouseDriveTestKeyPath(), kFailure).toString();
 }
 
-bool UpdateRecords::writeFailure(int type, int kind, int customerId, int modelId)
+// The parts of a record its readers accept; empty for any other text.
+QStringList failureParts(const QString& record)
 {
-    return Registry::setValue(Registry::mouseDriveTestKeyPath(), kFailure,
-                              QStringLiteral("%1,%2,%3,%4").arg(type).arg(kind).arg(customerId).arg(modelId));
+    const QStringList parts = record.split(QLatin1Char(','));
+    return parts.size() == 4 ? parts : QStringList();
 }
 
-bool UpdateRecords::writeFailureBeforeTransfer(int type, int kind, int customerId, int modelId)
+QString failureText(int type, int kind, int customerId, int modelId)
 {
-    if (!failureParts().isEmpty())
-        return false;
-    return writeFailure(type, kind, customerId, modelId);
+    return QStringLiteral("%1,%2,%3,%4").arg(type).arg(kind).arg(customerId).arg(modelId);
+}
+
+bool storeFailure(const QString& record)
+{
+    return Registry::setValue(Registry::mouseDriveTestKeyPath(), kFailure, record);
+}
+
+bool dropFailure()
+{
+    return Registry::remove(Registry::mouseDriveTestKeyPath(), kFailure);
+}
+
+QString mouseVersionName(const QString& customerId, const QString& modelId)
+{
+    return QStringLiteral("MouseVer") + customerId + modelId;
+}
+}  // namespace
+
+QString UpdateRecords::failure()
+{
+    WriteQueue::instance().drain();
+    return storedFailure();
+}
+
+void UpdateRecords::writeFailure(int type, int kind, int customerId, int modelId)
+{
+    const QString record = failureText(type, kind, customerId, modelId);
+    WriteQueue::instance().post([record] { return storeFailure(record); });
+}
+
+void UpdateRecords::writeFailureBeforeTransfer(int type, int kind, int customerId, int modelId, QObject* context,
+                                               std::function<void(bool)> then)
+{
+    const QString record = failureText(type, kind, customerId, modelId);
+    // The answer is whether this write put the record there.
+    WriteQueue::instance().post(
+        [record] { return failureParts(storedFailure()).isEmpty() && storeFailure(record); }, context,
+        std::move(then));
 }
 
 void UpdateRecords::clearFailureFor(int type, int customerId, int modelId)
 {
-    const QStringList parts = failureParts();
-    if (!parts.isEmpty() && parts.at(0).toInt() == type && parts.at(2).toInt() == customerId
-        && parts.at(3).toInt() == modelId)
-        removeFailure();
+    WriteQueue::instance().post([type, customerId, modelId] {
+        const QStringList parts = failureParts(storedFailure());
+        if (parts.isEmpty() || parts.at(0).toInt() != type || parts.at(2).toInt() != customerId
+            || parts.at(3).toInt() != modelId)
+            return true;
+        return dropFailure();
+    });
 }
 
 void UpdateRecords::removeFailure()
 {
-    Registry::remove(Registry::mouseDriveTestKeyPath(), kFailure);
+    WriteQueue::instance().post(dropFailure);
+}
+
+QString UpdateRecords::mouseVersion(const QString& customerId, const QString& modelId)
+{
+    WriteQueue::instance().drain();
+    return Registry::value(Registry::mouseDriveTestKeyPath(), mouseVersionName(customerId, modelId)).toString();
 }
 
 void UpdateRecords::writeMouseVersion(const QString& modelGroup, const QString& version)
 {
     ConfigSettings* config = ConfigSettings::instance();
-    const QString name = QStringLiteral("MouseVer") + config->value(QStringLiteral("Option"), QStringLiteral("CID"))
-                         + config->value(modelGroup, QStringLiteral("MID"));
-    Registry::setValue(Registry::mouseDriveTestKeyPath(), name, version);
+    const QString name = mouseVersionName(config->value(QStringLiteral("Option"), QStringLiteral("CID")),
+                                          config->value(modelGroup, QStringLiteral("MID")));
+    WriteQueue::instance().post(
+        [name, version] { return Registry::setValue(Registry::mouseDriveTestKeyPath(), name, version); });
 }

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <functional>
+
+class QObject;
+
 // The registry records of the firmware update.
 //
 // "UpdateFailInfo" names the device a transfer may have left in its boot loader
@@ -13,22 +17,29 @@
 // "MouseVer<cid><mid>" holds the mouse firmware version the device list
 // compares with the images when a device is opened.
 //
+// The writes go through the WriteQueue, in the order they are asked for, so
+// that a disk slow to sync never holds up the GUI during an update; the reads
+// here see every write asked for before them.
+//
 // GUI thread.
 class UpdateRecords
 {
 public:
     static QString failure();
-    // False when the registry could not be written.
-    static bool writeFailure(int type, int kind, int customerId, int modelId);
+    static void writeFailure(int type, int kind, int customerId, int modelId);
     // Before a transfer: names the device unless a record already names one (a
-    // device an earlier transfer left broken stays repairable). True when this
-    // call wrote it.
-    static bool writeFailureBeforeTransfer(int type, int kind, int customerId, int modelId);
+    // device an earlier transfer left broken stays repairable), then calls
+    // `then` once the record is on disk, unless `context` is gone by then.
+    // `recorded` is true when this call wrote it.
+    static void writeFailureBeforeTransfer(int type, int kind, int customerId, int modelId, QObject* context,
+                                           std::function<void(bool recorded)> then);
     // After a transfer of that device succeeded: the record goes when it names
     // the device and stays when it names another.
     static void clearFailureFor(int type, int customerId, int modelId);
     static void removeFailure();
 
+    // The recorded version of the mouse with these catalogue ids ("" when none).
+    static QString mouseVersion(const QString& customerId, const QString& modelId);
     // The mouse of the catalogue's model group now runs `version`.
     static void writeMouseVersion(const QString& modelGroup, const QString& version);
 };

@@ -11,6 +11,7 @@
 #include "platform/Registry.h"
 #include "ui/home/Dialog.h"
 #include "ui/home/DialogChange.h"
+#include "ui/settings/UpdateRecords.h"
 
 #include <HidSimControl.h>
 
@@ -369,7 +370,7 @@ void tst_DialogMain::spaceOnTheList()
                                 LanguageTables::text(LanguageSection::Progress, 0, 2)};
         QVERIFY2(shown.contains(updateStatus), qPrintable(updateStatus));
         QVERIFY(updateBarShown);
-        QCOMPARE(Registry::value(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo").toString(), QString());
+        QCOMPARE(UpdateRecords::failure(), QString());
     }
     QCOMPARE(libraryCalls("UsbServerC_Start").size(), linkRestarted ? 1 : 0);
 }

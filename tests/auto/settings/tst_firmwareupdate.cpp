@@ -1,15 +1,18 @@
 #include "../home/tst_dialogchangefixture.h"
+#include "GuiPulse.h"
 #include "ImageBytes.h"
 
 #include "app/Globals.h"
 #include "app/LanguageTables.h"
 #include "core/PostMsg.h"
+#include "core/WriteQueue.h"
 #include "device/CurrentDevice.h"
 #include "device/Worker.h"
 #include "platform/Registry.h"
 #include "ui/settings/FormSetting.h"
 #include "ui/settings/UpDateRepair.h"
 #include "ui/settings/UpdateLog.h"
+#include "ui/settings/UpdateRecords.h"
 
 #include <HIDUsb.h>
 #include <HidSimControl.h>
@@ -18,6 +21,8 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QtTest>
@@ -45,6 +50,8 @@ private slots:
     void interruptedRunIsRepaired();
     void keysDuringTransfer_data();
     void keysDuringTransfer();
+    void transferWaitsForItsRecord_data();
+    void transferWaitsForItsRecord();
     void updateOfferedWhereItCanRun_data();
     void updateOfferedWhereItCanRun();
     void refusals_data();
@@ -65,6 +72,9 @@ private:
     // The device list offers the repair of what the record names; the repair
     // runs to its end and leaves no record and no device in its boot loader.
     void repairFromTheList();
+    // Opens the update dialog for the update from the settings page (with the
+    // page in `page`) or the repair of a receiver left in its boot loader.
+    void openRunDialog(bool repair, std::unique_ptr<FormSetting>& page);
 
     ListFixture m_fx;
     QList<QPair<int, int>> m_progress;  // (value, status)
@@ -98,9 +108,17 @@ static QString listed(const QString& id)
     return QString();
 }
 
+// How many transfers the library was asked to start.
+static int upgradeStarts()
+{
+    const auto calls = HidSimControl::callLog();
+    return int(std::count_if(calls.begin(), calls.end(),
+                             [](const hidsim::CallRecord& r) { return r.function == "UsbUpgrade_Start"; }));
+}
+
 static QString record()
 {
-    return Registry::value(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo").toString();
+    return UpdateRecords::failure();
 }
 
 void tst_FirmwareUpdate::init()
@@ -252,7 +270,7 @@ void tst_FirmwareUpdate::twoDeviceUpdate()
     QCOMPARE(currentDeviceCopy().firmwareVersion, QString("v1.7"));
     QCOMPARE(FormSetting::receiverUpdateState(), 2);
     QCOMPARE(FormSetting::mouseUpdateState(), 2);
-    QCOMPARE(Registry::value(Registry::mouseDriveTestKeyPath(), "MouseVer5111").toString(), QString("v1.7"));
+    QCOMPARE(UpdateRecords::mouseVersion("51", "11"), QString("v1.7"));
     QCOMPARE(record(), QString());
     QVERIFY(g_DevicePollingEnabled);
     QVERIFY(update->styleSheet().contains("Confirm.png"));
@@ -526,14 +544,21 @@ void tst_FirmwareUpdate::interruptedRunIsRepaired()
     QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
     QVERIFY2(listed("m11").contains(" v1.7 "), qPrintable(listed("m11")));
     // The device list reads the mouse's version from its record: the repair's.
-    QCOMPARE(Registry::value(Registry::mouseDriveTestKeyPath(), "MouseVer5111").toString(), QString("v1.7"));
+    QCOMPARE(UpdateRecords::mouseVersion("51", "11"), QString("v1.7"));
 }
 
-void tst_FirmwareUpdate::keysDuringTransfer_data()
+// The two roads to a transfer: the update from the settings page and the
+// repair from the device list.
+static void addRunRoads()
 {
     QTest::addColumn<bool>("repair");  // else the update from the settings page
     QTest::newRow("update from the settings page") << false;
     QTest::newRow("repair from the device list") << true;
+}
+
+void tst_FirmwareUpdate::keysDuringTransfer_data()
+{
+    addRunRoads();
 }
 
 // Return, Enter and Escape in the middle of a transfer: the buttons they stand
@@ -542,28 +567,11 @@ void tst_FirmwareUpdate::keysDuringTransfer()
 {
     QFETCH(bool, repair);
 
-    putModelImages();
     std::unique_ptr<FormSetting> page;
-    if (repair) {
-        QJsonObject mouse = wiredMouse("m11", 11);
-        mouse["receiverKind"] = 4;
-        mouse["pairedTo"] = "r11";
-        QJsonObject dongle = receiver("r11", 4, 11, "4C1104");
-        dongle["bootLoader"] = true;
-        QVERIFY(HidSimControl::reset(scenario(QJsonArray{mouse}, QJsonArray{dongle})));
-        Registry::setValue(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo", "211,4,51,11");
-        page.reset(new FormSetting);
-        QVERIFY(m_fx.createPage());
-        QTest::mouseClick(m_fx.page->findChild<QPushButton*>("Repair"), Qt::LeftButton);
-    } else {
-        QVERIFY(openMouseOnCable(true));
-        page.reset(new FormSetting);
-        page->show();
-        PostMsg::GetInstance()->PostSetver(0);
-        QTest::mouseClick(page->findChild<QPushButton*>("Receive_2"), Qt::LeftButton);
-    }
+    openRunDialog(repair, page);
+    if (QTest::currentTestFailed())
+        return;
     UpDateRepair* dialog = g_UpDateRepairDialog;
-    QVERIFY(QTest::qWaitForWindowActive(dialog));
     auto* status = dialog->findChild<QLabel*>("ToolText_2");
     QCOMPARE(status->text(), text(LanguageSection::AutoRepair, 12));
     int value = 0;
@@ -595,6 +603,85 @@ void tst_FirmwareUpdate::keysDuringTransfer()
     // Once the end is shown, Return acts on the shown Close.
     QTest::keyClick(dialog, Qt::Key_Return);
     QVERIFY(!dialog->isVisible());
+}
+
+void tst_FirmwareUpdate::openRunDialog(bool repair, std::unique_ptr<FormSetting>& page)
+{
+    putModelImages();
+    if (repair) {
+        QJsonObject mouse = wiredMouse("m11", 11);
+        mouse["receiverKind"] = 4;
+        mouse["pairedTo"] = "r11";
+        QJsonObject dongle = receiver("r11", 4, 11, "4C1104");
+        dongle["bootLoader"] = true;
+        QVERIFY(HidSimControl::reset(scenario(QJsonArray{mouse}, QJsonArray{dongle})));
+        Registry::setValue(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo", "211,4,51,11");
+        page.reset(new FormSetting);
+        QVERIFY(m_fx.createPage());
+        QTest::mouseClick(m_fx.page->findChild<QPushButton*>("Repair"), Qt::LeftButton);
+    } else {
+        QVERIFY(openMouseOnCable(true));
+        page.reset(new FormSetting);
+        page->show();
+        PostMsg::GetInstance()->PostSetver(0);
+        QTest::mouseClick(page->findChild<QPushButton*>("Receive_2"), Qt::LeftButton);
+    }
+    QVERIFY(QTest::qWaitForWindowActive(g_UpDateRepairDialog));
+}
+
+void tst_FirmwareUpdate::transferWaitsForItsRecord_data()
+{
+    addRunRoads();
+}
+
+// A disk slow to take the failure record holds up the transfer, which must not
+// start before its record is there, and not the window.
+void tst_FirmwareUpdate::transferWaitsForItsRecord()
+{
+    QFETCH(bool, repair);
+
+    std::unique_ptr<FormSetting> page;
+    openRunDialog(repair, page);
+    if (QTest::currentTestFailed())
+        return;
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    auto* status = dialog->findChild<QLabel*>("ToolText_2");
+    QString recordAtFirstProgress;
+    const auto firstProgress = [&] {
+        if (recordAtFirstProgress.isEmpty())
+            recordAtFirstProgress = Registry::value(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo").toString();
+    };
+    connect(PostMsg::GetInstance(), &PostMsg::SigProgress, dialog, [&](int v, int s) { if (s == 0 && v > 0) firstProgress(); });
+    connect(PostMsg::GetInstance(), &PostMsg::SigAutoRepairProgress, dialog, [&](int v) { if (v > 0) firstProgress(); });
+
+    // The disk takes nothing until the gate opens (also when the test fails).
+    auto gate = std::make_shared<QSemaphore>();
+    const auto openGate = qScopeGuard([gate] { gate->release(); });
+    WriteQueue::instance().post([gate] {
+        gate->acquire();
+        return true;
+    });
+    const int startsBefore = upgradeStarts();
+    GuiPulse pulse;
+    pulse.start();
+    QTest::mouseClick(dialog->findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
+    // The run reaches its transfer, and the window goes on being served.
+    QVERIFY(QTest::qWaitFor([&] { return repair ? g_RepairRunning.load() : FormSetting::receiverUpdateState() == 1; }, 30000));
+    QTest::qWait(300);
+    pulse.stop();
+    QVERIFY2(pulse.keptBeating(0.75), qPrintable(pulse.describe()));
+    QCOMPARE(status->text(), text(LanguageSection::Progress, 0));
+    QCOMPARE(upgradeStarts(), startsBefore);
+    QCOMPARE(Registry::value(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo").toString(),
+             QString(repair ? "211,4,51,11" : ""));
+
+    gate->release();
+    QVERIFY(QTest::qWaitFor([&] { return status->text() != text(LanguageSection::Progress, 0); }, 30000));
+    QTRY_VERIFY(!g_RepairRunning && !g_UpdateRunning && !page->UpdateActive());
+    QCOMPARE(status->text(), text(LanguageSection::Progress, 1));
+    QCOMPARE(upgradeStarts(), startsBefore + 2);
+    QCOMPARE(recordAtFirstProgress, QString("211,4,51,11"));
+    QCOMPARE(record(), QString());
 }
 
 void tst_FirmwareUpdate::updateOfferedWhereItCanRun_data()

@@ -8,6 +8,7 @@
 #include "platform/Registry.h"
 #include "ui/settings/UpDateRepair.h"
 #include "ui/settings/UpdateLog.h"
+#include "ui/settings/UpdateRecords.h"
 
 #include <HidSimControl.h>
 
@@ -329,7 +330,7 @@ void tst_UpDateRepair::repairTransfer()
     QVERIFY(!UpDateRepair::transferInProgress());
     QVERIFY(dialog.findChild<QToolButton*>("CloseButton")->isEnabled());
     QVERIFY(g_DevicePollingEnabled);
-    QCOMPARE(Registry::value(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo").toString(), recordAfter);
+    QCOMPARE(UpdateRecords::failure(), recordAfter);
     QCOMPARE(buttons.isEmpty() ? -1 : int(buttons.last().at(0).toBool()), success ? 1 : (failAt >= 0 ? 0 : -1));
 
     // Progress rises and, with two devices, the receiver fills the first half.
@@ -341,7 +342,7 @@ void tst_UpDateRepair::repairTransfer()
         QVERIFY(line("m8").contains(" v1.7 "));
     }
     // The mouse's recorded version follows what the mouse now runs.
-    QCOMPARE(Registry::value(Registry::mouseDriveTestKeyPath(), "MouseVer518").toString(),
+    QCOMPARE(UpdateRecords::mouseVersion("51", "8"),
              QString(images.contains("mouse") ? "v1.7" : "v1.3"));
 
     QFile log(UpdateLog::filePath());
