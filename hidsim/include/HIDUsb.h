@@ -236,6 +236,10 @@ int UsbUpgradeC_FindBootDevices(const unsigned char* image, int* count);
 // first, else a mouse on its cable or a listed receiver) and returns at once; progress
 // and the end come through the callback. The device enters boot-loader mode for the
 // transfer and leaves it with the new version on success; on failure it stays there.
+// A device that goes during its own transfer (receiver or cable pulled out, mouse
+// switched off; also when another process does it) fails the transfer at once: the
+// callback gets a failure end and no further progress, and the device waits in its
+// boot loader once it is back.
 // Returns false when no transfer starts: no fitting device (the callback then gets
 // a failure end), a malformed image, or a transfer already running (no callback).
 bool UsbUpgrade_Start(const unsigned char* image, UsbUpgradeCallback progress, int timeoutMs);
