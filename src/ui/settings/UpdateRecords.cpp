@@ -4,6 +4,8 @@
 #include "core/WriteQueue.h"
 #include "platform/Registry.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QStringList>
 
 namespace {
@@ -59,10 +61,16 @@ void UpdateRecords::writeFailureBeforeTransfer(int type, int kind, int customerI
                                                std::function<void(bool)> then)
 {
     const QString record = failureText(type, kind, customerId, modelId);
-    // The answer is whether this write put the record there.
+    // The answer is whether this write put the record there. A transfer that
+    // will not start, its asker gone, takes back the record written for it.
     WriteQueue::instance().post(
-        [record] { return failureParts(storedFailure()).isEmpty() && storeFailure(record); }, context,
-        std::move(then));
+        [record] { return failureParts(storedFailure()).isEmpty() && storeFailure(record); },
+        QCoreApplication::instance(), [asker = QPointer<QObject>(context), then = std::move(then)](bool recorded) {
+            if (asker)
+                then(recorded);
+            else if (recorded)
+                removeFailure();
+        });
 }
 
 void UpdateRecords::clearFailureFor(int type, int customerId, int modelId)

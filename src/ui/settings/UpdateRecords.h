@@ -29,8 +29,9 @@ public:
     static void writeFailure(int type, int kind, int customerId, int modelId);
     // Before a transfer: names the device unless a record already names one (a
     // device an earlier transfer left broken stays repairable), then calls
-    // `then` once the record is on disk, unless `context` is gone by then.
-    // `recorded` is true when this call wrote it.
+    // `then` once the record is on disk; when `context` is gone by then, the
+    // record this call wrote is removed again. `recorded` is true when this
+    // call wrote it.
     static void writeFailureBeforeTransfer(int type, int kind, int customerId, int modelId, QObject* context,
                                            std::function<void(bool recorded)> then);
     // After a transfer of that device succeeded: the record goes when it names

@@ -631,14 +631,21 @@ void tst_FirmwareUpdate::openRunDialog(bool repair, std::unique_ptr<FormSetting>
 
 void tst_FirmwareUpdate::transferWaitsForItsRecord_data()
 {
-    addRunRoads();
+    QTest::addColumn<bool>("repair");     // else the update from the settings page
+    QTest::addColumn<bool>("askerGone");  // the page or dialog that asked goes meanwhile
+    QTest::newRow("update from the settings page") << false << false;
+    QTest::newRow("repair from the device list") << true << false;
+    QTest::newRow("settings page gone before its record was written") << false << true;
+    QTest::newRow("repair dialog gone before its record was written") << true << true;
 }
 
 // A disk slow to take the failure record holds up the transfer, which must not
-// start before its record is there, and not the window.
+// start before its record is there, and not the window. A transfer whose asker
+// is gone meanwhile never starts and leaves no record of its own.
 void tst_FirmwareUpdate::transferWaitsForItsRecord()
 {
     QFETCH(bool, repair);
+    QFETCH(bool, askerGone);
 
     std::unique_ptr<FormSetting> page;
     openRunDialog(repair, page);
@@ -672,9 +679,23 @@ void tst_FirmwareUpdate::transferWaitsForItsRecord()
     QVERIFY2(pulse.keptBeating(0.75), qPrintable(pulse.describe()));
     QCOMPARE(status->text(), text(LanguageSection::Progress, 0));
     QCOMPARE(upgradeStarts(), startsBefore);
-    QCOMPARE(Registry::value(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo").toString(),
-             QString(repair ? "211,4,51,11" : ""));
+    const QString recordBefore = repair ? "211,4,51,11" : "";
+    QCOMPARE(Registry::value(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo").toString(), recordBefore);
 
+    if (askerGone) {
+        if (repair) {
+            delete g_UpDateRepairDialog;
+            g_UpDateRepairDialog = nullptr;
+        } else {
+            page.reset();
+        }
+        gate->release();
+        QTRY_COMPARE(record(), recordBefore);
+        QTest::qWait(100);
+        QCOMPARE(record(), recordBefore);
+        QCOMPARE(upgradeStarts(), startsBefore);
+        return;
+    }
     gate->release();
     QVERIFY(QTest::qWaitFor([&] { return status->text() != text(LanguageSection::Progress, 0); }, 30000));
     QTRY_VERIFY(!g_RepairRunning && !g_UpdateRunning && !page->UpdateActive());
