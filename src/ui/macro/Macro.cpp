@@ -954,10 +954,10 @@ void Macro::on_Save_clicked()
     // The mouse did not take it: the file goes back to what the mouse holds,
     // so that no later image from the mouse replaces the saved file unseen;
     // the rows stay on show, unsaved.
-    if (existed)
-        MacroFile::writeBytes(path, before, MacroFile::WriteMode::ReplaceExisting);
-    else
-        QFile::remove(path);
+    const bool putBack =
+        existed ? MacroFile::writeBytes(path, before, MacroFile::WriteMode::ReplaceExisting) : QFile::remove(path);
+    if (!putBack)
+        showFileNotChanged();
     m_eventsChanged = m_eventsChanged || events;
     m_repeatChanged = m_repeatChanged || repeat;
     if (selectedName() == name)

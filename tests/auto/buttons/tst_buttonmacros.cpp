@@ -628,17 +628,22 @@ bool tst_ButtonMacros::breakTheMouse(const QString& how)
 // notice shows, the file stays as the mouse has it (so the mouse's copy
 // arriving later replaces nothing), and the rows stay on show, unsaved. An
 // older copy arriving while a save waits does not undo it either.
+// When the file cannot be put back (the folder turned read-only meanwhile),
+// that is said too.
 void tst_ButtonMacros::aSaveTheMouseDidNotTakeIsNotKept_data()
 {
     QTest::addColumn<QString>("how");
-    QTest::newRow("mouse switched off") << "off";
-    QTest::newRow("mouse refuses the write") << "refuses";
-    QTest::newRow("the mouse's older copy arrives meanwhile") << "image";
+    QTest::addColumn<bool>("putBackFails");
+    QTest::newRow("mouse switched off") << "off" << false;
+    QTest::newRow("mouse refuses the write") << "refuses" << false;
+    QTest::newRow("mouse refuses, the file cannot be put back") << "refuses" << true;
+    QTest::newRow("the mouse's older copy arrives meanwhile") << "image" << false;
 }
 
 void tst_ButtonMacros::aSaveTheMouseDidNotTakeIsNotKept()
 {
     QFETCH(QString, how);
+    QFETCH(bool, putBackFails);
     const QByteArray old("1\n0x04 1 0\n10ms\n0x04 1 1\n10ms\n0x05 1 0\n");
     const QByteArray edited("1\n0x04 1 0\n10ms\n0x04 1 1\n");
     writeFile(macroPath("m"), old);
@@ -667,14 +672,30 @@ void tst_ButtonMacros::aSaveTheMouseDidNotTakeIsNotKept()
     QVERIFY(breakTheMouse(how));
     const int offline = m_fixture.pages()->count("MouseOffLineo");
     ModalDialogDriver driver;
-    if (how == "refuses")
-        driver.expect("KeyNumberLimit", [](QWidget* d) { ModalDialogDriver::click(d, "CloseButton"); });
-    else
+    std::unique_ptr<UnwritableFolder> readOnly;
+    QString notChanged;
+    if (how == "refuses") {
+        driver.expect("KeyNumberLimit", [&](QWidget* d) {
+            if (putBackFails)
+                readOnly.reset(new UnwritableFolder(m_folder));
+            ModalDialogDriver::click(d, "CloseButton");
+        });
+    } else {
         driver.forbidDialogs(true);
+    }
+    if (putBackFails) {
+        driver.expect("MacroFileRefused", [&](QWidget* d) {
+            notChanged = ModalDialogDriver::labelText(d, "label");
+            ModalDialogDriver::click(d, "NewHong");
+        });
+    }
     m_editor->on_Save_clicked();
     QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+    readOnly.reset();
     QCOMPARE(m_fixture.pages()->count("MouseOffLineo"), offline + (how == "off" ? 1 : 0));
-    QCOMPARE(fileBytes(macroPath("m")), old);
+    if (putBackFails)
+        QCOMPARE(notChanged, LanguageTables::text(LanguageSection::Macro, 0, 26));
+    QCOMPARE(fileBytes(macroPath("m")), putBackFails ? edited : old);
     QCOMPARE(editorRows(), unsaved);
     QVERIFY(save->isEnabled());
     QCOMPARE(mouseRecord(1).toHex(' '), oldRecord.toHex(' '));
