@@ -924,12 +924,13 @@ bool FormSetting::ChechIsUpDate()
 {
     s_run.receiverKind = 0;
     m_mouseBootExpected = false;
-    const QStringList record = UpdateRecords::failure().split(QLatin1Char(','));
-    const bool validRecord = record.size() == 4;
-    const int recordType = validRecord ? record.at(0).toInt() : 0;
-    const QString kindText = validRecord ? record.at(1) : QString();
-    const int recordCustomerId = validRecord ? record.at(2).toInt() : 0;
-    const int recordModelId = validRecord ? record.at(3).toInt() : 0;
+    const std::optional<UpdateRecords::Failure> failure = UpdateRecords::failureRecord();
+    const bool validRecord = failure.has_value();
+    const UpdateRecords::Failure record = failure.value_or(UpdateRecords::Failure());
+    const int recordType = record.type;
+    const QString kindText = record.kind;
+    const int recordCustomerId = record.customerId;
+    const int recordModelId = record.modelId;
 
     const DeviceAllInfo current = currentDeviceCopy();
     m_modelGroup = QStringLiteral("Drive%1").arg(current.modelIndex + 1);
@@ -1391,10 +1392,9 @@ void FormSetting::refreshButtonLook(int type)
         if (!receiver)
             setUpdateCaption(m_upToDateCaption);
     }
-    // A transfer that is still running keeps its record.
-    if (state == kDone)
-        UpdateRecords::clearFailureFor(type, s_run.customerId, s_run.modelId);
+    // Only a finished transfer gives its record up; a running one keeps it.
     if (state == kDone) {
+        UpdateRecords::clearFailureFor(type, s_run.customerId, s_run.modelId);
         setUpdateLook(false);
         (receiver ? g_DongleUpdateRequested : g_MouseUpdateRequested) = false;
     }

@@ -280,12 +280,12 @@ bool UpDateRepair::refuse(const QString& text)
 
 bool UpDateRepair::RepairCheck()
 {
-    const QStringList parts = UpdateRecords::failure().split(QLatin1Char(','));
-    if (parts.size() != 4)
+    const std::optional<UpdateRecords::Failure> record = UpdateRecords::failureRecord();
+    if (!record)
         return false;
-    m_recordType = parts.at(0).toInt();
-    const int recordModelId = parts.at(3).toInt();
-    const QString kindText = parts.at(1);
+    m_recordType = record->type;
+    const int recordModelId = record->modelId;
+    const QString kindText = record->kind;
     m_repairKind = 0;
 
     if (g_DeviceList.isEmpty())
@@ -365,7 +365,7 @@ bool UpDateRepair::RepairCheck()
                     m_receiverModelName = option(m_modelGroup, FirmwareImageSearch::receiverModelKey(kind));
             }
         }
-        m_repairCustomerId = parts.at(2).toInt();
+        m_repairCustomerId = record->customerId;
         m_repairModelId = m_modelGroup.isEmpty() ? 0 : option(m_modelGroup, QStringLiteral("MID")).toInt();
 
         const bool mouseImage = FindFirmwareFile(FirmwareImageHeader::kMouseType, QString(), m_mouseModelName,

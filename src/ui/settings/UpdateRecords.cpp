@@ -51,6 +51,14 @@ QString UpdateRecords::failure()
     return storedFailure();
 }
 
+std::optional<UpdateRecords::Failure> UpdateRecords::failureRecord()
+{
+    const QStringList parts = failureParts(failure());
+    if (parts.isEmpty())
+        return std::nullopt;
+    return Failure{parts.at(0).toInt(), parts.at(1), parts.at(2).toInt(), parts.at(3).toInt()};
+}
+
 void UpdateRecords::writeFailure(int type, int kind, int customerId, int modelId)
 {
     const QString record = failureText(type, kind, customerId, modelId);

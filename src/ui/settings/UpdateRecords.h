@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QObject;
 
@@ -25,7 +26,18 @@ class QObject;
 class UpdateRecords
 {
 public:
+    // "UpdateFailInfo" read into its parts.
+    struct Failure
+    {
+        int type = 0;
+        QString kind;  // as written: compared as text with a kind's number
+        int customerId = 0;
+        int modelId = 0;
+    };
+
     static QString failure();
+    // None when there is no record or its text is not four parts.
+    static std::optional<Failure> failureRecord();
     static void writeFailure(int type, int kind, int customerId, int modelId);
     // Before a transfer: names the device unless a record already names one (a
     // device an earlier transfer left broken stays repairable), then calls
