@@ -318,9 +318,8 @@ void handleVersion()
     }
     PostMsg::GetInstance()->PostSetver(0);
     ConfigSettings* config = ConfigSettings::instance();
-    const QString name = QStringLiteral("MouseVer")
-        + config->value(QStringLiteral("Option"), QStringLiteral("CID"))
-        + config->value(driveGroup(modelIndex), QStringLiteral("MID"));
+    const QString name = Registry::mouseVersionName(config->value(QStringLiteral("Option"), QStringLiteral("CID")),
+                                                    config->value(driveGroup(modelIndex), QStringLiteral("MID")));
     Registry::setValue(Registry::mouseDriveTestKeyPath(), name, text);
 }
 }

@@ -113,6 +113,11 @@ QString Registry::mouseDriveTestKeyPath()
         + QStringLiteral("\\Mouse Drive Test");
 }
 
+QString Registry::mouseVersionName(const QString& customerId, const QString& modelId)
+{
+    return QStringLiteral("MouseVer") + customerId + modelId;
+}
+
 QString Registry::runKeyPath()
 {
     return QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");

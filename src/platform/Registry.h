@@ -31,6 +31,9 @@ public:
     static QString mouseDriveTestKeyPath();
     // "HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run": start with the desktop.
     static QString runKeyPath();
+    // Value below mouseDriveTestKeyPath(): the recorded firmware version of the
+    // mouse with these catalogue ids, "MouseVer<customer id><model id>".
+    static QString mouseVersionName(const QString& customerId, const QString& modelId);
 
     // The group that a key path maps to, e.g. "A/B".
     static QString groupFor(const QString& keyPath);

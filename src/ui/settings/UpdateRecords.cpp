@@ -38,11 +38,6 @@ bool dropFailure()
 {
     return Registry::remove(Registry::mouseDriveTestKeyPath(), kFailure);
 }
-
-QString mouseVersionName(const QString& customerId, const QString& modelId)
-{
-    return QStringLiteral("MouseVer") + customerId + modelId;
-}
 }  // namespace
 
 QString UpdateRecords::failure()
@@ -100,14 +95,15 @@ void UpdateRecords::removeFailure()
 QString UpdateRecords::mouseVersion(const QString& customerId, const QString& modelId)
 {
     WriteQueue::instance().drain();
-    return Registry::value(Registry::mouseDriveTestKeyPath(), mouseVersionName(customerId, modelId)).toString();
+    const QString name = Registry::mouseVersionName(customerId, modelId);
+    return Registry::value(Registry::mouseDriveTestKeyPath(), name).toString();
 }
 
 void UpdateRecords::writeMouseVersion(const QString& modelGroup, const QString& version)
 {
     ConfigSettings* config = ConfigSettings::instance();
-    const QString name = mouseVersionName(config->value(QStringLiteral("Option"), QStringLiteral("CID")),
-                                          config->value(modelGroup, QStringLiteral("MID")));
+    const QString name = Registry::mouseVersionName(config->value(QStringLiteral("Option"), QStringLiteral("CID")),
+                                                    config->value(modelGroup, QStringLiteral("MID")));
     WriteQueue::instance().post(
         [name, version] { return Registry::setValue(Registry::mouseDriveTestKeyPath(), name, version); });
 }
