@@ -1333,20 +1333,24 @@ bool FormSetting::startTransfer(int type)
     state = kRunning;
     // Written first: a transfer whose end never comes stays repairable.
     UpdateRecords::writeFailureBeforeTransfer(type, s_run.receiverKind, s_run.customerId, s_run.modelId, this,
-                                              [this, type, image](bool recorded) { sendImage(type, image, recorded); });
+                                              [this, type, image](UpdateRecords::TransferRecord record) {
+                                                  sendImage(type, image, record);
+                                              });
     return true;
 }
 
 // The record is on disk: the image goes to the library.
-void FormSetting::sendImage(int type, const QByteArray& image, bool recorded)
+void FormSetting::sendImage(int type, const QByteArray& image, UpdateRecords::TransferRecord record)
 {
     const bool receiver = type == FirmwareImageHeader::kReceiverType;
-    if (UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(image.constData()),
-                         receiver ? &FormSetting::OnDongleUpgradeEvent : &FormSetting::OnMouseUpgradeEvent,
-                         kUpgradeTimeoutMs))
+    // Without its record a transfer broken off would leave no road back.
+    if (record != UpdateRecords::TransferRecord::NotWritten
+        && UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(image.constData()),
+                            receiver ? &FormSetting::OnDongleUpgradeEvent : &FormSetting::OnMouseUpgradeEvent,
+                            kUpgradeTimeoutMs))
         return;
     // Nothing was sent: not a failed update, and a late end is ignored.
-    if (recorded)
+    if (record == UpdateRecords::TransferRecord::Written)
         UpdateRecords::removeFailure();
     s_run.transferActive = false;
     m_endText = LanguageTables::text(LanguageSection::AutoRepair, g_LanguageIndex, 7);

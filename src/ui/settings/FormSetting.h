@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/DeviceAllInfo.h"
+#include "ui/settings/UpdateRecords.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -124,7 +125,7 @@ private:
     void startDeviceTimer(bool receiver);
     void UpdateStep(int type, const QString& version);
     bool startTransfer(int type);
-    void sendImage(int type, const QByteArray& image, bool recorded);
+    void sendImage(int type, const QByteArray& image, UpdateRecords::TransferRecord record);
     void refreshButtonLook(int type);
     void showCountProblem(int type, int candidates);
     void finishIfIdle();

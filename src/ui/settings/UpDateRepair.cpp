@@ -447,14 +447,17 @@ bool UpDateRepair::sendRepairImage(void (UpDateRepair::*notSent)())
     m_sentVersion = FirmwareImageSearch::versionText(FirmwareImageHeader::parse(image).version);
     // Written first: a transfer whose end never comes stays repairable.
     UpdateRecords::writeFailureBeforeTransfer(
-        stageType(), m_repairKind, m_repairCustomerId, m_repairModelId, this, [this, image, notSent](bool recorded) {
+        stageType(), m_repairKind, m_repairCustomerId, m_repairModelId, this,
+        [this, image, notSent](UpdateRecords::TransferRecord record) {
             s_repairing = this;
-            if (UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(image.constData()),
-                                 &UpDateRepair::OnUpgradeEvent, kUpgradeTimeoutMs))
+            // Without its record a transfer broken off would leave no road back.
+            if (record != UpdateRecords::TransferRecord::NotWritten
+                && UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(image.constData()),
+                                    &UpDateRepair::OnUpgradeEvent, kUpgradeTimeoutMs))
                 return;
             // Not started: its failure end is answered here, once.
             s_repairing = nullptr;
-            if (recorded)
+            if (record == UpdateRecords::TransferRecord::Written)
                 UpdateRecords::removeFailure();
             (this->*notSent)();
         });

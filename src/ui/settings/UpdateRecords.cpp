@@ -61,16 +61,26 @@ void UpdateRecords::writeFailure(int type, int kind, int customerId, int modelId
 }
 
 void UpdateRecords::writeFailureBeforeTransfer(int type, int kind, int customerId, int modelId, QObject* context,
-                                               std::function<void(bool)> then)
+                                               std::function<void(TransferRecord)> then)
 {
     const QString record = failureText(type, kind, customerId, modelId);
-    // The answer is whether this write put the record there. A transfer that
-    // will not start, its asker gone, takes back the record written for it.
+    // The queue answers whether a record is on disk; `wrote` says whose. A
+    // transfer that will not start, its asker gone, takes back the record
+    // written for it.
+    auto wrote = std::make_shared<std::atomic<bool>>(false);
     WriteQueue::instance().post(
-        [record] { return failureParts(storedFailure()).isEmpty() && storeFailure(record); },
-        QCoreApplication::instance(), [asker = QPointer<QObject>(context), then = std::move(then)](bool recorded) {
+        [record, wrote] {
+            if (!failureParts(storedFailure()).isEmpty())
+                return true;
+            wrote->store(storeFailure(record));
+            return wrote->load();
+        },
+        QCoreApplication::instance(),
+        [asker = QPointer<QObject>(context), then = std::move(then), wrote](bool onDisk) {
+            const bool recorded = wrote->load();
             if (asker)
-                then(recorded);
+                then(recorded ? TransferRecord::Written
+                              : (onDisk ? TransferRecord::HeldAlready : TransferRecord::NotWritten));
             else if (recorded)
                 removeFailure();
         });

@@ -2,7 +2,9 @@
 
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QObject;
@@ -39,13 +41,17 @@ public:
     // None when there is no record or its text is not four parts.
     static std::optional<Failure> failureRecord();
     static void writeFailure(int type, int kind, int customerId, int modelId);
+    enum class TransferRecord {
+        Written,      // this call wrote the record
+        HeldAlready,  // a record was there and stays
+        NotWritten,   // the file could not be written: the transfer must not start
+    };
     // Before a transfer: names the device unless a record already names one (a
     // device an earlier transfer left broken stays repairable), then calls
-    // `then` once the record is on disk; when `context` is gone by then, the
-    // record this call wrote is removed again. `recorded` is true when this
-    // call wrote it.
+    // `then` once the record is on disk (or could not be written); when
+    // `context` is gone by then, the record this call wrote is removed again.
     static void writeFailureBeforeTransfer(int type, int kind, int customerId, int modelId, QObject* context,
-                                           std::function<void(bool recorded)> then);
+                                           std::function<void(TransferRecord)> then);
     // After a transfer of that device succeeded: the record goes when it names
     // the device and stays when it names another.
     static void clearFailureFor(int type, int customerId, int modelId);

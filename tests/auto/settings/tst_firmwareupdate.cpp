@@ -1,6 +1,7 @@
 #include "../home/tst_dialogchangefixture.h"
 #include "GuiPulse.h"
 #include "ImageBytes.h"
+#include "UnwritableFolder.h"
 
 #include "app/Globals.h"
 #include "app/LanguageTables.h"
@@ -17,6 +18,8 @@
 #include <HIDUsb.h>
 #include <HidSimControl.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
@@ -52,6 +55,7 @@ private slots:
     void keysDuringTransfer();
     void transferWaitsForItsRecord_data();
     void transferWaitsForItsRecord();
+    void transferNeedsItsRecord();
     void updateOfferedWhereItCanRun_data();
     void updateOfferedWhereItCanRun();
     void refusals_data();
@@ -703,6 +707,45 @@ void tst_FirmwareUpdate::transferWaitsForItsRecord()
     QCOMPARE(upgradeStarts(), startsBefore + 2);
     QCOMPARE(recordAtFirstProgress, QString("211,4,51,11"));
     QCOMPARE(record(), QString());
+}
+
+// A transfer whose record cannot be written (read-only folder, full disk) would
+// leave a device it breaks off with no road back: it does not start, and the
+// dialog says the update could not be started.
+void tst_FirmwareUpdate::transferNeedsItsRecord()
+{
+    std::unique_ptr<FormSetting> page;
+    openRunDialog(false, page);
+    if (QTest::currentTestFailed())
+        return;
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    auto* status = dialog->findChild<QLabel*>("ToolText_2");
+    // The records are written on the queue's thread: the folder is read-only there.
+    const QString folder = QFileInfo(Registry::filePath()).absolutePath();
+    QVERIFY(QDir().mkpath(folder));
+    std::unique_ptr<UnwritableFolder> readOnly;
+    WriteQueue::instance().post([&] {
+        readOnly.reset(new UnwritableFolder(folder));
+        return true;
+    });
+    const auto writable = qScopeGuard([&] {
+        WriteQueue::instance().post([&] {
+            readOnly.reset();
+            return true;
+        });
+        WriteQueue::instance().drain();
+    });
+    const int startsBefore = upgradeStarts();
+
+    QTest::mouseClick(dialog->findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
+    QVERIFY(waitForRunEnd(*page));
+    QCOMPARE(status->text(), text(LanguageSection::AutoRepair, 7));
+    QCOMPARE(upgradeStarts(), startsBefore);
+    QCOMPARE(record(), QString());
+    QVERIFY(g_DevicePollingEnabled);
+    QVERIFY(dialog->findChild<QToolButton*>("NewHong_2")->isEnabled());
+    QVERIFY2(listed("r11").contains(" v1.3 "), qPrintable(listed("r11")));
+    QVERIFY2(listed("m11").contains(" v1.3 "), qPrintable(listed("m11")));
 }
 
 void tst_FirmwareUpdate::updateOfferedWhereItCanRun_data()
