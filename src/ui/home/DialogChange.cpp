@@ -190,11 +190,6 @@ bool deviceOnline(const QString& path)
     return UsbFinderC_GetDeviceOnLine(path.toLatin1().constData());
 }
 
-QString updateFailInfo()
-{
-    return UpdateRecords::failure();
-}
-
 } // namespace
 
 DialogChange::DialogChange(QWidget* parent)
@@ -220,7 +215,7 @@ DialogChange::DialogChange(QWidget* parent)
     connect(bus, SIGNAL(SigEnterKey()), this, SLOT(SlotEnterKey()));
 
     m_repair->hide();
-    m_repair->setVisible(!updateFailInfo().isEmpty());
+    m_repair->setVisible(!UpdateRecords::failure().isEmpty());
 
     m_deviceTotal = DeviceDiscovery::DeviceTotal();
     s_catalogueSize = m_deviceTotal;
@@ -525,7 +520,7 @@ void DialogChange::HandleUsbChanged()
     }
     if (page->scanWaitsForFirstFrame())
         return;
-    page->showRepairState(!updateFailInfo().isEmpty());
+    page->showRepairState(!UpdateRecords::failure().isEmpty());
     DeviceDiscovery::ScanDeviceList();
     BuildDevicePage();
     page->m_firstScanDone = true;

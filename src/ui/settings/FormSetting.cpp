@@ -924,14 +924,6 @@ bool FormSetting::ChechIsUpDate()
 {
     s_run.receiverKind = 0;
     m_mouseBootExpected = false;
-    const std::optional<UpdateRecords::Failure> failure = UpdateRecords::failureRecord();
-    const bool validRecord = failure.has_value();
-    const UpdateRecords::Failure record = failure.value_or(UpdateRecords::Failure());
-    const int recordType = record.type;
-    const QString kindText = record.kind;
-    const int recordCustomerId = record.customerId;
-    const int recordModelId = record.modelId;
-
     const DeviceAllInfo current = currentDeviceCopy();
     m_modelGroup = QStringLiteral("Drive%1").arg(current.modelIndex + 1);
     m_mouseModelName = setting(m_modelGroup, QStringLiteral("MM"));
@@ -945,31 +937,32 @@ bool FormSetting::ChechIsUpDate()
 
     if (listed.size() == 1) {
         const DeviceAllInfo& d = listed.first();
-        if (!validRecord)
+        const std::optional<UpdateRecords::Failure> record = UpdateRecords::failureRecord();
+        if (!record)
             return refuse(d.direct ? 23 : 24);
-        if (recordType == FirmwareImageHeader::kReceiverType) {
-            if (!(d.direct && d.mid == recordModelId))
+        if (record->type == FirmwareImageHeader::kReceiverType) {
+            if (!(d.direct && d.mid == record->modelId))
                 return refuse(24);
-        } else if (recordType == FirmwareImageHeader::kMouseType) {
+        } else if (record->type == FirmwareImageHeader::kMouseType) {
             m_mouseBootExpected = true;
-            if (!(!d.direct && d.mid == recordModelId))
+            if (!(!d.direct && d.mid == record->modelId))
                 return refuse(23);
         } else {
             return refuse(25);
         }
         for (int kind : kReceiverKinds) {
-            if (kindText == QString::number(kind)) {
+            if (record->kind == QString::number(kind)) {
                 s_run.receiverKind = kind;
                 m_receiverModelName = setting(m_modelGroup, FirmwareImageSearch::receiverModelKey(kind));
             }
         }
-        if (d.cid != recordCustomerId)
+        if (d.cid != record->customerId)
             return refuse(25);
-        s_run.customerId = recordCustomerId;
+        s_run.customerId = record->customerId;
         const bool recordImage =
-            FindFirmwareImage(uchar(recordType), QString(),
-                              recordType == FirmwareImageHeader::kMouseType ? m_mouseModelName : m_receiverModelName,
-                              uchar(recordCustomerId), uchar(modelId));
+            FindFirmwareImage(uchar(record->type), QString(),
+                              record->type == FirmwareImageHeader::kMouseType ? m_mouseModelName : m_receiverModelName,
+                              uchar(record->customerId), uchar(modelId));
         // Without an image there is no boot loader to ask about.
         int count = 0;
         if (recordImage && !g_UpdateImageList.isEmpty()) {
@@ -980,7 +973,7 @@ bool FormSetting::ChechIsUpDate()
         if (count != 1)
             return refuse(count != 0 ? 17 : 15);
         bool other = false;
-        if (recordType == FirmwareImageHeader::kReceiverType)
+        if (record->type == FirmwareImageHeader::kReceiverType)
             other = FindFirmwareImage(FirmwareImageHeader::kMouseType, m_label7->text(), m_mouseModelName,
                                       uchar(s_run.customerId), uchar(modelId));
         else

@@ -17,11 +17,13 @@ QString storedFailure()
     return Registry::value(Registry::mouseDriveTestKeyPath(), kFailure).toString();
 }
 
-// The parts of a record its readers accept; empty for any other text.
-QStringList failureParts(const QString& record)
+// A record its readers accept: four parts; none for any other text.
+std::optional<UpdateRecords::Failure> parseFailure(const QString& record)
 {
     const QStringList parts = record.split(QLatin1Char(','));
-    return parts.size() == 4 ? parts : QStringList();
+    if (parts.size() != 4)
+        return std::nullopt;
+    return UpdateRecords::Failure{parts.at(0).toInt(), parts.at(1), parts.at(2).toInt(), parts.at(3).toInt()};
 }
 
 QString failureText(int type, int kind, int customerId, int modelId)
@@ -48,10 +50,7 @@ QString UpdateRecords::failure()
 
 std::optional<UpdateRecords::Failure> UpdateRecords::failureRecord()
 {
-    const QStringList parts = failureParts(failure());
-    if (parts.isEmpty())
-        return std::nullopt;
-    return Failure{parts.at(0).toInt(), parts.at(1), parts.at(2).toInt(), parts.at(3).toInt()};
+    return parseFailure(failure());
 }
 
 void UpdateRecords::writeFailure(int type, int kind, int customerId, int modelId)
@@ -70,7 +69,7 @@ void UpdateRecords::writeFailureBeforeTransfer(int type, int kind, int customerI
     auto wrote = std::make_shared<std::atomic<bool>>(false);
     WriteQueue::instance().post(
         [record, wrote] {
-            if (!failureParts(storedFailure()).isEmpty())
+            if (parseFailure(storedFailure()))
                 return true;
             wrote->store(storeFailure(record));
             return wrote->load();
@@ -89,9 +88,8 @@ void UpdateRecords::writeFailureBeforeTransfer(int type, int kind, int customerI
 void UpdateRecords::clearFailureFor(int type, int customerId, int modelId)
 {
     WriteQueue::instance().post([type, customerId, modelId] {
-        const QStringList parts = failureParts(storedFailure());
-        if (parts.isEmpty() || parts.at(0).toInt() != type || parts.at(2).toInt() != customerId
-            || parts.at(3).toInt() != modelId)
+        const std::optional<Failure> held = parseFailure(storedFailure());
+        if (!held || held->type != type || held->customerId != customerId || held->modelId != modelId)
             return true;
         return dropFailure();
     });
