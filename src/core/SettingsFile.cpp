@@ -50,21 +50,26 @@ SettingsFile::SettingsFile(const QString& path, QSettings::Format format, const 
 {
 }
 
-QVariantMap SettingsFile::readFrom(const QString& path) const
+bool SettingsFile::readFrom(const QString& path, QVariantMap* values) const
 {
+    values->clear();
     QSettings settings(path, m_format);
     if (m_codec)
         settings.setIniCodec(m_codec);
-    QVariantMap values;
     const QStringList keys = settings.allKeys();
+    // QSettings reads a file it cannot open as an empty one and says so only
+    // here. Lines it cannot parse are skipped (FormatError): what the program
+    // can read of such a file is all read.
+    if (settings.status() == QSettings::AccessError)
+        return false;
     for (const QString& key : keys)
-        values.insert(key, settings.value(key));
-    return values;
+        values->insert(key, settings.value(key));
+    return true;
 }
 
-QVariantMap SettingsFile::read() const
+bool SettingsFile::read(QVariantMap* values) const
 {
-    return readFrom(m_path);
+    return readFrom(m_path, values);
 }
 
 bool SettingsFile::write(const QVariantMap& values) const
@@ -93,7 +98,8 @@ bool SettingsFile::write(const QVariantMap& values) const
         QFile::remove(written);
         return false;
     }
-    bool whole = readFrom(checked) == values;
+    QVariantMap back;
+    bool whole = readFrom(checked, &back) && back == values;
     if (whole) {
         if (QFileInfo::exists(m_path))
             QFile::setPermissions(checked, QFileInfo(m_path).permissions());

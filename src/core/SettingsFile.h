@@ -19,8 +19,11 @@ public:
     // `codec` as for QSettings::setIniCodec; null keeps QSettings' default.
     SettingsFile(const QString& path, QSettings::Format format, const char* codec = nullptr);
 
-    // Every key ("group/name") and its value; empty when the file is absent.
-    QVariantMap read() const;
+    // Every key ("group/name") and its value into *values; empty when the file
+    // is absent. False, with *values empty, when the file is there but could
+    // not be read (no permission to read it, a folder in its place): what it
+    // holds is unknown, so no write may be built on that read.
+    bool read(QVariantMap* values) const;
     // Replaces the whole file with `values`. False when it could not be
     // written; the file at the path is then as it was.
     bool write(const QVariantMap& values) const;
@@ -28,7 +31,7 @@ public:
     QString path() const { return m_path; }
 
 private:
-    QVariantMap readFrom(const QString& path) const;
+    bool readFrom(const QString& path, QVariantMap* values) const;
 
     QString m_path;
     QSettings::Format m_format;

@@ -49,7 +49,7 @@ SettingsStore::SettingsStore()
     , m_file(m_path, QSettings::IniFormat, "UTF-8")
 {
     removeLeftoverLock(m_path);
-    m_values = m_file.read();
+    m_read = m_file.read(&m_values);
 }
 
 SettingsStore::~SettingsStore() = default;
@@ -61,6 +61,14 @@ QString SettingsStore::value(const QString& group, const QString& key)
     if (v.type() == QVariant::StringList)
         return v.toStringList().join(QLatin1Char(','));
     return v.toString();
+}
+
+bool SettingsStore::knowsFile()
+{
+    // The file may have become readable since.
+    if (!m_read)
+        m_read = m_file.read(&m_values);
+    return m_read;
 }
 
 bool SettingsStore::store(const QVariantMap& values)
@@ -75,6 +83,8 @@ bool SettingsStore::store(const QVariantMap& values)
 bool SettingsStore::setValue(const QString& group, const QString& key, const QString& value)
 {
     QMutexLocker lock(&m_mutex);
+    if (!knowsFile())
+        return false;
     QVariantMap values = m_values;
     values.insert(group + QLatin1Char('/') + key, value);
     return store(values);
@@ -83,6 +93,8 @@ bool SettingsStore::setValue(const QString& group, const QString& key, const QSt
 bool SettingsStore::remove(const QString& group, const QString& key)
 {
     QMutexLocker lock(&m_mutex);
+    if (!knowsFile())
+        return false;
     QVariantMap values = m_values;
     values.remove(group + QLatin1Char('/') + key);
     return store(values);

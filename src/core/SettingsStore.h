@@ -9,7 +9,8 @@
 // The user's own settings, "Macro.ini" in the data folder (language, start
 // with the desktop, do-not-show-again flag). Every write is on disk when the
 // call returns, or reported as failed with the file and the values read from
-// this store as they were. All accessors are safe from any thread.
+// this store as they were. A file that could not be read reads as empty and
+// takes no write until it can be read. All accessors are safe from any thread.
 class SettingsStore
 {
 public:
@@ -36,10 +37,13 @@ private:
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
+    // False when the file could not be read, at construction nor now.
+    bool knowsFile();
     bool store(const QVariantMap& values);
 
     QString m_path;
     SettingsFile m_file;
     QVariantMap m_values;  // what the file holds
+    bool m_read = false;   // m_values came from the file (or it was absent)
     QMutex m_mutex;
 };

@@ -83,7 +83,10 @@ bool Registry::setValue(const QString& keyPath, const QString& name, const QVari
         return false;
     QMutexLocker lock(&s_mutex);
     const SettingsFile file(filePath(), QSettings::NativeFormat);
-    QVariantMap values = file.read();
+    // A file that could not be read would be replaced by this one value.
+    QVariantMap values;
+    if (!file.read(&values))
+        return false;
     values.insert(keyFor(keyPath, name), value);
     return file.write(values);
 }
@@ -94,7 +97,9 @@ bool Registry::remove(const QString& keyPath, const QString& name)
         return false;
     QMutexLocker lock(&s_mutex);
     const SettingsFile file(filePath(), QSettings::NativeFormat);
-    QVariantMap values = file.read();
+    QVariantMap values;
+    if (!file.read(&values))
+        return false;
     if (!values.contains(keyFor(keyPath, name)))
         return true;
     values.remove(keyFor(keyPath, name));

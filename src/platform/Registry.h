@@ -19,9 +19,10 @@ public:
     static QVariant value(const QString& keyPath, const QString& name,
                           const QVariant& defaultValue = QVariant());
     static bool contains(const QString& keyPath, const QString& name);
-    // False when the file could not be written.
+    // False when the file could not be written, or could not be read first
+    // (the file then stays as it was).
     static bool setValue(const QString& keyPath, const QString& name, const QVariant& value);
-    // Removing a value that is not there succeeds silently.
+    // Removing a value that is not there succeeds silently; false as for setValue.
     static bool remove(const QString& keyPath, const QString& name);
 
     // Key paths the program uses.

@@ -4,6 +4,7 @@
 #include "core/SettingsStore.h"
 
 #include "TestHome.h"
+#include "UnreadableFile.h"
 
 #include <QtTest>
 
@@ -240,28 +241,48 @@ void tst_SettingsStores::storeValuesSurviveReopen()
 
 void tst_SettingsStores::eachWriteReportsItsOwnResult_data()
 {
+    QTest::addColumn<bool>("unreadable");  // else a folder stands in the file's place
     QTest::addColumn<bool>("removing");
-    QTest::newRow("value set after a failed write") << false;
-    QTest::newRow("value removed after a failed write") << true;
+    QTest::newRow("value set after a failed write") << false << false;
+    QTest::newRow("value removed after a failed write") << false << true;
+    QTest::newRow("value set after a file that could not be read") << true << false;
+    QTest::newRow("value removed after a file that could not be read") << true << true;
 }
 
 // A write that fails says so, and the next one, which succeeds, says that:
 // one failure does not mark the store failed for good. The value that could
 // not be stored is not written later behind the user's back either.
+// A file that is there but could not be read stands for settings the store
+// does not know: a write built on that empty read would replace every one of
+// them, so it fails and leaves the file alone; once the file can be read, the
+// next write keeps what it holds.
 void tst_SettingsStores::eachWriteReportsItsOwnResult()
 {
+    QFETCH(bool, unreadable);
     QFETCH(bool, removing);
     SettingsStore::resetForTests();
     SettingsStore* store = SettingsStore::instance();
     QVERIFY(store->setValue("Language", "Language", "2"));
     QVERIFY(store->setValue("AutoStart", "Enable", "1"));
 
-    // A folder in the file's place: no write can succeed, not even as root.
     const QString ini = store->filePath();
-    QVERIFY(QFile::remove(ini));
-    QVERIFY(QDir().mkpath(ini + "/x"));
-    QVERIFY(!store->setValue("Language", "Language", "5"));
-    QVERIFY(QDir(ini).removeRecursively());
+    const QByteArray before = readFile(ini);
+    if (unreadable) {
+        SettingsStore::resetForTests();
+        UnreadableFile guard(ini);
+        store = SettingsStore::instance();
+        QCOMPARE(store->value("Language", "Language"), QString());
+        QVERIFY(!store->setValue("Language", "Language", "5"));
+        QVERIFY(!store->remove("AutoStart", "Enable"));
+    } else {
+        // A folder in the file's place: no write can succeed, not even as root.
+        QVERIFY(QFile::remove(ini));
+        QVERIFY(QDir().mkpath(ini + "/x"));
+        QVERIFY(!store->setValue("Language", "Language", "5"));
+        QVERIFY(QDir(ini).removeRecursively());
+    }
+    if (unreadable)
+        QCOMPARE(readFile(ini), before);
 
     if (removing)
         QVERIFY(store->remove("AutoStart", "Enable"));

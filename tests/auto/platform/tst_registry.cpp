@@ -1,6 +1,7 @@
 #include "platform/Registry.h"
 
 #include "TestHome.h"
+#include "UnreadableFile.h"
 
 #include <QtTest>
 
@@ -20,6 +21,8 @@ private slots:
     void keysKeepTheirValuesApart();
     void unusableNamesRefused_data();
     void unusableNamesRefused();
+    void unreadableFileIsNotReplaced_data();
+    void unreadableFileIsNotReplaced();
     void concurrentWriters();
 };
 
@@ -148,6 +151,40 @@ void tst_Registry::concurrentWriters()
     }
     for (int t = 0; t < 4; ++t)
         QCOMPARE(Registry::value(key, QStringLiteral("MouseVer%1").arg(t)).toString(), QStringLiteral("24"));
+}
+
+void tst_Registry::unreadableFileIsNotReplaced_data()
+{
+    QTest::addColumn<bool>("removing");
+    QTest::newRow("value set in a file that could not be read") << false;
+    QTest::newRow("value removed from a file that could not be read") << true;
+}
+
+// The values of a file that could not be read are unknown, not absent: a
+// write built on that read would drop them all.
+void tst_Registry::unreadableFileIsNotReplaced()
+{
+    QFETCH(bool, removing);
+    TestHome home;
+    const QString key = Registry::mouseDriveTestKeyPath();
+    QVERIFY(Registry::setValue(key, "UpdateFailInfo", "211,4,5,27"));
+    QVERIFY(Registry::setValue(Registry::runKeyPath(), "OrvexDeskLink", "\\opt\\OrvexDeskLink"));
+    QFile file(Registry::filePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    {
+        UnreadableFile unreadable(Registry::filePath());
+        QVERIFY(!Registry::contains(key, "UpdateFailInfo"));
+        if (removing)
+            QVERIFY(!Registry::remove(Registry::runKeyPath(), "OrvexDeskLink"));
+        else
+            QVERIFY(!Registry::setValue(key, "MouseVer518", "v1.4"));
+    }
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+    file.close();
+    QCOMPARE(Registry::value(key, "UpdateFailInfo").toString(), QStringLiteral("211,4,5,27"));
 }
 
 QTEST_GUILESS_MAIN(tst_Registry)
