@@ -66,18 +66,24 @@ bool AutoStart::enable(const QString& programPath)
         return false;
     if (!AtomicFile::write(path, text))
         return false;
-    Registry::setValue(Registry::runKeyPath(), runValueName(programPath), QDir::toNativeSeparators(programPath));
-    return true;
+    // Both or neither: a start the program's own record lacks is taken back.
+    if (Registry::setValue(Registry::runKeyPath(), runValueName(programPath), QDir::toNativeSeparators(programPath)))
+        return true;
+    QFile::remove(path);
+    return false;
 }
 
 bool AutoStart::disable(const QString& programPath)
 {
-    Registry::remove(Registry::runKeyPath(), runValueName(programPath));
+    // The entry first: it is what starts the program, and while it stays the
+    // record of it stays too.
     const QString path = entryPath();
-    return !QFileInfo::exists(path) || QFile::remove(path);
+    if (QFileInfo::exists(path) && !QFile::remove(path))
+        return false;
+    return Registry::remove(Registry::runKeyPath(), runValueName(programPath));
 }
 
 bool AutoStart::isEnabled()
 {
-    return QFileInfo::exists(entryPath());
+    return QFileInfo(entryPath()).isFile();
 }

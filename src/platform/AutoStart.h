@@ -15,9 +15,12 @@ public:
     // the path cannot be written into an entry (relative, or holding a line break).
     static QByteArray entryText(const QString& programPath);
     // Writes the entry atomically and the Run value (named after the program file
-    // without its extension). False when the entry could not be written.
+    // without its extension). False when either could not be written; the
+    // entry is then taken back.
     static bool enable(const QString& programPath);
-    // Removes both; removing what is not there succeeds.
+    // Removes both; removing what is not there succeeds. False when either
+    // stays; an entry that cannot be removed keeps its Run value.
     static bool disable(const QString& programPath);
+    // Whether an entry starts the program with the desktop.
     static bool isEnabled();
 };

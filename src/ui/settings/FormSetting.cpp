@@ -771,19 +771,13 @@ void FormSetting::SlotLightToFrom(int seconds)
 void FormSetting::on_checkBox_clicked(bool on)
 {
     const QString program = QCoreApplication::applicationFilePath();
-    bool enabled = false;
-    bool arranged = true;
-    if (on) {
-        enabled = AutoStart::enable(program);
-        arranged = enabled;
-        // The box does not claim a start that could not be arranged.
-        if (!enabled)
-            m_autoStart->setChecked(false);
-    } else {
-        arranged = AutoStart::disable(program);
-    }
+    const bool arranged = on ? AutoStart::enable(program) : AutoStart::disable(program);
+    // The box and the stored choice say whether the program starts with the
+    // desktop, whichever way a change that could not be made left it.
+    const bool starts = AutoStart::isEnabled();
+    m_autoStart->setChecked(starts);
     const bool saved = SettingsStore::instance()->setValue(QStringLiteral("AutoStart"), QStringLiteral("Enable"),
-                                                           enabled ? QStringLiteral("1") : QStringLiteral("0"));
+                                                           starts ? QStringLiteral("1") : QStringLiteral("0"));
     SettingsNotSaved::tellIfNotSaved(arranged && saved, this);
 }
 

@@ -1,5 +1,7 @@
 #include "DeviceLinkFixture.h"
 #include "ModalDialogDriver.h"
+#include "UnreadableFile.h"
+#include "UnwritableFolder.h"
 
 #include "app/Globals.h"
 #include "app/LanguageTables.h"
@@ -53,6 +55,8 @@ private slots:
     void updateButtonStaysInItsColumn();
     void startWithTheSystem();
     void startThatCannotBeArrangedSaysSo();
+    void boxShowsTheStartThatStands_data();
+    void boxShowsTheStartThatStands();
     void autostartEntry_data();
     void autostartEntry();
     void mouseSettingsToolPerDesktop_data();
@@ -413,6 +417,66 @@ void tst_FormSetting::startThatCannotBeArrangedSaysSo()
     QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
     QVERIFY(!box->isChecked());
     QCOMPARE(SettingsStore::instance()->value("AutoStart", "Enable"), QString("0"));
+    qunsetenv("XDG_CONFIG_HOME");
+}
+
+void tst_FormSetting::boxShowsTheStartThatStands_data()
+{
+    QTest::addColumn<bool>("switchingOn");
+    QTest::addColumn<bool>("entryFolderLocked");  // else the registry file cannot be read
+    QTest::addColumn<bool>("startsAfter");
+    QTest::newRow("off, entry cannot be removed") << false << true << true;
+    QTest::newRow("on, registry file cannot be read") << true << false << false;
+    QTest::newRow("off, registry file cannot be read") << false << false << false;
+}
+
+// A change that could not be made whole says so, and the box (and the stored
+// choice) show whether the program now starts with the desktop: never off
+// while the entry stays, never on without it. The registry file that could
+// not be read is left as it was.
+void tst_FormSetting::boxShowsTheStartThatStands()
+{
+    QFETCH(bool, switchingOn);
+    QFETCH(bool, entryFolderLocked);
+    QFETCH(bool, startsAfter);
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const QString entry = AutoStart::entryPath();
+
+    FormSetting page;
+    auto* box = page.findChild<QCheckBox*>("checkBox");
+    QVERIFY(Registry::setValue(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo", "211,4,5,27"));
+    if (!switchingOn) {
+        box->click();
+        QVERIFY(box->isChecked() && QFile::exists(entry));
+    }
+    QFile registry(Registry::filePath());
+    QVERIFY(registry.open(QIODevice::ReadOnly));
+    const QByteArray recorded = registry.readAll();
+    registry.close();
+
+    ModalDialogDriver driver;
+    driver.expect("SettingsNotSaved", [](QWidget* d) { ModalDialogDriver::click(d, "CloseButton"); });
+    {
+        std::unique_ptr<UnwritableFolder> lockedFolder;
+        std::unique_ptr<UnreadableFile> unreadable;
+        if (entryFolderLocked)
+            lockedFolder.reset(new UnwritableFolder(QFileInfo(entry).absolutePath()));
+        else
+            unreadable.reset(new UnreadableFile(Registry::filePath()));
+        box->click();
+        QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+    }
+    QCOMPARE(box->isChecked(), startsAfter);
+    QCOMPARE(QFile::exists(entry), startsAfter);
+    QCOMPARE(SettingsStore::instance()->value("AutoStart", "Enable"), QString(startsAfter ? "1" : "0"));
+    QVERIFY(registry.open(QIODevice::ReadOnly));
+    QCOMPARE(registry.readAll(), recorded);
+    registry.close();
+    {
+        FormSetting again;
+        QCOMPARE(again.findChild<QCheckBox*>("checkBox")->isChecked(), startsAfter);
+    }
     qunsetenv("XDG_CONFIG_HOME");
 }
 
