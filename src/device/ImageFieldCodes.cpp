@@ -8,6 +8,16 @@ const uint8_t kRateCodes[ImageFieldCodes::kRateCount] = {
     FlashDataMap::kRate2000, FlashDataMap::kRate4000, FlashDataMap::kRate8000,
 };
 
+// Rates 125 to 1000 Hz show in every layout; these are 2000, 4000 and 8000 Hz.
+constexpr int kFirstHighRate = 4;
+constexpr int kLayoutCount = 4;
+constexpr bool kHighRatesShown[kLayoutCount][ImageFieldCodes::kRateCount - kFirstHighRate] = {
+    {false, false, false},
+    {true, true, false},
+    {true, false, false},
+    {true, true, true},
+};
+
 constexpr int kDurationCodes[ImageFieldCodes::kDurationCount] = {3, 6, 12, 30, 60, 90};
 }
 
@@ -23,6 +33,31 @@ int ImageFieldCodes::rateIndex(int code)
             return i;
     }
     return -1;
+}
+
+int ImageFieldCodes::rateLayout(int connectionType)
+{
+    switch (connectionType) {
+    case 0: case 2: return 0;
+    case 1: return 1;
+    case 4: return 2;
+    case 3: case 5: return 3;
+    default: return -1;
+    }
+}
+
+bool ImageFieldCodes::rateShown(int layout, int index)
+{
+    if (index < 0 || index >= kRateCount || layout < 0 || layout >= kLayoutCount)
+        return false;
+    return index < kFirstHighRate || kHighRatesShown[layout][index - kFirstHighRate];
+}
+
+bool ImageFieldCodes::rateOffered(int code, int connectionType)
+{
+    const int index = rateIndex(code);
+    const int layout = rateLayout(connectionType);
+    return layout < 0 ? index >= 0 && index < kFirstHighRate : rateShown(layout, index);
 }
 
 int ImageFieldCodes::durationCode(int entry)

@@ -16,6 +16,16 @@ public:
     static uint8_t rateCode(int index);
     // Index of a byte 0 code; -1 for a code that is none of the seven.
     static int rateIndex(int code);
+    // The sensor page's rate buttons for a connection type (DeviceAllInfo):
+    // layout 0 offers up to 1000 Hz, 1 up to 4000 Hz, 2 up to 2000 Hz, 3 up
+    // to 8000 Hz; -1 for a type the page leaves the layout as it was for.
+    static int rateLayout(int connectionType);
+    // Whether the layout shows rate 0..6; 125 to 1000 Hz show in every one.
+    static bool rateShown(int layout, int index);
+    // Whether the sensor page offers the byte 0 code to a device on this
+    // connection. Where the page keeps its layout, only the rates that every
+    // layout shows count.
+    static bool rateOffered(int code, int connectionType);
 
     // Byte 6 holds the index of a choice of 0..20 ms.
     static constexpr int kDebounceEntries = 21;

@@ -142,6 +142,10 @@ bool ConfigurationFile::fieldsOffered(const FlashDataMap& image, const DeviceAll
 {
     if (!CachedImage::fieldsInRange(image, device) || !ImageFieldCodes::lightsOffered(image))
         return false;
+    // A file may come from the same model on another connection; the rate must
+    // be one the sensor page offers on this one.
+    if (!ImageFieldCodes::rateOffered(image.reportRate, device.connectionType))
+        return false;
     // The buttons the button page shows for the model.
     const QString group = QStringLiteral("Drive") + QString::number(device.modelIndex + 1);
     const int buttons = qBound(0, ConfigSettings::instance()->value(group, QStringLiteral("KeyNumber")).toInt(),

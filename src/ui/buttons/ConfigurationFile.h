@@ -49,8 +49,8 @@ public:
     static Result read(const QString& path, const Model& model, FlashDataMap* out);
 
     // Whether every field the pages show holds a value the device's model
-    // offers: the cache's range check, the model's button mappings and the
-    // lights. A file may hold anything; the mouse would take values the pages
+    // offers: the cache's range check, the report rate of the device's
+    // connection, the model's button mappings and the lights. A file may hold anything; the mouse would take values the pages
     // cannot show.
     static bool fieldsOffered(const FlashDataMap& image, const DeviceAllInfo& device);
 };

@@ -57,18 +57,6 @@ bool isHighRateReceiver(int connectionType)
     return connectionType == 1 || connectionType == 4 || connectionType == 5;
 }
 
-// Rate-button layout of a connection type; -1 leaves the layout.
-int rateLayout(int connectionType)
-{
-    switch (connectionType) {
-    case 0: case 2: return 0;
-    case 1: return 1;
-    case 4: return 2;
-    case 3: case 5: return 3;
-    default: return -1;
-    }
-}
-
 QString driveGroup(const DeviceAllInfo& device)
 {
     return QStringLiteral("Drive") + QString::number(device.modelIndex + 1);
@@ -410,7 +398,7 @@ void Sensor::applyImage(const FlashDataMap& m, bool fullRead)
         dpi->MoveMarker(int(m.activeDpiStage) + 1);
         dpi->SelectStage(m.activeDpiStage);
 
-        const int layout = rateLayout(device.connectionType);
+        const int layout = ImageFieldCodes::rateLayout(device.connectionType);
         if (layout >= 0)
             m_frameRate->setModelLayout(layout);
 
@@ -484,7 +472,7 @@ void Sensor::SlotFormReset()
 
     {
         const QSignalBlocker blockMode(m_modelChoose);
-        const int layout = rateLayout(device.connectionType);
+        const int layout = ImageFieldCodes::rateLayout(device.connectionType);
         if (layout >= 0) {
             m_frameRate->setModelLayout(layout);
             m_frameRate->setIndex(SensorRate::indexOfCode(FlashDataMap::kRate1000));

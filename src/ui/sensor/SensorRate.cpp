@@ -17,14 +17,6 @@ const SensorRate::Rate kRates[SensorRate::kRateCount] = {
     {"Button8000HZ", "8000Hz", 1},
 };
 
-// Visibility of the 2000, 4000 and 8000 Hz buttons per layout.
-constexpr bool kHighRatesShown[4][3] = {
-    {false, false, false},
-    {true, true, false},
-    {true, false, false},
-    {true, true, true},
-};
-
 constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 32;
 constexpr int kButtonPitch = 100;
@@ -86,10 +78,11 @@ void SensorRate::setIndex(int index)
 
 void SensorRate::setModelLayout(int layout)
 {
-    if (layout < 0 || layout > 3)
+    // 125 Hz shows in every layout: a layout without it is none, and changes nothing.
+    if (!ImageFieldCodes::rateShown(layout, 0))
         return;
-    for (int k = 0; k < 3; ++k)
-        m_buttons[4 + k]->setVisible(kHighRatesShown[layout][k]);
+    for (int i = 0; i < kRateCount; ++i)
+        m_buttons[i]->setVisible(ImageFieldCodes::rateShown(layout, i));
 }
 
 void SensorRate::setText(const QString& text)

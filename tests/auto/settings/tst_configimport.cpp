@@ -66,6 +66,15 @@ QByteArray hostile(const QByteArray& image)
     return fileOf(magicWithIds(51, 8), padded("3950"), changed);
 }
 
+// A good file whose image holds the report rate `code`.
+template <int code>
+QByteArray rated(const QByteArray& image)
+{
+    QByteArray changed = image;
+    changed[0] = char(code);
+    return fileOf(magicWithIds(51, 8), padded("3950"), changed);
+}
+
 struct ImportCase
 {
     const char* name;
@@ -108,6 +117,8 @@ const ImportCase kImportCases[] = {
     {"empty file", [](const QByteArray&) { return QByteArray(); }, 5, 1},
     {"directory", nullptr, 5, 1},
     {"report rate no model offers", hostile<0, 1>, 5, 2},
+    {"8000 Hz behind a 1K receiver", rated<0x40>, 5, 2},
+    {"2000 Hz behind a 1K receiver", rated<0x10>, 5, 2},
     {"DPI codes no model offers", hostile<15, 3, 6, 8>, 5, 2},
     {"every button mapping ff ff ff", hostile<74, 48>, 5, 2},
     {"light bar mode out of range", hostile<67, 1>, 5, 2},
