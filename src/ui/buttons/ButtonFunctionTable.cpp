@@ -9,12 +9,12 @@ using T = ButtonFunctionTable;
 
 // The fourth selector stands for device button 4 and the fifth for button 3.
 const T::Selector kSelectors[T::kSelectorCount] = {
-    {"FireKey", 0, "QScrollBar {width:10px;}", "Number1"},
-    {"RightKey", 1, "QScrollBar {width:0px;}", "Number2"},
-    {"BackKey", 2, "QScrollBar {width:0px;}", "Number3"},
-    {"StartPause", 4, "QScrollBar {width:0px;}", "Number4"},
-    {"TopMusic", 3, "QScrollBar {width:0px;}", "Number5"},
-    {"BackMusic", 5, "QScrollBar {width:0px;}", "Number6"},
+    {"FireKey", 0, "QScrollBar {width:10px;}", "Number1", "LeftKey_3"},
+    {"RightKey", 1, "QScrollBar {width:0px;}", "Number2", "RightKey_3"},
+    {"BackKey", 2, "QScrollBar {width:0px;}", "Number3", "MidKey"},
+    {"StartPause", 4, "QScrollBar {width:0px;}", "Number4", "ForWardKey"},
+    {"TopMusic", 3, "QScrollBar {width:0px;}", "Number5", "BackKey_2"},
+    {"BackMusic", 5, "QScrollBar {width:0px;}", "Number6", "VolumeUp_8"},
 };
 
 // The object names do not describe the functions; the values decide.

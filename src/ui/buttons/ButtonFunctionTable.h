@@ -38,6 +38,9 @@ public:
         int deviceIndex;
         const char* scrollBarSheet;  // given to the selector list's scroll bar on selection
         const char* marker;
+        // The function button that takes the selector's language text: what the
+        // selector reads while it shows no device button.
+        const char* caption;
     };
     // Top to bottom; every search for the selected button walks them in this order.
     static const Selector& selector(int position);

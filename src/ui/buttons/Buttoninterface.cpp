@@ -481,6 +481,7 @@ void Buttoninterface::SlotFormResetButton()
         m_codes.append(m.code);
         m_params.append(m.param);
     }
+    showCaptionsFrom(keyCount());
     ui->DebunceButton->setIndex(8);
     PostMsg::GetInstance()->PostLightToFrom(60);
     g_ButtonPageFilling = false;
@@ -1367,5 +1368,16 @@ void Buttoninterface::showAssignments(const FlashDataMap& image, bool fromDevice
         if (fromDevice && i < Table::kSelectorCount && m_types.at(i) == Table::kMacro
             && !MacroRecordCodec::name(image.macros[i]).isEmpty())
             PostMsg::GetInstance()->PostButtonToMacro(image, i);
+    }
+    showCaptionsFrom(count);
+}
+
+void Buttoninterface::showCaptionsFrom(int count)
+{
+    // Such a selector would otherwise keep the function that the previous
+    // mouse's button of that number held.
+    for (int i = qMax(count, 0); i < Table::kSelectorCount; ++i) {
+        const Table::Selector* selector = Table::selectorOfDevice(i);
+        ui->button(QString::fromLatin1(selector->name))->setText(buttonText(QString::fromLatin1(selector->caption)));
     }
 }

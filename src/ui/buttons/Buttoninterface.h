@@ -119,6 +119,9 @@ private:
     // `fromDevice` every macro the image holds also goes to the macro editor
     // (SigButtonToMacro), which rebuilds its file.
     void showAssignments(const FlashDataMap& image, bool fromDevice);
+    // Selectors of device buttons `count` and above, which the model lacks,
+    // read their own caption.
+    void showCaptionsFrom(int count);
     void SetupButtonGroup();
     void applyStyleSheets();
     void readDpiDefines();

@@ -119,6 +119,8 @@ private slots:
     void labelsShowTheMouse_data();
     void labelsShowTheMouse();
     void wiredMouseWithFiveButtons();
+    void rowTheModelLacks_data();
+    void rowTheModelLacks();
     void dpiCodes_data();
     void dpiCodes();
     void formReset();
@@ -332,6 +334,44 @@ void tst_ButtonPage::wiredMouseWithFiveButtons()
     QCOMPARE(m_page->recordedCode(5), 3);
     m_page->RecordAssignment(16, 1, 1, 0);  // outside the image: ignored
     QCOMPARE(m_page->recordSize(), 6);
+}
+
+void tst_ButtonPage::rowTheModelLacks_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<bool>("reset");  // m7 comes without an image: the page resets
+    QTest::newRow("English, m7's image") << 0 << false;
+    QTest::newRow("German, m7's image") << 1 << false;
+    QTest::newRow("Traditional Chinese, m7's image") << 8 << false;
+    QTest::newRow("English, no image of m7") << 0 << true;
+}
+
+// m7 has five buttons. Its sixth row stands for no button of it and reads the
+// row's own caption, never the function the previous mouse's sixth button held.
+void tst_ButtonPage::rowTheModelLacks()
+{
+    QFETCH(int, language);
+    QFETCH(bool, reset);
+    QVERIFY(link("r8", mapping(5, 2, 2)));
+    m_page->SlotAllLanguage(language);
+    deliverMouseImage();
+    const QString dpiUp = button("VolumeUp_9")->text();
+    QCOMPARE(label(5), dpiUp);
+
+    QVERIFY(m_fixture.linkWithoutReports("m7", "m7"));
+    m_mouse = "m7";
+    if (reset) {
+        QThread* sender = QThread::create([] { PostMsg::GetInstance()->PostFormReset(); });
+        sender->start();
+        QVERIFY(QTest::qWaitFor([sender] { return sender->isFinished(); }, 5000));
+        delete sender;
+    } else {
+        deliverMouseImage();
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(label(i), text(language, 4 + i));
+    }
+    QCOMPARE(label(5), text(language, 9));
+    QCOMPARE(m_page->recordedType(5), reset ? 2 : -1);
 }
 
 void tst_ButtonPage::dpiCodes_data()
