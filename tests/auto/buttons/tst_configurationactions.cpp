@@ -232,11 +232,11 @@ void tst_ConfigurationActions::exportNameFindsTheImport_data()
     QTest::addColumn<QString>("written");
     QTest::newRow("typed without extension") << "m8-config" << "m8-config.bin";
     QTest::newRow("typed with it") << "m8-config.bin" << "m8-config.bin";
-    QTest::newRow("another extension is kept") << "m8.config" << "m8.config";
+    QTest::newRow("a dot of the name's own") << "team.v2" << "team.v2.bin";
 }
 
 // The name typed in the save dialog becomes a file that the import's own
-// filter lists, unless the person typed an extension of their own.
+// filter lists.
 void tst_ConfigurationActions::exportNameFindsTheImport()
 {
     QFETCH(QString, typed);
