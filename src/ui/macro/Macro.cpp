@@ -198,7 +198,7 @@ Macro::Macro(QWidget* parent)
 Macro::~Macro()
 {
     if (recording())
-        endRecording(false);
+        endRecording();
     // The lists are emptied as the children go, after this page is gone.
     m_listWidgetHong->disconnect(this);
     m_listWidgetKey->model()->disconnect(this);
@@ -1030,11 +1030,15 @@ void Macro::on_StartRecord_clicked()
     m_lastVirtualKey = -1;
 }
 
-void Macro::endRecording(bool enableSave)
+void Macro::endRecording()
 {
+    // The recording's rows are an unsaved edit, ended with the releases of
+    // the keys still down. (One the limit ended was made savable then.)
+    const bool ended = recording();
+    followDelayMode();
+    addRecorded(m_recorder.stop());
     PostMsg::GetInstance()->PostStartRecord(1);
     m_keyHook.Uninstall();
-    m_recorder.stop();
     m_stopRecord->hide();
     m_startRecord->show();
     m_delayTime->show();
@@ -1042,18 +1046,20 @@ void Macro::endRecording(bool enableSave)
     m_listWidgetHong->setEnabled(true);
     g_MacroRecording = false;
     m_chooseEvent->setEnabled(true);
-    setSaveEnabled(enableSave);
+    if (ended)
+        setSaveEnabled(true);
     m_lastVirtualKey = -1;
 }
 
 void Macro::on_StopRecord_clicked()
 {
-    endRecording(true);
+    endRecording();
 }
 
 void Macro::SlotSetMacroPage()
 {
-    endRecording(false);
+    // Rows not saved stay savable: the device is left, not the macro.
+    endRecording();
 }
 
 void Macro::UpdateCapslockTip(int virtualKey, bool down, bool)
@@ -1063,9 +1069,9 @@ void Macro::UpdateCapslockTip(int virtualKey, bool down, bool)
         return;
     }
     followDelayMode();
-    const MacroRecorder::Step step = m_recorder.onKey(virtualKey, down, KeyHook::eventTime());
+    const QVector<MacroRecorder::Step> steps = m_recorder.onKey(virtualKey, down, KeyHook::eventTime());
     m_lastVirtualKey = virtualKey;
-    addRecorded(step);
+    addRecorded(steps);
 }
 
 void Macro::releaseHeldKeys()
@@ -1073,9 +1079,7 @@ void Macro::releaseHeldKeys()
     if (!g_MacroRecording || !m_recorder.isActive())
         return;
     followDelayMode();
-    const QVector<MacroRecorder::Step> steps = m_recorder.releaseHeldKeys();
-    for (const MacroRecorder::Step& step : steps)
-        addRecorded(step);
+    addRecorded(m_recorder.releaseHeldKeys());
 }
 
 void Macro::followDelayMode()
@@ -1083,17 +1087,21 @@ void Macro::followDelayMode()
     m_recorder.setFixedDelay(m_defaultDelay->isChecked() ? quint32(m_delayTime->value()) : 0u);
 }
 
-void Macro::addRecorded(const MacroRecorder::Step& step)
+void Macro::addRecorded(const QVector<MacroRecorder::Step>& steps)
 {
-    if (step.addDelay)
-        AddDelayItem(step.delayMs);
-    if (step.addKey)
-        AddKeyItem(step.name, !step.release);
-    if (step.limitReached) {
-        g_MacroRecording = false;
-        m_keyHook.Uninstall();
-        // Shown once the key report has been handled, not inside it.
-        QMetaObject::invokeMethod(this, [this] { showLimitNotice(); }, Qt::QueuedConnection);
+    for (const MacroRecorder::Step& step : steps) {
+        if (step.addDelay)
+            AddDelayItem(step.delayMs);
+        if (step.addKey)
+            AddKeyItem(step.name, !step.release);
+        if (step.limitReached) {
+            g_MacroRecording = false;
+            m_keyHook.Uninstall();
+            // The recording has ended: its rows can be saved at once.
+            setSaveEnabled(true);
+            // Shown once the key report has been handled, not inside it.
+            QMetaObject::invokeMethod(this, [this] { showLimitNotice(); }, Qt::QueuedConnection);
+        }
     }
 }
 

@@ -104,9 +104,11 @@ private:
     void showStopNotice();
     void showLimitNotice();
     bool recording() const;
-    void endRecording(bool enableSave);
+    // Ends the recording (if any) with every key released; its rows stay as
+    // an unsaved edit.
+    void endRecording();
     void followDelayMode();
-    void addRecorded(const MacroRecorder::Step& step);
+    void addRecorded(const QVector<MacroRecorder::Step>& steps);
     void releaseHeldKeys();
     QString selectedName() const;
     QString selectedPath() const;

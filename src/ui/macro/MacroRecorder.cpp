@@ -25,31 +25,81 @@ void MacroRecorder::start()
     m_lastEventTime = 0;
 }
 
-void MacroRecorder::stop()
+QVector<MacroRecorder::Step> MacroRecorder::stop()
+{
+    QVector<Step> steps;
+    if (m_active)
+        steps = releaseAll(0);
+    end();
+    return steps;
+}
+
+void MacroRecorder::end()
 {
     m_active = false;
     m_keyEvents = 0;
     m_held.clear();
 }
 
-MacroRecorder::Step MacroRecorder::onKey(int virtualKey, bool down, quint64 eventTimeMs)
+int MacroRecorder::indexOfHeld(int virtualKey) const
 {
-    Step step;
+    for (int i = 0; i < m_held.size(); ++i) {
+        if (m_held.at(i).virtualKey == virtualKey)
+            return i;
+    }
+    return -1;
+}
+
+int MacroRecorder::namedHeld() const
+{
+    int named = 0;
+    for (const Held& held : m_held)
+        named += held.named ? 1 : 0;
+    return named;
+}
+
+QVector<MacroRecorder::Step> MacroRecorder::onKey(int virtualKey, bool down, quint64 eventTimeMs)
+{
     if (!m_active) {
         m_last = now();
         m_lastEventTime = eventTimeMs;
-        return step;
+        return {};
     }
     // A held key repeats its press; only its first press counts, and the time
     // it is held ends up in the pause before its release.
-    if (down) {
-        if (m_held.contains(virtualKey))
-            return step;
-        m_held.append(virtualKey);
-    } else {
-        m_held.removeAll(virtualKey);
+    const int held = indexOfHeld(virtualKey);
+    if (down && held >= 0)
+        return {};
+
+    // The places this event takes: its own row, and for a press the place
+    // kept for its release; the release of a key held here has its place.
+    QString name;
+    const bool named = m_nameOf && m_nameOf(virtualKey, &name);
+    const int taken = !named ? 0 : down ? 2 : held >= 0 ? 0 : 1;
+    if (m_keyEvents + namedHeld() + taken > kMaxKeyEvents) {
+        QVector<Step> steps = releaseAll(eventTimeMs);
+        if (steps.isEmpty())
+            steps.append(Step());
+        steps.last().limitReached = true;
+        end();
+        return steps;
     }
 
+    if (down)
+        m_held.append(Held{virtualKey, named});
+    else if (held >= 0)
+        m_held.remove(held);
+    Step step = record(virtualKey, down, eventTimeMs);
+    if (step.addKey && m_keyEvents >= kMaxKeyEvents) {
+        step.limitReached = true;
+        end();
+    }
+    return {step};
+}
+
+MacroRecorder::Step MacroRecorder::record(int virtualKey, bool down, quint64 eventTimeMs)
+{
+    Step step;
     const qint64 t = now();
     if (m_firstEvent) {
         m_firstEvent = false;
@@ -70,20 +120,30 @@ MacroRecorder::Step MacroRecorder::onKey(int virtualKey, bool down, quint64 even
     }
     step.addKey = true;
     step.release = !down;
-    if (++m_keyEvents >= kMaxKeyEvents) {
-        step.limitReached = true;
-        m_active = false;
-        m_keyEvents = 0;
-        m_held.clear();
-    }
+    ++m_keyEvents;
     return step;
+}
+
+QVector<MacroRecorder::Step> MacroRecorder::releaseAll(quint64 eventTimeMs)
+{
+    QVector<Step> steps;
+    while (!m_held.isEmpty()) {
+        const Held held = m_held.takeLast();
+        if (held.named)
+            steps.append(record(held.virtualKey, false, eventTimeMs));
+    }
+    return steps;
 }
 
 QVector<MacroRecorder::Step> MacroRecorder::releaseHeldKeys()
 {
-    QVector<Step> steps;
-    // The limit may end the recording half-way; it clears what is held then.
-    while (m_active && !m_held.isEmpty())
-        steps.append(onKey(m_held.last(), false));
+    if (!m_active)
+        return {};
+    QVector<Step> steps = releaseAll(0);
+    // The places were kept: the releases reach the limit at most.
+    if (m_keyEvents >= kMaxKeyEvents && !steps.isEmpty()) {
+        steps.last().limitReached = true;
+        end();
+    }
     return steps;
 }

@@ -11,9 +11,11 @@
 #include "ui/macro/Macro.h"
 #include "ui/macro/MacroExchangeFile.h"
 #include "ui/macro/MacroFolder.h"
+#include "ui/macro/MacroRecorder.h"
 #include "ui/macro/MacroRecordCodec.h"
 #include "ui/sensor/MyConmboBox.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -563,8 +565,101 @@ private slots:
         QVERIFY(!g_MacroRecording);
         QCOMPARE(lock.last().at(0).toInt(), 1);
         QVERIFY(child<MyConmboBox>("ChooseEvent")->isEnabled());
-        QVERIFY(!child<QToolButton>("Save")->isEnabled());
+        QVERIFY(child<QToolButton>("Save")->isEnabled());  // the emptied list is not saved yet
         QVERIFY(macros()->isEnabled());
+    }
+
+    // However a recording ends, no key stays pressed in the rows it leaves:
+    // keys still down are released at that moment, the last pressed first, and
+    // at the limit a press whose release would not fit ends the recording
+    // there. The rows are then an unsaved edit, and Save writes them.
+    void recordingEndsWithEveryKeyReleased_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<bool>("shiftHeld");  // else A is typed once, nothing stays down
+        QTest::addColumn<QStringList>("expected");
+        const QStringList held{"+LShift", "10ms", "+A", "10ms", "-A", "10ms", "-LShift"};
+        QTest::newRow("Stop clicked while Shift and A are held") << "stop" << true << held;
+        QTest::newRow("limit reached on a press while Shift is held") << "limit" << true << QStringList();
+        QTest::newRow("leaving the device while Shift and A are held") << "leave" << true << held;
+        QTest::newRow("leaving the device, nothing held")
+            << "leave" << false << QStringList{"+A", "10ms", "-A"};
+        QTest::newRow("language changed, then Stop") << "language" << true << held;
+        QTest::newRow("keyboard lost, then Stop") << "lost" << true << held;
+    }
+
+    void recordingEndsWithEveryKeyReleased()
+    {
+        QFETCH(QString, road);
+        QFETCH(bool, shiftHeld);
+        QFETCH(QStringList, expected);
+        writeFile(m_folder + "/rec.ini", "1\n0x05 1 0\n");
+        m_page->LoadMacroList();
+        select("rec");
+        child<QCheckBox>("DefaultDelay")->click();
+        child<QSpinBox>("DelayTime")->setValue(10);
+        QTest::mouseClick(child<QPushButton>("StartRecord"), Qt::LeftButton);
+        QVERIFY(g_MacroRecording);
+        if (shiftHeld) {
+            m_page->UpdateCapslockTip(0xA0, true, false);  // LShift
+            m_page->UpdateCapslockTip(0x41, true, false);
+        } else {
+            m_page->UpdateCapslockTip(0x41, true, false);
+            m_page->UpdateCapslockTip(0x41, false, false);
+        }
+
+        ModalDialogDriver driver;
+        if (road == "limit") {
+            // Typing on with Shift held: A up, then B, A, B ... until the limit.
+            driver.expect("KeyNumberLimit", [](QWidget* d) { ModalDialogDriver::click(d, "CloseButton"); });
+            m_page->UpdateCapslockTip(0x41, false, false);
+            for (int i = 1; i < 100 && g_MacroRecording; ++i) {
+                const int key = i % 2 ? 0x42 : 0x41;
+                m_page->UpdateCapslockTip(key, true, false);
+                m_page->UpdateCapslockTip(key, false, false);
+            }
+            QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+        } else if (road == "leave") {
+            PostMsg::GetInstance()->PostSetMacroPage();
+        } else {
+            if (road == "language")
+                m_page->SlotAllLanguage(1);
+            if (road == "lost")
+                emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+            QVERIFY(g_MacroRecording);
+            QTest::mouseClick(child<QPushButton>("StopRecord"), Qt::LeftButton);
+            m_page->SlotAllLanguage(0);
+        }
+        QVERIFY(!g_MacroRecording);
+
+        const QStringList rows = shownEvents();
+        if (!expected.isEmpty())
+            QCOMPARE(rows, expected);
+        QStringList down;
+        int keyEvents = 0;
+        for (const QString& row : rows) {
+            if (row.startsWith('+'))
+                down << row.mid(1);
+            else if (row.startsWith('-'))
+                QVERIFY2(down.removeOne(row.mid(1)), qPrintable(row));
+            keyEvents += row.endsWith("ms") ? 0 : 1;
+        }
+        QVERIFY2(down.isEmpty(), qPrintable("still down: " + down.join(' ')));
+        QVERIFY(keyEvents <= MacroRecorder::kMaxKeyEvents);
+        if (road == "limit") {
+            QCOMPARE(keyEvents, MacroRecorder::kMaxKeyEvents);
+            QCOMPARE(rows.last(), QString("-LShift"));
+        }
+
+        // The rows are an unsaved edit: Save writes them as shown.
+        auto* save = child<QToolButton>("Save");
+        QVERIFY(save->isEnabled());
+        QTest::mouseClick(save, Qt::LeftButton);
+        QVERIFY(!save->isEnabled());
+        if (road == "limit")
+            QTest::mouseClick(child<QPushButton>("StopRecord"), Qt::LeftButton);
+        select("rec");
+        QCOMPARE(shownEvents(), rows);
     }
 
     // Whatever makes another macro current shows it; Save then writes that

@@ -17,14 +17,38 @@ bool nameOf(int vk, QString* name)
 }
 
 // One report: milliseconds since the start, key, down. The key kLost stands
-// for the keyboard going to another program.
+// for the keyboard going to another program, kStop for Stop.
 constexpr int kLost = -1;
+constexpr int kStop = -2;
 struct Report
 {
     qint64 at;
     int vk;
     bool down;
 };
+
+// `events` key events typing A, 1 ms apart from `at`: press, release, press ...
+QVector<Report> typedA(int events, qint64 at = 0)
+{
+    QVector<Report> reports;
+    for (int i = 0; i < events; ++i)
+        reports.append({at + i, 0x41, i % 2 == 0});
+    return reports;
+}
+
+QVector<MacroRecorder::Step> feed(MacroRecorder& recorder, const Report& r)
+{
+    if (r.vk == kLost)
+        return recorder.releaseHeldKeys();
+    if (r.vk == kStop)
+        return recorder.stop();
+    return recorder.onKey(r.vk, r.down);
+}
+
+QString rowOf(const MacroRecorder::Step& step)
+{
+    return step.addKey ? (step.release ? "-" : "+") + step.name : QString();
+}
 
 } // namespace
 
@@ -71,6 +95,12 @@ private slots:
         QTest::newRow("after coming back the key presses anew")
             << 0u << QVector<Report>{{0, 0x41, true}, {30, kLost, false}, {100, 0x41, true}}
             << QStringList{"+A", "30ms", "-A", "70ms", "+A"};
+        QTest::newRow("stopped: keys down released then, last pressed first")
+            << 0u << QVector<Report>{{0, 0xA0, true}, {20, 0x41, true}, {50, kStop, false}}
+            << QStringList{"+LShift", "20ms", "+A", "30ms", "-A", "0ms", "-LShift"};
+        QTest::newRow("stopped: a key without a name held adds nothing")
+            << 0u << QVector<Report>{{0, 0x41, true}, {10, 0x41, false}, {20, 0xAD, true}, {50, kStop, false}}
+            << QStringList{"+A", "10ms", "-A", "10ms"};
     }
 
     void rows()
@@ -85,9 +115,7 @@ private slots:
         QStringList got;
         for (const Report& r : reports) {
             clock = r.at;
-            const QVector<MacroRecorder::Step> steps =
-                r.vk == kLost ? recorder.releaseHeldKeys() : QVector<MacroRecorder::Step>{recorder.onKey(r.vk, r.down)};
-            for (const MacroRecorder::Step& step : steps) {
+            for (const MacroRecorder::Step& step : feed(recorder, r)) {
                 if (step.addDelay)
                     got << QString::number(step.delayMs) + "ms";
                 if (step.addKey)
@@ -122,9 +150,9 @@ private slots:
         qint64 clock = 1000;
         MacroRecorder recorder(nameOf, [&] { return clock; });
         recorder.start();
-        QVERIFY(recorder.onKey(0x41, true, firstStamp).addKey);
+        QVERIFY(recorder.onKey(0x41, true, firstStamp).value(0).addKey);
         clock += clockGap;
-        const MacroRecorder::Step step = recorder.onKey(0x41, false, secondStamp);
+        const MacroRecorder::Step step = recorder.onKey(0x41, false, secondStamp).value(0);
         QVERIFY(step.addDelay);
         QCOMPARE(step.delayMs, expectedMs);
     }
@@ -137,47 +165,90 @@ private slots:
         int keys = 0, delays = 0;
         for (int i = 0; i < 100 && recorder.isActive(); ++i) {
             clock += 7;
-            const MacroRecorder::Step step = recorder.onKey(0x41, i % 2 == 0);
-            keys += step.addKey;
-            delays += step.addDelay;
-            QCOMPARE(step.limitReached, keys == MacroRecorder::kMaxKeyEvents);
+            const QVector<MacroRecorder::Step> steps = recorder.onKey(0x41, i % 2 == 0);
+            QCOMPARE(steps.size(), 1);
+            keys += steps.first().addKey;
+            delays += steps.first().addDelay;
+            QCOMPARE(steps.first().limitReached, keys == MacroRecorder::kMaxKeyEvents);
         }
         QCOMPARE(keys, 70);
         QCOMPARE(delays, 69);
         QVERIFY(!recorder.isActive());
         // Reports after the limit add nothing until the next start.
-        QVERIFY(!recorder.onKey(0x42, true).addKey);
+        QVERIFY(recorder.onKey(0x42, true).isEmpty());
+        QVERIFY(recorder.stop().isEmpty());
         recorder.start();
-        QVERIFY(recorder.onKey(0x42, true).addKey);
+        QVERIFY(recorder.onKey(0x42, true).value(0).addKey);
     }
 
-    // Keys released for a lost keyboard count like any other; the limit ends
-    // the recording among them.
-    void releasedKeysMeetTheLimit()
+    // Each press keeps a place for its release within the 70: the report that
+    // would leave no place for the releases of the keys still down ends the
+    // recording, without it, and those keys are released then. So the
+    // recording ends at the limit with nothing held.
+    void theLimitKeepsPlacesForTheReleases_data()
     {
+        QTest::addColumn<QVector<Report>>("reports");
+        QTest::addColumn<QStringList>("lastKeys");  // the last key rows, the limit on the last
+
+        QTest::newRow("typing with Shift held: its press leaves no place, Shift released")
+            << QVector<Report>{{0, 0xA0, true}} + typedA(68, 1) + QVector<Report>{{100, 0x41, true}}
+            << QStringList{"+A", "-A", "-LShift"};
+        QTest::newRow("three keys down: the fourth press ends it")
+            << typedA(64) + QVector<Report>{{100, 0xA0, true}, {101, 0x41, true}, {102, 0x42, true},
+                                            {103, 0x0C, true}}
+            << QStringList{"+B", "-B", "-A", "-LShift"};
+        QTest::newRow("a release of a key pressed before the start needs a place too")
+            << typedA(68) + QVector<Report>{{100, 0xA0, true}, {101, 0x42, false}}
+            << QStringList{"-A", "+LShift", "-LShift"};
+        QTest::newRow("the last press that fits, then its release: the limit as typed")
+            << QVector<Report>{{0, 0xA0, true}} + typedA(66, 1) + QVector<Report>{{100, 0x42, true}, {101, 0x42, false}, {102, 0xA0, false}}
+            << QStringList{"+B", "-B", "-LShift"};
+        QTest::newRow("keyboard lost with two keys down at the edge: the releases fit")
+            << typedA(66) + QVector<Report>{{100, 0xA0, true}, {101, 0x42, true}, {102, kLost, false}}
+            << QStringList{"+B", "-B", "-LShift"};
+    }
+
+    void theLimitKeepsPlacesForTheReleases()
+    {
+        QFETCH(QVector<Report>, reports);
+        QFETCH(QStringList, lastKeys);
         qint64 clock = 0;
         MacroRecorder recorder(nameOf, [&] { return clock; });
         recorder.start();
-        for (int i = 0; i < MacroRecorder::kMaxKeyEvents - 4; ++i)
-            recorder.onKey(0x41, i % 2 == 0);
-        for (int vk : {0xA0, 0x41, 0x42})
-            QVERIFY(recorder.onKey(vk, true).addKey);
-        const QVector<MacroRecorder::Step> steps = recorder.releaseHeldKeys();
-        QCOMPARE(steps.size(), 1);
-        QCOMPARE(steps.last().name, QString("B"));
-        QVERIFY(steps.last().limitReached);
+        QStringList keys;
+        QStringList down;
+        bool limit = false;
+        for (const Report& r : reports) {
+            QVERIFY2(!limit, "reports after the limit");
+            clock = r.at;
+            for (const MacroRecorder::Step& step : feed(recorder, r)) {
+                QVERIFY(!limit);
+                limit = step.limitReached;
+                if (!step.addKey)
+                    continue;
+                keys << rowOf(step);
+                if (!step.release)
+                    down << step.name;
+                else
+                    down.removeOne(step.name);
+            }
+        }
+        QVERIFY(limit);
         QVERIFY(!recorder.isActive());
+        QCOMPARE(keys.size(), MacroRecorder::kMaxKeyEvents);
+        QCOMPARE(keys.mid(keys.size() - lastKeys.size()), lastKeys);
+        QVERIFY2(down.isEmpty(), qPrintable(down.join(' ')));
         QVERIFY(recorder.releaseHeldKeys().isEmpty());
+        QVERIFY(recorder.stop().isEmpty());
     }
 
     void idleRecorderAddsNothing()
     {
         MacroRecorder recorder(nameOf);
-        const MacroRecorder::Step step = recorder.onKey(0x41, true);
-        QVERIFY(!step.addKey && !step.addDelay);
+        QVERIFY(recorder.onKey(0x41, true).isEmpty());
         recorder.start();
-        recorder.stop();
-        QVERIFY(!recorder.onKey(0x41, true).addKey);
+        QVERIFY(recorder.stop().isEmpty());
+        QVERIFY(recorder.onKey(0x41, true).isEmpty());
     }
 };
 

@@ -53,6 +53,7 @@ private slots:
     void heldKeysWithMeasuredPauses();
     void fixedPauses();
     void stopsAtSeventyEvents();
+    void typingWithShiftHeldEndsWithShiftReleased();
     void leavingTheDeviceEndsTheRecording();
     void keysHeldWhenTheKeyboardGoesElsewhere();
 
@@ -262,6 +263,31 @@ void tst_MacroRecordingX11::stopsAtSeventyEvents()
     QVERIFY(pageButtonsEnabled(true));
 }
 
+// Typing on with Shift held until the limit: the press that leaves no room
+// for the releases ends the recording, and Shift is released in the macro.
+void tst_MacroRecordingX11::typingWithShiftHeldEndsWithShiftReleased()
+{
+    startRecording();
+    ModalDialogDriver driver;
+    driver.expect("KeyNumberLimit", [](QWidget* d) { ModalDialogDriver::click(d, "NewHong"); }, kWaitMs);
+    QStringList keys{"keydown", "Shift_L", "key", "--delay", "20"};
+    for (int i = 0; i < 40; ++i)
+        keys << QString(QChar('a' + i % 26));
+    keys << "keyup" << "Shift_L";
+    QVERIFY(typeKeys(keys));
+    QVERIFY2(driver.waitAllHandled(kWaitMs), qPrintable(driver.failures().join('\n')));
+    QVERIFY(!g_MacroRecording);
+    QCOMPARE(events()->count(), 70 + 69);
+    const QStringList all = rows();
+    QCOMPARE(all.first(), QString("+LShift"));
+    QCOMPARE(all.at(all.size() - 3), QString("-H"));  // the 34th key
+    QCOMPARE(all.last(), QString("-LShift"));
+    QVERIFY(m_macro->findChild<QToolButton*>("Save")->isEnabled());
+    screenshot("limit-shift");
+    QTest::mouseClick(m_macro->findChild<QPushButton*>("StopRecord"), Qt::LeftButton);
+    QCOMPARE(rows(), all);
+}
+
 void tst_MacroRecordingX11::leavingTheDeviceEndsTheRecording()
 {
     startRecording();
@@ -271,7 +297,8 @@ void tst_MacroRecordingX11::leavingTheDeviceEndsTheRecording()
     QVERIFY(!g_MacroRecording);
     QVERIFY(pageButtonsEnabled(true));
     QVERIFY(!m_macro->findChild<QPushButton*>("StartRecord")->isHidden());
-    QVERIFY(!m_macro->findChild<QToolButton*>("Save")->isEnabled());
+    // The recorded rows stay an unsaved edit.
+    QVERIFY(m_macro->findChild<QToolButton*>("Save")->isEnabled());
     QVERIFY(XServer::focusWindow(m_window->winId()));
     QVERIFY(typeKeys({"key", "w"}));
     QTest::qWait(100);
