@@ -589,6 +589,31 @@ bool Macro::roomForKeyEvents(int added)
     return false;
 }
 
+bool Macro::showsUnsavedRows() const
+{
+    return recording() || m_save->isEnabled();
+}
+
+bool Macro::nameTaken(const QString& name) const
+{
+    if (!m_listWidgetHong->findItems(name, Qt::MatchExactly).isEmpty())
+        return true;
+    // The list is read at start: a file put there since has the name too.
+    const QString path = MacroFolder::filePath(m_macroDir, name);
+    return !path.isEmpty() && (QFileInfo::exists(path) || QFileInfo(path).isSymLink());
+}
+
+void Macro::setSending(bool sending, const QString& savingName)
+{
+    // The wait for the mouse runs the event loop: New, Delete, Rename and
+    // Import wait for it to end, so none runs inside it and changes the
+    // macro or the state it is about.
+    m_sending = sending;
+    m_savingName = sending ? savingName : QString();
+    m_newHong->setEnabled(!sending);
+    m_deleteHong->setEnabled(!sending);
+}
+
 // ---- Macros: new, delete, rename, export, import ----
 
 void Macro::on_NewHong_clicked()
@@ -597,13 +622,15 @@ void Macro::on_NewHong_clicked()
         showStopNotice();
         return;
     }
+    if (m_sending)
+        return;
     QuestionDialog question;
     question.SetMode(0);
     showNotice(&question);
     const QString name = question.answer;
     if (name.isEmpty())
         return;
-    if (!m_listWidgetHong->findItems(name, Qt::MatchExactly).isEmpty()) {
+    if (nameTaken(name)) {
         SameMacro notice;
         showNotice(&notice);
         return;
@@ -633,6 +660,8 @@ void Macro::on_DeleteHong_clicked()
         showStopNotice();
         return;
     }
+    if (m_sending)
+        return;
     const QString name = selectedName();
     if (name.isEmpty())
         return;
@@ -661,7 +690,7 @@ void Macro::DeleteMacro()
 void Macro::RenameMacro()
 {
     const QString oldName = selectedName();
-    if (oldName.isEmpty())
+    if (oldName.isEmpty() || m_sending)
         return;
     QuestionDialog question;
     question.SetMode(1);
@@ -671,8 +700,7 @@ void Macro::RenameMacro()
         return;
     const QString oldPath = MacroFolder::filePath(m_macroDir, oldName);
     const QString newPath = MacroFolder::filePath(m_macroDir, newName);
-    if (!m_listWidgetHong->findItems(newName, Qt::MatchExactly).isEmpty()
-        || (!newPath.isEmpty() && QFileInfo::exists(newPath))) {
+    if (nameTaken(newName)) {
         SameMacro notice;
         showNotice(&notice);
         return;
@@ -700,9 +728,9 @@ void Macro::RenameMacro()
 bool Macro::renameOnMouse(const QString& oldName, const QString& newName)
 {
     m_offlineNotices = 0;
-    m_sending = true;
+    setSending(true);
     PostMsg::GetInstance()->PostMacroRename(oldName, newName);
-    m_sending = false;
+    setSending(false);
     bool taken = m_offlineNotices == 0;
     // A write the mouse refused leaves the old name in the working image.
     if (taken && WorkingImage::isCurrent() && deviceName(oldName) != deviceName(newName))
@@ -740,6 +768,8 @@ void Macro::ExPortMacro()
 
 void Macro::InPortMacro()
 {
+    if (m_sending)
+        return;
     const QString path = chooseFile(this, QStringLiteral("SelectFile"), false);
     if (path.isEmpty())
         return;
@@ -750,7 +780,7 @@ void Macro::InPortMacro()
         showNotice(&notice);
         return;
     }
-    if (!m_listWidgetHong->findItems(contents.name, Qt::MatchExactly).isEmpty()) {
+    if (nameTaken(contents.name)) {
         SameMacro notice;
         showNotice(&notice);
         return;
@@ -773,11 +803,11 @@ void Macro::on_listWidgetHong_customContextMenuRequested(const QPoint& pos)
     QMenu menu(this);
     if (m_listWidgetHong->itemAt(pos)) {
         menu.addAction(m_menuTexts.value(0), this, &Macro::ExPortMacro);
-        menu.addAction(m_menuTexts.value(1), this, &Macro::RenameMacro);
-        menu.addAction(m_menuTexts.value(2), this, &Macro::DeleteMacro);
+        menu.addAction(m_menuTexts.value(1), this, &Macro::RenameMacro)->setEnabled(!m_sending);
+        menu.addAction(m_menuTexts.value(2), this, &Macro::DeleteMacro)->setEnabled(!m_sending);
     } else {
-        menu.addAction(m_menuTexts.value(3), this, &Macro::CreateMewMacro);
-        menu.addAction(m_menuTexts.value(4), this, &Macro::InPortMacro);
+        menu.addAction(m_menuTexts.value(3), this, &Macro::CreateMewMacro)->setEnabled(!m_sending);
+        menu.addAction(m_menuTexts.value(4), this, &Macro::InPortMacro)->setEnabled(!m_sending);
     }
     menu.exec(QCursor::pos());
 }
@@ -852,25 +882,22 @@ void Macro::on_Amend_clicked()
         StyleHelper::placeCentred(&dialog, this, kEventDialogDx, kEventDialogDy);
         dialog.exec();
         QListWidgetItem* item = rowAfterDialog();
-        if (!item)
+        if (!item || !dialog.accepted)
             return;
-        if (dialog.accepted)
-            item->setText(MacroFile::delayText(quint32(qMax(0, dialog.delayTime))));
+        item->setText(MacroFile::delayText(quint32(qMax(0, dialog.delayTime))));
     } else {
         addKey dialog;
         StyleHelper::placeCentred(&dialog, this, kEventDialogDx, kEventDialogDy);
         const int result = dialog.exec();
         QListWidgetItem* item = rowAfterDialog();
-        if (!item)
-            return;
         MacroRow key;
-        if (result == QDialog::Accepted && dialog.accepted && keyRowOfName(dialog.keyName, &key)) {
-            item->setData(MacroEventList::kCodeRole, key.code);
-            item->setData(MacroEventList::kKindRole, key.kind);
-            item->setText(dialog.keyName);
-            // The same name again changes no text, yet its code may be new.
-            m_eventsChanged = true;
-        }
+        if (!item || result != QDialog::Accepted || !dialog.accepted || !keyRowOfName(dialog.keyName, &key))
+            return;
+        item->setData(MacroEventList::kCodeRole, key.code);
+        item->setData(MacroEventList::kKindRole, key.kind);
+        item->setText(dialog.keyName);
+        // The same name again changes no text, yet its code may be new.
+        m_eventsChanged = true;
     }
     setSaveEnabled(true);
 }
@@ -970,14 +997,12 @@ bool Macro::sendSaved(const QString& name, int code, const QVector<MacroRow>& ro
         return true;
     m_offlineNotices = 0;
     m_downloadsRefused = 0;
-    m_sending = true;
-    m_savingName = name;
+    setSending(true, name);
     if (events)
         PostMsg::GetInstance()->PostUpDataMacro(name, 0);
     if (repeat)
         PostMsg::GetInstance()->PostUpDataMacro(name, 1);
-    m_sending = false;
-    m_savingName.clear();
+    setSending(false);
 
     bool taken = m_offlineNotices == 0 && m_downloadsRefused == 0;
     // A write the mouse refused leaves the working image as it was.
@@ -1141,8 +1166,9 @@ void Macro::SlotButtonToMacro(FlashDataMap map, int index)
     if (same.isEmpty()) {
         const int current = m_listWidgetHong->currentRow();
         m_listWidgetHong->insertItem(current >= 0 ? current + 1 : m_listWidgetHong->count(), name);
-    } else if (!held && same.first() == m_listWidgetHong->currentItem() && !recording()) {
-        // The macro on show was replaced by the mouse's: show that.
+    } else if (!held && same.first() == m_listWidgetHong->currentItem() && !showsUnsavedRows()) {
+        // The macro on show was replaced by the mouse's: show that. Rows not
+        // saved stay on show, to be saved over the mouse's copy.
         on_listWidgetHong_clicked(m_listWidgetHong->currentIndex());
         m_eventsChanged = false;
         m_repeatChanged = false;

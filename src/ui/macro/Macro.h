@@ -115,6 +115,11 @@ private:
     void setRepeatCode(int code);
     QListWidgetItem* keyRowItem(const QString& name, const MacroRow& key) const;
     bool roomForKeyEvents(int added);
+    // A recording, or an edit of the macro on show that Save has not written.
+    bool showsUnsavedRows() const;
+    // A macro of this name is listed, or its file exists.
+    bool nameTaken(const QString& name) const;
+    void setSending(bool sending, const QString& savingName = QString());
     // Shows the list's current macro: its file's rows and repeat mode, the
     // rows not saved before dropped.
     void showCurrentMacro();

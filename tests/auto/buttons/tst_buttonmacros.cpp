@@ -118,6 +118,9 @@ private slots:
     void renameReachesEveryButton();
     void aSaveTheMouseDidNotTakeIsNotKept_data();
     void aSaveTheMouseDidNotTakeIsNotKept();
+    void unsavedRowsStayWhenTheMouseComesBack();
+    void fileActionsWaitForASave_data();
+    void fileActionsWaitForASave();
     void aRenameTheMouseDidNotTakeKeepsTheOldName_data();
     void aRenameTheMouseDidNotTakeKeepsTheOldName();
     void deleteReachesEveryButton_data();
@@ -154,6 +157,8 @@ private:
     }
     // Takes the mouse away ("off") or makes its next write fail ("refuses").
     bool breakTheMouse(const QString& how);
+    // The macro "m" of `file` bound to the second button, the mouse holding `onMouse`.
+    void bindToTheSecondButton(const QByteArray& file, const QByteArray& onMouse);
     void selectInEditor(const QString& name);
     QString macroPath(const QString& name) const { return m_folder + "/" + name + ".ini"; }
     static QString prefix() { return LanguageTables::text(LanguageSection::Buttoninterface, 0, 48); }
@@ -177,6 +182,7 @@ void tst_ButtonMacros::init()
 
 void tst_ButtonMacros::cleanup()
 {
+    Macro::setFileChooser(nullptr);
     m_editor.reset();
     m_buttons.reset();
     m_fixture.tearDown();
@@ -624,6 +630,16 @@ bool tst_ButtonMacros::breakTheMouse(const QString& how)
         && QTest::qWaitFor([] { return !UsbFinderC_GetDeviceOnLine(g_DevicePath.load()); }, 15000);
 }
 
+void tst_ButtonMacros::bindToTheSecondButton(const QByteArray& file, const QByteArray& onMouse)
+{
+    writeFile(macroPath("m"), file);
+    QVERIFY(link("r8"));
+    deliverMouseImage();
+    m_editor->LoadMacroList();
+    bind(1, "m");
+    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(1).toHex(' '), onMouse.toHex(' '), 15000);
+}
+
 // A save of a bound macro that the mouse does not take is not kept: the
 // notice shows, the file stays as the mouse has it (so the mouse's copy
 // arriving later replaces nothing), and the rows stay on show, unsaved. An
@@ -646,14 +662,9 @@ void tst_ButtonMacros::aSaveTheMouseDidNotTakeIsNotKept()
     QFETCH(bool, putBackFails);
     const QByteArray old("1\n0x04 1 0\n10ms\n0x04 1 1\n10ms\n0x05 1 0\n");
     const QByteArray edited("1\n0x04 1 0\n10ms\n0x04 1 1\n");
-    writeFile(macroPath("m"), old);
-    QVERIFY(link("r8"));
-    deliverMouseImage();
-    m_editor->LoadMacroList();
-    bind(1, "m");
     const QByteArray oldRecord = record("m", 3, ev(0, 1, 0x04, 10) + ev(1, 1, 0x04, 10) + ev(0, 1, 0x05, 0));
     const QByteArray newRecord = record("m", 2, ev(0, 1, 0x04, 10) + ev(1, 1, 0x04, 0));
-    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(1).toHex(' '), oldRecord.toHex(' '), 15000);
+    bindToTheSecondButton(old, oldRecord);
 
     selectInEditor("m");
     editorEvents()->setCurrentRow(4);
@@ -715,6 +726,124 @@ void tst_ButtonMacros::aSaveTheMouseDidNotTakeIsNotKept()
     QCOMPARE(fileBytes(macroPath("m")), edited);
     QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(1).toHex(' '), newRecord.toHex(' '), 15000);
     QVERIFY(!save->isEnabled());
+}
+
+// The mouse back after a refused save: its copy differs from the file only
+// in form (two pauses in a row, which it keeps as one), so the file takes the
+// mouse's copy; the unsaved rows stay on show, and Save sends them.
+void tst_ButtonMacros::unsavedRowsStayWhenTheMouseComesBack()
+{
+    const QByteArray old("1\n0x04 1 0\n10ms\n15ms\n0x04 1 1\n10ms\n0x05 1 0\n");
+    bindToTheSecondButton(old, record("m", 3, ev(0, 1, 0x04, 25) + ev(1, 1, 0x04, 10) + ev(0, 1, 0x05, 0)));
+
+    selectInEditor("m");
+    editorEvents()->setCurrentRow(5);
+    m_editor->on_DeleteKey_clicked();
+    const QStringList unsaved = editorRows();
+    QCOMPARE(unsaved, (QStringList{"A", "10ms", "15ms", "A"}));
+    QVERIFY(breakTheMouse("off"));
+    ModalDialogDriver driver;
+    driver.forbidDialogs(true);
+    m_editor->on_Save_clicked();
+    auto* save = m_editor->findChild<QToolButton*>("Save");
+    QCOMPARE(fileBytes(macroPath("m")), old);
+    QVERIFY(save->isEnabled());
+
+    QVERIFY(HidSimControl::setPowered(m_mouse, true));
+    QVERIFY(QTest::qWaitFor([] { return UsbFinderC_GetDeviceOnLine(g_DevicePath.load()); }, 15000));
+    deliverMouseImage();
+    QCOMPARE(fileBytes(macroPath("m")), QByteArray("1\n0x04 1 0\n25ms\n0x04 1 1\n10ms\n0x05 1 0\n"));
+    QCOMPARE(editorList()->currentItem()->text(), QString("m"));
+    QCOMPARE(editorRows(), unsaved);
+    QVERIFY(save->isEnabled());
+
+    m_editor->on_Save_clicked();
+    QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+    QCOMPARE(fileBytes(macroPath("m")), QByteArray("1\n0x04 1 0\n10ms\n15ms\n0x04 1 1\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(1).toHex(' '), record("m", 2, ev(0, 1, 0x04, 25) + ev(1, 1, 0x04, 0)).toHex(' '),
+                              15000);
+    QVERIFY(!save->isEnabled());
+}
+
+// While a save waits for the mouse (the button page waits before it asks
+// for the records), the editor's other file actions are refused: they open
+// nothing and change nothing, and the save ends as it would have without
+// them, also when the mouse is off and the save is not kept.
+void tst_ButtonMacros::fileActionsWaitForASave_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("mouseOff");
+    QTest::newRow("rename") << "rename" << false;
+    QTest::newRow("delete") << "delete" << false;
+    QTest::newRow("new") << "new" << false;
+    QTest::newRow("import") << "import" << false;
+    QTest::newRow("rename, the mouse switched off") << "rename" << true;
+}
+
+void tst_ButtonMacros::fileActionsWaitForASave()
+{
+    QFETCH(QString, action);
+    QFETCH(bool, mouseOff);
+    const QByteArray old("1\n0x04 1 0\n10ms\n0x04 1 1\n10ms\n0x05 1 0\n");
+    const QByteArray edited("1\n0x04 1 0\n10ms\n0x04 1 1\n");
+    const QByteArray oldRecord = record("m", 3, ev(0, 1, 0x04, 10) + ev(1, 1, 0x04, 10) + ev(0, 1, 0x05, 0));
+    bindToTheSecondButton(old, oldRecord);
+    const QString exchange = QDir::homePath() + "/other.ini";
+    writeFile(macroPath("other"), "1\n0x05 1 0\n");
+    m_editor->LoadMacroList();
+    selectInEditor("other");
+    Macro::setFileChooser([&](QWidget*, const QString&, bool) { return exchange; });
+    m_editor->ExPortMacro();
+    QVERIFY(QFile::remove(macroPath("other")));
+    m_editor->LoadMacroList();
+
+    selectInEditor("m");
+    editorEvents()->setCurrentRow(4);
+    m_editor->on_DeleteKey_clicked();
+    const QStringList unsaved = editorRows();
+    if (mouseOff)
+        QVERIFY(breakTheMouse("off"));
+    const int offline = m_fixture.pages()->count("MouseOffLineo");
+    bool chosen = false;
+    Macro::setFileChooser([&](QWidget*, const QString&, bool) {
+        chosen = true;
+        return exchange;
+    });
+    ModalDialogDriver driver;
+    driver.forbidDialogs(true);
+    bool tried = false;
+    QTimer::singleShot(0, this, [&] {
+        tried = true;
+        if (action == "rename")
+            m_editor->RenameMacro();
+        else if (action == "delete")
+            m_editor->DeleteMacro();
+        else if (action == "new")
+            m_editor->CreateMewMacro();
+        else
+            m_editor->InPortMacro();
+    });
+    m_editor->on_Save_clicked();
+    QVERIFY(tried);
+    QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+    QVERIFY(!chosen);
+    QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{"m.ini"});
+    QCOMPARE(editorList()->count(), 1);
+    QCOMPARE(editorList()->currentItem()->text(), QString("m"));
+    auto* save = m_editor->findChild<QToolButton*>("Save");
+    if (mouseOff) {
+        QCOMPARE(m_fixture.pages()->count("MouseOffLineo"), offline + 1);
+        QCOMPARE(fileBytes(macroPath("m")), old);
+        QCOMPARE(editorRows(), unsaved);
+        QVERIFY(save->isEnabled());
+        QCOMPARE(mouseRecord(1).toHex(' '), oldRecord.toHex(' '));
+        return;
+    }
+    QCOMPARE(fileBytes(macroPath("m")), edited);
+    QTRY_COMPARE_WITH_TIMEOUT(mouseRecord(1).toHex(' '),
+                              record("m", 2, ev(0, 1, 0x04, 10) + ev(1, 1, 0x04, 0)).toHex(' '), 15000);
+    QVERIFY(!save->isEnabled());
+    QCOMPARE(label(1), prefix() + "m");
 }
 
 // A rename the mouse does not take keeps the old name on the button, in the

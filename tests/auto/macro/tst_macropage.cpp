@@ -722,6 +722,75 @@ private slots:
         QCOMPARE(fileBytes(m_folder + "/m.ini"), QByteArray("1\n0x05 1 0\n30ms\n0x05 1 1\n"));
     }
 
+    // "Edit event" closed without an answer changes nothing, and there is
+    // nothing to save.
+    void editEventLeftUnansweredChangesNothing_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("pause, closed with its cross") << 1 << "AddDelayTime" << "CloseButton";
+        QTest::newRow("pause, cancelled") << 1 << "AddDelayTime" << "NewHong_2";
+        QTest::newRow("key, closed with its cross") << 0 << "addKey" << "CloseButton";
+        QTest::newRow("key, cancelled") << 0 << "addKey" << "NewHong_2";
+    }
+
+    void editEventLeftUnansweredChangesNothing()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, dialog);
+        QFETCH(QString, button);
+        const QByteArray file("1\n0x04 1 0\n10ms\n0x04 1 1\n");
+        writeFile(m_folder + "/m.ini", file);
+        m_page->LoadMacroList();
+        select("m");
+        events()->setCurrentRow(row);
+        ModalDialogDriver driver;
+        driver.expect(dialog, [button](QWidget* d) { ModalDialogDriver::click(d, button); });
+        m_page->on_Amend_clicked();
+        QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+        QCOMPARE(shownEvents(), (QStringList{"+A", "10ms", "-A"}));
+        QVERIFY(!child<QToolButton>("Save")->isEnabled());
+    }
+
+    // A file put into the macro folder after the list was read is a macro of
+    // that name all the same: New and Import say the name exists and leave
+    // the file as it is.
+    void newAndImportKeepAFileTheListDoesNotShow_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("new") << "new";
+        QTest::newRow("import") << "import";
+    }
+
+    void newAndImportKeepAFileTheListDoesNotShow()
+    {
+        QFETCH(QString, action);
+        const QString exchange = m_home.path() + "/late-export.ini";
+        writeFile(m_folder + "/late.ini", "1\n0x05 1 0\n10ms\n0x05 1 1\n");
+        m_page->LoadMacroList();
+        select("late");
+        Macro::setFileChooser([&](QWidget*, const QString&, bool) { return exchange; });
+        m_page->ExPortMacro();
+        QVERIFY(QFile::remove(m_folder + "/late.ini"));
+        m_page->LoadMacroList();
+        QVERIFY(shownMacros().isEmpty());
+
+        // Put there while the program runs: the list does not show it.
+        const QByteArray late("3\n0x04 1 0\n10ms\n0x04 1 1\n");
+        writeFile(m_folder + "/late.ini", late);
+        ModalDialogDriver driver;
+        if (action == "new")
+            answerName(driver, "late");
+        driver.expect("SameMacro", [](QWidget* d) { ModalDialogDriver::click(d, "CloseButton"); });
+        if (action == "new")
+            m_page->on_NewHong_clicked();
+        else
+            m_page->InPortMacro();
+        QVERIFY2(driver.waitAllHandled(), qPrintable(driver.failures().join('\n')));
+        QCOMPARE(fileBytes(m_folder + "/late.ini"), late);
+    }
+
     // A short list cleared whole is an edit: the save tells the button page.
     void clearingAShortListIsAnEdit()
     {
