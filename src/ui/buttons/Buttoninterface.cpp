@@ -1375,9 +1375,14 @@ void Buttoninterface::showAssignments(const FlashDataMap& image, bool fromDevice
 void Buttoninterface::showCaptionsFrom(int count)
 {
     // Such a selector would otherwise keep the function that the previous
-    // mouse's button of that number held.
+    // mouse's button of that number held, and the choice of it.
     for (int i = qMax(count, 0); i < Table::kSelectorCount; ++i) {
         const Table::Selector* selector = Table::selectorOfDevice(i);
-        ui->button(QString::fromLatin1(selector->name))->setText(buttonText(QString::fromLatin1(selector->caption)));
+        QToolButton* b = ui->button(QString::fromLatin1(selector->name));
+        b->setText(buttonText(QString::fromLatin1(selector->caption)));
+        if (b->isChecked()) {
+            releaseSelectors();
+            closeList();
+        }
     }
 }

@@ -120,7 +120,7 @@ private:
     // (SigButtonToMacro), which rebuilds its file.
     void showAssignments(const FlashDataMap& image, bool fromDevice);
     // Selectors of device buttons `count` and above, which the model lacks,
-    // read their own caption.
+    // read their own caption and are not chosen.
     void showCaptionsFrom(int count);
     void SetupButtonGroup();
     void applyStyleSheets();

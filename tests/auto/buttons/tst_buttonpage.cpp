@@ -346,8 +346,9 @@ void tst_ButtonPage::rowTheModelLacks_data()
     QTest::newRow("English, no image of m7") << 0 << true;
 }
 
-// m7 has five buttons. Its sixth row stands for no button of it and reads the
-// row's own caption, never the function the previous mouse's sixth button held.
+// m7 has five buttons. Its sixth row stands for no button of it: it reads the
+// row's own caption, never the function the previous mouse's sixth button held,
+// and is no longer the chosen row.
 void tst_ButtonPage::rowTheModelLacks()
 {
     QFETCH(int, language);
@@ -357,6 +358,8 @@ void tst_ButtonPage::rowTheModelLacks()
     deliverMouseImage();
     const QString dpiUp = button("VolumeUp_9")->text();
     QCOMPARE(label(5), dpiUp);
+    button("BackMusic")->click();
+    QVERIFY(button("BackMusic")->isChecked());
 
     QVERIFY(m_fixture.linkWithoutReports("m7", "m7"));
     m_mouse = "m7";
@@ -371,6 +374,8 @@ void tst_ButtonPage::rowTheModelLacks()
             QCOMPARE(label(i), text(language, 4 + i));
     }
     QCOMPARE(label(5), text(language, 9));
+    QVERIFY(!button("BackMusic")->isChecked());
+    QCOMPARE(m_page->form()->stackedWidget->currentWidget(), m_page->form()->page);
     QCOMPARE(m_page->recordedType(5), reset ? 2 : -1);
 }
 
