@@ -3,13 +3,6 @@
 #include <QCoreApplication>
 #include <QObject>
 
-namespace {
-void drainBeforeTheApplicationGoes()
-{
-    WriteQueue::instance().drain();
-}
-}  // namespace
-
 WriteQueue& WriteQueue::instance()
 {
     static WriteQueue queue;
@@ -20,7 +13,7 @@ WriteQueue::WriteQueue()
 {
     // Writes still queued would otherwise run while the program's globals are
     // being destroyed.
-    qAddPostRoutine(drainBeforeTheApplicationGoes);
+    qAddPostRoutine(&WriteQueue::finishBeforeTheApplicationGoes);
 }
 
 WriteQueue::~WriteQueue()
@@ -39,10 +32,11 @@ void WriteQueue::post(std::function<bool()> write)
     enqueue(Job{std::move(write), 0});
 }
 
-void WriteQueue::post(std::function<bool()> write, QObject* context, std::function<void(bool)> then)
+void WriteQueue::post(std::function<bool()> write, QObject* context, std::function<void(bool)> then,
+                      std::function<void()> unanswered)
 {
     const quint64 id = m_nextAnswerId++;
-    m_answers.emplace(id, Answer{context, std::move(then)});
+    m_answers.emplace(id, Answer{context, std::move(then), std::move(unanswered)});
     enqueue(Job{std::move(write), id});
 }
 
@@ -100,4 +94,18 @@ void WriteQueue::answer(quint64 id, bool written)
     m_answers.erase(it);
     if (answer.context && answer.then)
         answer.then(written);
+}
+
+void WriteQueue::finishBeforeTheApplicationGoes()
+{
+    WriteQueue& queue = instance();
+    queue.drain();
+    // The answers queued to the application object are dropped with it.
+    std::map<quint64, Answer> lost;
+    lost.swap(queue.m_answers);
+    for (auto& entry : lost) {
+        if (entry.second.unanswered)
+            entry.second.unanswered();
+    }
+    queue.drain();
 }
