@@ -18,7 +18,7 @@
 #include "ui/macro/ContainReset.h"
 #include "ui/settings/Match.h"
 #include "ui/settings/UpDateRepair.h"
-#include "ui/settings/UpdateRecords.h"
+#include "device/UpdateRecords.h"
 #include "ui/settings/UpDateWarning.h"
 
 #include <HIDUsb.h>

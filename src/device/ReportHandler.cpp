@@ -6,9 +6,9 @@
 #include "device/AnnotatedMutexLocker.h"
 #include "device/CurrentDevice.h"
 #include "device/DeviceCache.h"
+#include "device/UpdateRecords.h"
 #include "device/Worker.h"
 #include "device/WorkingImage.h"
-#include "platform/Registry.h"
 
 #include <HIDUsb.h>
 
@@ -317,10 +317,8 @@ void handleVersion()
         modelIndex = g_CurrentDevice.modelIndex;
     }
     PostMsg::GetInstance()->PostSetver(0);
-    ConfigSettings* config = ConfigSettings::instance();
-    const QString name = Registry::mouseVersionName(config->value(QStringLiteral("Option"), QStringLiteral("CID")),
-                                                    config->value(driveGroup(modelIndex), QStringLiteral("MID")));
-    Registry::setValue(Registry::mouseDriveTestKeyPath(), name, text);
+    // Queued behind the update's own writes of the value, never beside them.
+    UpdateRecords::writeMouseVersion(driveGroup(modelIndex), text);
 }
 }
 

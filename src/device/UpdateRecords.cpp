@@ -1,12 +1,16 @@
-#include "ui/settings/UpdateRecords.h"
+#include "device/UpdateRecords.h"
 
 #include "core/ConfigSettings.h"
 #include "core/WriteQueue.h"
+#include "device/FirmwareImageSearch.h"
 #include "platform/Registry.h"
 
 #include <QCoreApplication>
 #include <QPointer>
 #include <QStringList>
+
+#include <atomic>
+#include <memory>
 
 namespace {
 const QString kFailure = QStringLiteral("UpdateFailInfo");
@@ -26,21 +30,27 @@ std::optional<UpdateRecords::Failure> parseFailure(const QString& record)
     return UpdateRecords::Failure{parts.at(0).toInt(), parts.at(1), parts.at(2).toInt(), parts.at(3).toInt()};
 }
 
-QString failureText(int type, int kind, int customerId, int modelId)
+QString failureText(const UpdateRecords::Failure& device)
 {
-    return QStringLiteral("%1,%2,%3,%4").arg(type).arg(kind).arg(customerId).arg(modelId);
+    return QStringLiteral("%1,%2,%3,%4").arg(device.type).arg(device.kind).arg(device.customerId).arg(device.modelId);
 }
 
 bool storeFailure(const QString& record)
 {
     return Registry::setValue(Registry::mouseDriveTestKeyPath(), kFailure, record);
 }
-
-bool dropFailure()
-{
-    return Registry::remove(Registry::mouseDriveTestKeyPath(), kFailure);
-}
 }  // namespace
+
+bool UpdateRecords::Failure::names(const Failure& device) const
+{
+    return type == device.type && customerId == device.customerId && modelId == device.modelId
+           && (type != FirmwareImageHeader::kReceiverType || kind == device.kind);
+}
+
+UpdateRecords::Failure UpdateRecords::device(int type, int kind, int customerId, int modelId)
+{
+    return Failure{type, QString::number(kind), customerId, modelId};
+}
 
 QString UpdateRecords::failure()
 {
@@ -53,51 +63,62 @@ std::optional<UpdateRecords::Failure> UpdateRecords::failureRecord()
     return parseFailure(failure());
 }
 
-void UpdateRecords::writeFailure(int type, int kind, int customerId, int modelId)
+void UpdateRecords::writeFailure(const Failure& device)
 {
-    const QString record = failureText(type, kind, customerId, modelId);
-    WriteQueue::instance().post([record] { return storeFailure(record); });
-}
-
-void UpdateRecords::writeFailureBeforeTransfer(int type, int kind, int customerId, int modelId, QObject* context,
-                                               std::function<void(TransferRecord)> then)
-{
-    const QString record = failureText(type, kind, customerId, modelId);
-    // The queue answers whether a record is on disk; `wrote` says whose. A
-    // transfer that will not start, its asker gone, takes back the record
-    // written for it.
-    auto wrote = std::make_shared<std::atomic<bool>>(false);
-    WriteQueue::instance().post(
-        [record, wrote] {
-            if (parseFailure(storedFailure()))
-                return true;
-            wrote->store(storeFailure(record));
-            return wrote->load();
-        },
-        QCoreApplication::instance(),
-        [asker = QPointer<QObject>(context), then = std::move(then), wrote](bool onDisk) {
-            const bool recorded = wrote->load();
-            if (asker)
-                then(recorded ? TransferRecord::Written
-                              : (onDisk ? TransferRecord::HeldAlready : TransferRecord::NotWritten));
-            else if (recorded)
-                removeFailure();
-        });
-}
-
-void UpdateRecords::clearFailureFor(int type, int customerId, int modelId)
-{
-    WriteQueue::instance().post([type, customerId, modelId] {
+    WriteQueue::instance().post([device] {
         const std::optional<Failure> held = parseFailure(storedFailure());
-        if (!held || held->type != type || held->customerId != customerId || held->modelId != modelId)
+        if (held && !held->names(device))
             return true;
-        return dropFailure();
+        return storeFailure(failureText(device));
     });
 }
 
-void UpdateRecords::removeFailure()
+void UpdateRecords::writeFailureBeforeTransfer(const Failure& device, QObject* context,
+                                               std::function<void(TransferRecord)> then)
 {
-    WriteQueue::instance().post(dropFailure);
+    // The queue answers whether a record is on disk; `held` says whose.
+    enum Held { None, Ours, Another };
+    auto wrote = std::make_shared<std::atomic<bool>>(false);
+    auto held = std::make_shared<std::atomic<int>>(None);
+    // A record written for a transfer that will not start is taken back: its
+    // asker gone, or the application gone before the answer could come.
+    auto takeBack = [device, wrote] {
+        if (wrote->load())
+            clearFailureFor(device);
+    };
+    WriteQueue::instance().post(
+        [device, wrote, held] {
+            if (const std::optional<Failure> record = parseFailure(storedFailure())) {
+                held->store(record->names(device) ? Ours : Another);
+                return true;
+            }
+            wrote->store(storeFailure(failureText(device)));
+            return wrote->load();
+        },
+        QCoreApplication::instance(),
+        [asker = QPointer<QObject>(context), then = std::move(then), wrote, held, takeBack](bool onDisk) {
+            if (!asker) {
+                takeBack();
+                return;
+            }
+            if (wrote->load())
+                then(TransferRecord::Written);
+            else if (held->load() == Another)
+                then(TransferRecord::OtherDevice);
+            else
+                then(onDisk && held->load() == Ours ? TransferRecord::HeldAlready : TransferRecord::NotWritten);
+        },
+        takeBack);
+}
+
+void UpdateRecords::clearFailureFor(const Failure& device)
+{
+    WriteQueue::instance().post([device] {
+        const std::optional<Failure> held = parseFailure(storedFailure());
+        if (!held || !held->names(device))
+            return true;
+        return Registry::remove(Registry::mouseDriveTestKeyPath(), kFailure);
+    });
 }
 
 QString UpdateRecords::mouseVersion(const QString& customerId, const QString& modelId)

@@ -21,7 +21,7 @@
 #include "ui/settings/Match.h"
 #include "ui/settings/RePair.h"
 #include "ui/settings/UpDateRepair.h"
-#include "ui/settings/UpdateRecords.h"
+#include "device/UpdateRecords.h"
 #include "ui/settings/UpDateWarning.h"
 
 #include <HIDUsb.h>

@@ -9,7 +9,9 @@
 #include "core/SettingsStore.h"
 #include "core/Timing.h"
 #include "device/FirmwareImageSearch.h"
+#include "device/FirmwareTransfer.h"
 #include "device/ReportHandler.h"
+#include "device/UpdateRecords.h"
 #include "device/Worker.h"
 #include "platform/AutoStart.h"
 #include "platform/Launcher.h"
@@ -21,8 +23,6 @@
 #include "ui/settings/UpDateRepair.h"
 #include "ui/settings/UpDateWarning.h"
 #include "ui/settings/UpdateLog.h"
-#include "ui/settings/UpdateRecords.h"
-#include "ui/settings/UpgradeMessage.h"
 
 #include <HIDUsb.h>
 
@@ -108,13 +108,13 @@ struct UpdateRun
     int modelId = 0;
     int type = 0;          // 210 or 211: the device given to the library last
     int deviceCount = 1;   // 2: receiver first, then mouse
-    bool transferActive = false;
+    bool mouseFirst = false;  // a record naming the mouse puts it first
+    bool transferActive = false;  // the library took this run's image
     QString imageVersion;  // version text of the image being sent
 };
 UpdateRun s_run;
 // The page whose run the library's progress belongs to.
 QPointer<FormSetting> s_updatePage;
-constexpr int kUpgradeTimeoutMs = 10000;
 constexpr int kReceiverKinds[4] = {1, 2, 4, 8};
 
 int kindSlot(int kind)
@@ -143,6 +143,19 @@ const DeviceAllInfo* firstPairedReceiver(const QList<DeviceAllInfo>& list)
             return &d;
     }
     return nullptr;
+}
+
+// The device a record names when this run sends `type`.
+UpdateRecords::Failure runDevice(int type)
+{
+    return UpdateRecords::device(type, s_run.receiverKind, s_run.customerId, s_run.modelId);
+}
+
+int bootDevices(const QByteArray& image)
+{
+    int count = 5;
+    UsbUpgradeC_FindBootDevices(reinterpret_cast<const unsigned char*>(image.constData()), &count);
+    return count;
 }
 }
 
@@ -907,8 +920,13 @@ void FormSetting::SlotLabelText(int index, QString text)
 
 bool FormSetting::refuse(int textPosition)
 {
+    return refuseWith(formText(textPosition));
+}
+
+bool FormSetting::refuseWith(const QString& text)
+{
     if (UpDateRepair* dialog = g_UpDateRepairDialog) {
-        dialog->SetLabelText(formText(textPosition));
+        dialog->SetLabelText(text);
         dialog->ShowIdleMode();
     }
     return false;
@@ -918,6 +936,7 @@ bool FormSetting::ChechIsUpDate()
 {
     s_run.receiverKind = 0;
     m_mouseBootExpected = false;
+    m_mouseFirst = false;
     const DeviceAllInfo current = currentDeviceCopy();
     m_modelGroup = QStringLiteral("Drive%1").arg(current.modelIndex + 1);
     m_mouseModelName = setting(m_modelGroup, QStringLiteral("MM"));
@@ -989,6 +1008,15 @@ bool FormSetting::ChechIsUpDate()
         if (kind == 0)
             return refuse(23);
         s_run.receiverKind = kind;
+        // A record of another device is that device's road back: it stays
+        // until its repair, and so this update waits. A record naming this
+        // pair's mouse puts the mouse first, the transfer the record covers.
+        if (const std::optional<UpdateRecords::Failure> record = UpdateRecords::failureRecord()) {
+            if (record->names(runDevice(FirmwareImageHeader::kMouseType)))
+                m_mouseFirst = true;
+            else if (!record->names(runDevice(FirmwareImageHeader::kReceiverType)))
+                return refuseWith(LanguageTables::text(LanguageSection::DialogChange, g_LanguageIndex, 2));
+        }
         m_receiverModelName = setting(m_modelGroup, FirmwareImageSearch::receiverModelKey(kind));
         const bool receiverFound = FindFirmwareImage(FirmwareImageHeader::kReceiverType, m_label5->text(),
                                                      m_receiverModelName, uchar(s_run.customerId), uchar(modelId));
@@ -1075,9 +1103,13 @@ void FormSetting::on_Start()
     if (g_UpDateRepairDialog)
         g_UpDateRepairDialog->ShowProgressMode();
 
-    const bool receiverFound = FindFirmwareImage(FirmwareImageHeader::kReceiverType, m_label5->text(), m_receiverModelName,
-                                                 uchar(s_run.customerId), uchar(s_run.modelId));
-    if (!receiverFound && m_mouseBootExpected) {
+    // The device the record names goes first: each transfer then runs under a
+    // record naming its own device, so that breaking it off anywhere leaves the
+    // device list a repair that finds what it names.
+    s_run.mouseFirst = m_mouseBootExpected || m_mouseFirst;
+    m_receiverFollows = FindFirmwareImage(FirmwareImageHeader::kReceiverType, m_label5->text(), m_receiverModelName,
+                                          uchar(s_run.customerId), uchar(s_run.modelId));
+    if (s_run.mouseFirst) {
         m_warningNotice = true;
         on_Mouse_clicked();
     } else if (s_run.receiverState != kRunning && s_run.mouseState != kRunning && !m_mouseRunning && !m_receiverNoImage) {
@@ -1249,14 +1281,13 @@ void FormSetting::UpdateStep(int type, const QString& version)
         m_dongleCheckTimer->stop();
         m_mouseCheckTimer->stop();
         g_UpdateRunning = false;
-        if (receiver) {
-            if (m_mouseBootExpected) {
-                m_warningNotice = true;
-                on_Mouse_clicked();
-            } else {
-                SlotContinue(0);
-            }
-        }
+        // The other device follows: the mouse after the receiver, or the
+        // receiver with an image after a mouse the record put first.
+        if (receiver && !s_run.mouseFirst)
+            SlotContinue(0);
+        else if (!receiver && s_run.mouseFirst && m_receiverFollows
+                 && (s_run.mouseState == kDone || s_run.mouseState == kNoImage))
+            on_Receive_clicked();
         finishIfIdle();
         break;
     }
@@ -1316,32 +1347,41 @@ bool FormSetting::startTransfer(int type)
     }
     s_run.type = type;
     s_run.imageVersion = FirmwareImageSearch::versionText(FirmwareImageHeader::parse(image).version);
-    s_run.transferActive = true;
+    // The step waits while the state says running; the library's messages
+    // count only once it took the image.
+    s_run.transferActive = false;
     state = kRunning;
-    // Written first: a transfer whose end never comes stays repairable.
-    UpdateRecords::writeFailureBeforeTransfer(type, s_run.receiverKind, s_run.customerId, s_run.modelId, this,
-                                              [this, type, image](UpdateRecords::TransferRecord record) {
-                                                  sendImage(type, image, record);
-                                              });
+    FirmwareTransfer::start(
+        runDevice(type), image, &FormSetting::onTransferMessage, this,
+        [this, type, image] { return targetCount(type, image) == 1; },
+        [this, type](FirmwareTransfer::Outcome outcome) { transferOutcome(type, outcome); });
     return true;
 }
 
-// The record is on disk: the image goes to the library.
-void FormSetting::sendImage(int type, const QByteArray& image, UpdateRecords::TransferRecord record)
+int FormSetting::targetCount(int type, const QByteArray& image) const
 {
-    const bool receiver = type == FirmwareImageHeader::kReceiverType;
-    // Without its record a transfer broken off would leave no road back.
-    if (record != UpdateRecords::TransferRecord::NotWritten
-        && UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(image.constData()),
-                            receiver ? &FormSetting::OnDongleUpgradeEvent : &FormSetting::OnMouseUpgradeEvent,
-                            kUpgradeTimeoutMs))
+    int count = bootDevices(image);
+    for (const DeviceAllInfo& d : qAsConst(g_WorkerDeviceList)) {
+        if (type == FirmwareImageHeader::kMouseType)
+            count += d.direct ? 1 : 0;
+        else
+            count += !d.direct && m_receiverPaths.contains(d.path) ? 1 : 0;
+    }
+    return count;
+}
+
+void FormSetting::transferOutcome(int type, FirmwareTransfer::Outcome outcome)
+{
+    if (outcome == FirmwareTransfer::Outcome::Started) {
+        s_run.transferActive = true;
         return;
-    // Nothing was sent: not a failed update, and a late end is ignored.
-    if (record == UpdateRecords::TransferRecord::Written)
-        UpdateRecords::removeFailure();
-    s_run.transferActive = false;
-    m_endText = LanguageTables::text(LanguageSection::AutoRepair, g_LanguageIndex, 7);
-    (receiver ? s_run.receiverState : s_run.mouseState) = kIdle;
+    }
+    // Nothing was sent: not a failed update. Another device's record waits
+    // for that device's repair, and this run with it.
+    m_endText = outcome == FirmwareTransfer::Outcome::OtherDevicePending
+                    ? LanguageTables::text(LanguageSection::DialogChange, g_LanguageIndex, 2)
+                    : LanguageTables::text(LanguageSection::AutoRepair, g_LanguageIndex, 7);
+    (type == FirmwareImageHeader::kReceiverType ? s_run.receiverState : s_run.mouseState) = kIdle;
     refreshButtonLook(type);
 }
 
@@ -1385,7 +1425,7 @@ void FormSetting::refreshButtonLook(int type)
     }
     // Only a finished transfer gives its record up; a running one keeps it.
     if (state == kDone) {
-        UpdateRecords::clearFailureFor(type, s_run.customerId, s_run.modelId);
+        UpdateRecords::clearFailureFor(runDevice(type));
         setUpdateLook(false);
         (receiver ? g_DongleUpdateRequested : g_MouseUpdateRequested) = false;
     }
@@ -1425,19 +1465,12 @@ void FormSetting::finishIfIdle()
     }
 }
 
-void FormSetting::OnDongleUpgradeEvent(unsigned char* message)
+void FormSetting::onTransferMessage(int kind, int value)
 {
-    UpgradeMessage::forward(message, [](int kind, int value) {
-        if (FormSetting* page = s_updatePage)
-            page->upgradeEvent(kind, value);
-        else if (kind == 2)
-            s_run.transferActive = false;
-    });
-}
-
-void FormSetting::OnMouseUpgradeEvent(unsigned char* message)
-{
-    OnDongleUpgradeEvent(message);
+    if (FormSetting* page = s_updatePage)
+        page->upgradeEvent(kind, value);
+    else if (kind == 2)
+        s_run.transferActive = false;
 }
 
 void FormSetting::upgradeEvent(int kind, int value)
@@ -1447,11 +1480,9 @@ void FormSetting::upgradeEvent(int kind, int value)
     PostMsg* bus = PostMsg::GetInstance();
     const bool receiver = s_run.type == FirmwareImageHeader::kReceiverType;
     if (kind == 1) {
-        int p = value;
-        if (receiver)
-            p = s_run.deviceCount == 1 ? p : p >> 1;
-        else
-            p = s_run.deviceCount == 1 ? p : (p >> 1) + 50;
+        // With two devices the first fills 0..50 %, the second 50..100 %.
+        const bool second = receiver == s_run.mouseFirst;
+        const int p = s_run.deviceCount == 1 ? value : (value >> 1) + (second ? 50 : 0);
         bus->PostProgress(p, 0);
         return;
     }
@@ -1466,14 +1497,15 @@ void FormSetting::upgradeEvent(int kind, int value)
             bus->PostLabelText(0, version);
         } else {
             UpdateRecords::writeMouseVersion(m_modelGroup, version);
-            // After a failed receiver the run ends as failed (finishIfIdle).
-            if (s_run.receiverState != kFailed) {
+            // After a failed receiver the run ends as failed, and a receiver
+            // still to come ends it (finishIfIdle).
+            if (s_run.receiverState != kFailed && !s_run.mouseFirst) {
                 bus->PostProgress(0, 2);
                 m_finalSent = true;
             }
             bus->PostLabelText(1, version);
         }
-        UpdateRecords::clearFailureFor(s_run.type, s_run.customerId, s_run.modelId);
+        UpdateRecords::clearFailureFor(runDevice(s_run.type));
         return;
     }
     UpdateLog::append(QStringLiteral("Update of the %1 failed").arg(receiver ? "receiver" : "mouse"),
@@ -1481,11 +1513,7 @@ void FormSetting::upgradeEvent(int kind, int value)
     g_DongleUpdateRequested = false;
     g_MouseUpdateRequested = false;
     state = kFailed;
-    UpdateRecords::writeFailure(s_run.type, s_run.receiverKind, s_run.customerId, s_run.modelId);
-    // A mouse waiting in its boot loader is still updated after a failed
-    // receiver; the run's failure is reported once it has ended.
-    if (receiver && m_mouseBootExpected)
-        return;
+    UpdateRecords::writeFailure(runDevice(s_run.type));
     bus->PostProgress(0, 1);
     m_finalSent = true;
 }

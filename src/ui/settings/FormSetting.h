@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/DeviceAllInfo.h"
-#include "ui/settings/UpdateRecords.h"
+#include "device/FirmwareTransfer.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -53,9 +53,8 @@ public:
     static int receiverUpdateState();
     static int mouseUpdateState();
 
-    // The device library's progress callbacks (its own thread).
-    static void OnDongleUpgradeEvent(unsigned char* message);
-    static void OnMouseUpgradeEvent(unsigned char* message);
+    // The device library's transfer messages, on the GUI thread.
+    static void onTransferMessage(int kind, int value);
 
 public slots:
     void on_comboBox_activated(int index);
@@ -125,11 +124,14 @@ private:
     void startDeviceTimer(bool receiver);
     void UpdateStep(int type, const QString& version);
     bool startTransfer(int type);
-    void sendImage(int type, const QByteArray& image, UpdateRecords::TransferRecord record);
+    void transferOutcome(int type, FirmwareTransfer::Outcome outcome);
+    // The devices the image would go to now, counted as the run's step counts them.
+    int targetCount(int type, const QByteArray& image) const;
     void refreshButtonLook(int type);
     void showCountProblem(int type, int candidates);
     void finishIfIdle();
     bool refuse(int textPosition);
+    bool refuseWith(const QString& text);
     void placeOverPage(QWidget* dialog) const;
     void upgradeEvent(int kind, int value);
     QString formText(int position) const;
@@ -195,6 +197,10 @@ private:
     bool m_mouseRunning = false;
     bool m_warningNotice = false;
     bool m_mouseBootExpected = false;
+    // The record names this pair's mouse: the mouse goes first, under it.
+    bool m_mouseFirst = false;
+    // The receiver has an image to follow the mouse with.
+    bool m_receiverFollows = false;
     bool m_checkPassed = false;
     int m_bootCounts[4] = {};  // receiver kinds 1, 2, 4, 8
     QStringList m_receiverPaths;

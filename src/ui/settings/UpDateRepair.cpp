@@ -6,10 +6,9 @@
 #include "core/PostMsg.h"
 #include "device/DeviceDiscovery.h"
 #include "device/FirmwareImageSearch.h"
+#include "device/UpdateRecords.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/settings/UpdateLog.h"
-#include "ui/settings/UpdateRecords.h"
-#include "ui/settings/UpgradeMessage.h"
 
 #include <HIDUsb.h>
 
@@ -29,7 +28,6 @@ QList<QByteArray> s_repairImageList;
 bool s_transferInProgress = false;
 // The dialog whose repair transfer runs; GUI thread.
 QPointer<UpDateRepair> s_repairing;
-constexpr int kUpgradeTimeoutMs = 10000;
 
 QString autoRepairText(int position)
 {
@@ -251,7 +249,6 @@ void UpDateRepair::StartUpgradeFor(int mode)
     m_repairCustomerId = option(QStringLiteral("Option"), QStringLiteral("CID")).toInt();
     m_repairModelId = option(m_modelGroup, QStringLiteral("MID")).toInt();
     m_repairDeviceCount = 1;
-    m_lastStage = 0;
     m_imageFound = !m_receiverModelName.isEmpty();
     if (!m_imageFound) {
         refuse(autoRepairText(8));
@@ -375,11 +372,9 @@ bool UpDateRepair::RepairCheck()
                                                     uchar(m_repairModelId));
         m_repairDeviceCount = mouseImage && receiverImage ? 2 : 1;
         if (m_recordType == FirmwareImageHeader::kReceiverType) {
-            m_lastStage = 0;
             m_imageFound = FindFirmwareFile(FirmwareImageHeader::kReceiverType, QString(), m_receiverModelName,
                                             uchar(m_repairCustomerId), uchar(m_repairModelId));
         } else {
-            m_lastStage = 1;
             m_imageFound = FindFirmwareFile(FirmwareImageHeader::kMouseType, QString(), m_mouseModelName,
                                             uchar(m_repairCustomerId), uchar(m_repairModelId));
         }
@@ -435,7 +430,7 @@ void UpDateRepair::ShowProgressMode()
     m_progressBar->show();
 }
 
-bool UpDateRepair::sendRepairImage(void (UpDateRepair::*notSent)())
+bool UpDateRepair::sendRepairImage(void (UpDateRepair::*notSent)(FirmwareTransfer::Outcome))
 {
     QString reason;
     if (s_repairImageList.isEmpty() || !FirmwareImageHeader::checkImage(s_repairImageList.first(), &reason)) {
@@ -445,28 +440,41 @@ bool UpDateRepair::sendRepairImage(void (UpDateRepair::*notSent)())
     }
     const QByteArray image = s_repairImageList.first();
     m_sentVersion = FirmwareImageSearch::versionText(FirmwareImageHeader::parse(image).version);
-    // Written first: a transfer whose end never comes stays repairable.
-    UpdateRecords::writeFailureBeforeTransfer(
-        stageType(), m_repairKind, m_repairCustomerId, m_repairModelId, this,
-        [this, image, notSent](UpdateRecords::TransferRecord record) {
-            s_repairing = this;
-            // Without its record a transfer broken off would leave no road back.
-            if (record != UpdateRecords::TransferRecord::NotWritten
-                && UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(image.constData()),
-                                    &UpDateRepair::OnUpgradeEvent, kUpgradeTimeoutMs))
-                return;
-            // Not started: its failure end is answered here, once.
-            s_repairing = nullptr;
-            if (record == UpdateRecords::TransferRecord::Written)
-                UpdateRecords::removeFailure();
-            (this->*notSent)();
-        });
+    // The library takes a device in its boot loader first: one come or gone
+    // during the record's write would change where the image goes.
+    auto bootDevices = [image] {
+        int count = 5;
+        UsbUpgradeC_FindBootDevices(reinterpret_cast<const unsigned char*>(image.constData()), &count);
+        return count;
+    };
+    const int bootBefore = bootDevices();
+    auto stillThere = [bootDevices, bootBefore] { return bootDevices() == bootBefore; };
+    FirmwareTransfer::start(stageDevice(), image, &UpDateRepair::onTransferMessage, this, stillThere,
+                            [this, notSent](FirmwareTransfer::Outcome outcome) {
+                                if (outcome == FirmwareTransfer::Outcome::Started)
+                                    s_repairing = this;
+                                else
+                                    (this->*notSent)(outcome);
+                            });
     return true;
 }
 
 int UpDateRepair::stageType() const
 {
-    return m_stage == 0 ? FirmwareImageHeader::kReceiverType : FirmwareImageHeader::kMouseType;
+    const bool mouse = (m_stage == 1) != m_mouseFirst;
+    return mouse ? FirmwareImageHeader::kMouseType : FirmwareImageHeader::kReceiverType;
+}
+
+UpdateRecords::Failure UpDateRepair::stageDevice() const
+{
+    return UpdateRecords::device(stageType(), m_repairKind, m_repairCustomerId, m_repairModelId);
+}
+
+bool UpDateRepair::findStageImage()
+{
+    const bool mouse = stageType() == FirmwareImageHeader::kMouseType;
+    return FindFirmwareFile(uchar(stageType()), QString(), mouse ? m_mouseModelName : m_receiverModelName,
+                            uchar(m_repairCustomerId), uchar(m_repairModelId));
 }
 
 void UpDateRepair::startRepair()
@@ -476,13 +484,16 @@ void UpDateRepair::startRepair()
     g_RepairRunning = true;
     ShowProgressMode();
     g_DevicePollingEnabled = false;
+    // The device the record names goes first, under that record; the other
+    // follows under a record of its own once the first is repaired and its
+    // record gone. Broken off anywhere, the record names the device left in
+    // its boot loader beside one that works, which is what the check finds.
+    m_mouseFirst = m_recordType == FirmwareImageHeader::kMouseType;
     m_stage = 0;
-    bool found = FindFirmwareFile(FirmwareImageHeader::kReceiverType, QString(), m_receiverModelName,
-                                  uchar(m_repairCustomerId), uchar(m_repairModelId));
+    bool found = findStageImage();
     if (!found) {
         m_stage = 1;
-        found = FindFirmwareFile(FirmwareImageHeader::kMouseType, QString(), m_mouseModelName,
-                                 uchar(m_repairCustomerId), uchar(m_repairModelId));
+        found = findStageImage();
     }
     PostMsg* bus = PostMsg::GetInstance();
     if (!found) {
@@ -496,29 +507,29 @@ void UpDateRepair::startRepair()
     }
     m_imageFound = sendRepairImage(&UpDateRepair::firstImageNotSent);
     if (!m_imageFound)
-        firstImageNotSent();
+        firstImageNotSent(FirmwareTransfer::Outcome::NotStarted);
 }
 
-void UpDateRepair::firstImageNotSent()
+void UpDateRepair::firstImageNotSent(FirmwareTransfer::Outcome outcome)
 {
-    // A refused image or a transfer the library did not start: nothing was
-    // sent, the record stays for a later attempt.
+    // A refused image or a transfer that did not start: nothing was sent, the
+    // record stays for a later attempt.
     m_imageFound = false;
     g_RepairRunning = false;
     g_DevicePollingEnabled = true;
     PostMsg* bus = PostMsg::GetInstance();
     bus->PostAutoRepair(1);
     bus->PostProgress(0, 6);
+    if (outcome == FirmwareTransfer::Outcome::OtherDevicePending)
+        SetLabelText(LanguageTables::text(LanguageSection::DialogChange, 2));
 }
 
-void UpDateRepair::OnUpgradeEvent(unsigned char* message)
+void UpDateRepair::onTransferMessage(int kind, int value)
 {
-    UpgradeMessage::forward(message, [](int kind, int value) {
-        if (UpDateRepair* dialog = s_repairing)
-            dialog->repairEvent(kind, value);
-        else if (kind == 2)
-            s_transferInProgress = false;
-    });
+    if (UpDateRepair* dialog = s_repairing)
+        dialog->repairEvent(kind, value);
+    else if (kind == 2)
+        s_transferInProgress = false;
 }
 
 void UpDateRepair::repairEvent(int kind, int value)
@@ -541,54 +552,60 @@ void UpDateRepair::repairEvent(int kind, int value)
 void UpDateRepair::repairEnded(bool success)
 {
     PostMsg* bus = PostMsg::GetInstance();
+    const bool mouse = stageType() == FirmwareImageHeader::kMouseType;
     if (!success) {
-        UpdateLog::append(QStringLiteral("Repair of the %1 failed").arg(m_stage == 0 ? "receiver" : "mouse"),
+        UpdateLog::append(QStringLiteral("Repair of the %1 failed").arg(mouse ? "mouse" : "receiver"),
                           UpdateLog::libraryLines());
         bus->PostAutoRepair(1);
         bus->PostUpDateButton(false);
         bus->PostProgress(0, 6);
-        UpdateRecords::writeFailure(stageType(), m_repairKind, m_repairCustomerId, m_repairModelId);
+        UpdateRecords::writeFailure(stageDevice());
         g_RepairRunning = false;
         return;
     }
-    UpdateLog::append(QStringLiteral("Repair of the %1 done").arg(m_stage == 0 ? "receiver" : "mouse"),
+    UpdateLog::append(QStringLiteral("Repair of the %1 done").arg(mouse ? "mouse" : "receiver"),
                       UpdateLog::libraryLines());
-    // The record goes with the success of the device it names (the last stage).
-    UpdateRecords::clearFailureFor(stageType(), m_repairCustomerId, m_repairModelId);
+    // The record goes with the success of the device it names.
+    UpdateRecords::clearFailureFor(stageDevice());
+    // The device list compares this version with the images when the device is opened.
+    if (mouse && !m_modelGroup.isEmpty())
+        UpdateRecords::writeMouseVersion(m_modelGroup, m_sentVersion);
     if (m_stage == 1) {
-        // The device list compares this version with the images when the device is opened.
-        if (!m_modelGroup.isEmpty())
-            UpdateRecords::writeMouseVersion(m_modelGroup, m_sentVersion);
-        bus->PostAutoRepair(0);
-        bus->PostUpDateButton(true);
-        bus->PostProgress(0, 2);
-        g_RepairRunning = false;
+        repairDone();
         return;
     }
-    // The receiver is done: the mouse follows when there is one to update.
+    // The first device is done: the other follows when it is listed and has an image.
     m_stage = 1;
-    const bool image = FindFirmwareFile(FirmwareImageHeader::kMouseType, QString(), m_mouseModelName,
-                                        uchar(m_repairCustomerId), uchar(m_repairModelId));
-    bool mouse = m_lastStage == 1;
-    for (const DeviceAllInfo& d : g_DeviceList)
-        mouse = mouse || (d.direct && d.mid == m_repairModelId);
-    if (!image || !mouse || !sendRepairImage(&UpDateRepair::mouseImageNotSent))
-        mouseImageNotSent();
+    const bool secondMouse = stageType() == FirmwareImageHeader::kMouseType;
+    bool listed = false;
+    for (const DeviceAllInfo& d : qAsConst(g_DeviceList))
+        listed = listed || (d.direct == secondMouse && d.mid == m_repairModelId);
+    if (!findStageImage() || !listed) {
+        repairDone();
+        return;
+    }
+    if (!sendRepairImage(&UpDateRepair::secondImageNotSent))
+        secondImageNotSent(FirmwareTransfer::Outcome::NotStarted);
 }
 
-void UpDateRepair::mouseImageNotSent()
+void UpDateRepair::repairDone()
 {
     PostMsg* bus = PostMsg::GetInstance();
-    if (m_lastStage == 0) {
-        // Only the receiver was to be repaired, and it was: a success.
-        bus->PostAutoRepair(0);
-        bus->PostUpDateButton(true);
-        bus->PostProgress(0, 2);
-    } else {
-        bus->PostAutoRepair(1);
-        bus->PostUpDateButton(true);
-        bus->PostProgress(0, 5);
-    }
+    bus->PostAutoRepair(0);
+    bus->PostUpDateButton(true);
+    bus->PostProgress(0, 2);
+    g_RepairRunning = false;
+}
+
+void UpDateRepair::secondImageNotSent(FirmwareTransfer::Outcome outcome)
+{
+    // The device the record named is repaired; the other was not touched.
+    PostMsg* bus = PostMsg::GetInstance();
+    bus->PostAutoRepair(1);
+    bus->PostUpDateButton(UpdateRecords::failure().isEmpty());
+    bus->PostProgress(0, 5);
+    if (outcome == FirmwareTransfer::Outcome::OtherDevicePending)
+        SetLabelText(LanguageTables::text(LanguageSection::DialogChange, 2));
     g_RepairRunning = false;
 }
 

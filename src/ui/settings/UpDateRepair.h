@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/FirmwareTransfer.h"
+
 #include <QByteArray>
 #include <QDialog>
 #include <QList>
@@ -53,8 +55,8 @@ public:
     // Its image list: at most one image after a search.
     static QList<QByteArray>& repairImageList();
 
-    // The repair transfer's progress callback (library thread).
-    static void OnUpgradeEvent(unsigned char* message);
+    // The repair transfer's messages, on the GUI thread.
+    static void onTransferMessage(int kind, int value);
     static bool transferInProgress();
 
 public slots:
@@ -76,18 +78,22 @@ private:
     void leaveAfterRun();
     void startRepair();
     // Sends the first image of the repair list once its failure record is on
-    // disk; false (nothing sent) for a bad image. When the library does not
-    // take the image, `notSent` ends the run.
-    bool sendRepairImage(void (UpDateRepair::*notSent)());
-    // How a run ends whose first image, or whose mouse image after the
-    // receiver, was not sent.
-    void firstImageNotSent();
-    void mouseImageNotSent();
+    // disk; false (nothing sent) for a bad image. When the transfer does not
+    // start, `notSent` ends the run.
+    bool sendRepairImage(void (UpDateRepair::*notSent)(FirmwareTransfer::Outcome));
+    // The stage's image into the repair list.
+    bool findStageImage();
+    // How a run ends whose first image, or whose second device's image, was
+    // not sent; and a run whose devices are all repaired.
+    void firstImageNotSent(FirmwareTransfer::Outcome outcome);
+    void secondImageNotSent(FirmwareTransfer::Outcome outcome);
+    void repairDone();
     // The progress message on the GUI thread.
     void repairEvent(int kind, int value);
     void repairEnded(bool success);
-    // The image type of the stage's device: 211 receiver (stage 0), 210 mouse.
+    // The image type of the stage's device: 211 receiver, 210 mouse.
     int stageType() const;
+    UpdateRecords::Failure stageDevice() const;
 
     QFrame* m_frame = nullptr;
     QToolButton* m_closeButton = nullptr;
@@ -117,8 +123,10 @@ private:
     int m_repairCustomerId = 0;
     int m_repairModelId = 0;
     int m_repairDeviceCount = 1;
+    // 0 the first device, 1 the second: the receiver first, unless the record
+    // names the mouse.
     int m_stage = 0;
-    int m_lastStage = 0;
+    bool m_mouseFirst = false;
     // Version text of the image sent last.
     QString m_sentVersion;
     bool m_startedFromTopWindow = false;

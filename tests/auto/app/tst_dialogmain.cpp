@@ -11,7 +11,7 @@
 #include "platform/Registry.h"
 #include "ui/home/Dialog.h"
 #include "ui/home/DialogChange.h"
-#include "ui/settings/UpdateRecords.h"
+#include "device/UpdateRecords.h"
 
 #include <HidSimControl.h>
 

@@ -13,7 +13,7 @@
 #include "ui/settings/FormSetting.h"
 #include "ui/settings/UpDateRepair.h"
 #include "ui/settings/UpdateLog.h"
-#include "ui/settings/UpdateRecords.h"
+#include "device/UpdateRecords.h"
 
 #include <HIDUsb.h>
 #include <HidSimControl.h>
@@ -51,11 +51,15 @@ private slots:
     void failureAndRepair();
     void interruptedRunIsRepaired_data();
     void interruptedRunIsRepaired();
+    void interruptedRepairIsRepaired_data();
+    void interruptedRepairIsRepaired();
     void keysDuringTransfer_data();
     void keysDuringTransfer();
     void transferWaitsForItsRecord_data();
     void transferWaitsForItsRecord();
     void transferNeedsItsRecord();
+    void anotherDevicesRecordWaitsForItsRepair_data();
+    void anotherDevicesRecordWaitsForItsRepair();
     void updateOfferedWhereItCanRun_data();
     void updateOfferedWhereItCanRun();
     void refusals_data();
@@ -479,7 +483,13 @@ void tst_FirmwareUpdate::interruptedRunIsRepaired()
     // At full library time a transfer lasts long enough to be cut in its middle;
     // the mouse's runs so once the receiver's has ended.
     const double scale = HidSimControl::timeScale();
-    if (how == "fail")
+    if (how == "fail" && resume)
+        // The mouse the record names goes first; the receiver's transfer fails.
+        connect(PostMsg::GetInstance(), &PostMsg::SigLabelText, page.get(), [](int index, const QString&) {
+            if (index == 1)
+                HidSimControl::failNextFirmwareTransfer(40);
+        });
+    else if (how == "fail")
         HidSimControl::failNextFirmwareTransfer(40);
     else if (stage == "receiver")
         HidSimControl::setTimeScale(1);
@@ -548,6 +558,118 @@ void tst_FirmwareUpdate::interruptedRunIsRepaired()
     QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
     QVERIFY2(listed("m11").contains(" v1.7 "), qPrintable(listed("m11")));
     // The device list reads the mouse's version from its record: the repair's.
+    QCOMPARE(UpdateRecords::mouseVersion("51", "11"), QString("v1.7"));
+}
+
+void tst_FirmwareUpdate::interruptedRepairIsRepaired_data()
+{
+    QTest::addColumn<QString>("recordBefore");  // what the repair starts from
+    QTest::addColumn<QString>("stage");         // the transfer that is cut: "receiver" or "mouse"
+    QTest::addColumn<QString>("how");           // "end program", "unplug", "power off"
+    QTest::addColumn<QString>("recordAfter");
+
+    const QString mouse = "210,4,51,11";
+    const QString dongle = "211,4,51,11";
+    for (const QString& record : {mouse, dongle}) {
+        const QString from = record == mouse ? "mouse record" : "receiver record";
+        for (const QString& stage : {QStringLiteral("mouse"), QStringLiteral("receiver")}) {
+            const QString after = stage == "mouse" ? mouse : dongle;
+            for (const QString& how : {QStringLiteral("end program"), QStringLiteral("unplug"), QStringLiteral("power off")}) {
+                if (stage == "receiver" && how == "power off")
+                    continue;  // a receiver has no switch
+                QTest::addRow("%s, %s's transfer, %s", qPrintable(from), qPrintable(stage), qPrintable(how))
+                    << record << stage << how << after;
+            }
+        }
+    }
+}
+
+// However a repair is broken off, in whichever of its transfers, the record
+// names the device that transfer left in its boot loader, beside one that
+// works, so the next repair from the device list finds it and brings both
+// devices to the shipped versions.
+void tst_FirmwareUpdate::interruptedRepairIsRepaired()
+{
+    QFETCH(QString, recordBefore);
+    QFETCH(QString, stage);
+    QFETCH(QString, how);
+    QFETCH(QString, recordAfter);
+
+    putModelImages();
+    Registry::setValue(Registry::mouseDriveTestKeyPath(), "MouseVer5111", "v1.3");
+    const bool fromMouse = recordBefore.startsWith("210");
+    QJsonObject mouse = wiredMouse("m11", 11);
+    mouse["receiverKind"] = 4;
+    mouse["pairedTo"] = "r11";
+    mouse["bootLoader"] = fromMouse;
+    QJsonObject dongle = receiver("r11", 4, 11, "4C1104");
+    dongle["bootLoader"] = !fromMouse;
+    QVERIFY(HidSimControl::reset(scenario(QJsonArray{mouse}, QJsonArray{dongle})));
+    Registry::setValue(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo", recordBefore);
+
+    std::unique_ptr<FormSetting> page(new FormSetting);
+    QVERIFY(m_fx.createPage());
+    QTest::mouseClick(m_fx.page->findChild<QPushButton*>("Repair"), Qt::LeftButton);
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    QVERIFY(dialog->isVisible());
+    auto* status = dialog->findChild<QLabel*>("ToolText_2");
+    QCOMPARE(status->text(), text(LanguageSection::AutoRepair, 12));
+
+    // The device the record names is repaired first (0..50 %), the other next
+    // (50..100 %); at full library time the cut transfer is cut in its middle.
+    const bool first = (stage == "mouse") == fromMouse;
+    const double scale = HidSimControl::timeScale();
+    if (first)
+        HidSimControl::setTimeScale(1);
+    bool reached = false;
+    connect(PostMsg::GetInstance(), &PostMsg::SigAutoRepairProgress, dialog, [&](int value) {
+        if (!first && value >= 50)
+            HidSimControl::setTimeScale(1);
+        reached = reached || (first ? value >= 10 && value < 40 : value >= 60 && value < 90);
+    });
+    QTest::mouseClick(dialog->findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return reached; }, 30000));
+    const QString id = stage == "receiver" ? "r11" : "m11";
+    const bool programEnds = how == "end program";
+    if (programEnds) {
+        // Killed: nothing of the program runs on, the library stops.
+        delete g_UpDateRepairDialog;
+        g_UpDateRepairDialog = nullptr;
+        page.reset();
+        QVERIFY(HidSimControl::reset(HidSimControl::scenario()));
+    } else if (how == "unplug") {
+        QVERIFY(HidSimControl::unplug(id));
+    } else {
+        QVERIFY(HidSimControl::setPowered(id, false));
+    }
+    HidSimControl::setTimeScale(scale);
+
+    if (!programEnds) {
+        QTRY_VERIFY_WITH_TIMEOUT(!g_RepairRunning, 30000);
+        QCOMPARE(status->text(), text(LanguageSection::Progress, 2));
+        QTest::mouseClick(dialog->findChild<QToolButton*>("CloseButton"), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+    }
+    QCOMPARE(record(), recordAfter);
+    QVERIFY2(listed(id).contains(" boot-loader "), qPrintable(listed(id)));
+    const QString other = id == "r11" ? "m11" : "r11";
+    QVERIFY2(!listed(other).contains(" boot-loader "), qPrintable(listed(other)));
+    if (how == "unplug")
+        QVERIFY(HidSimControl::plug(id));
+    if (how == "power off")
+        QVERIFY(HidSimControl::setPowered(id, true));
+
+    if (programEnds) {
+        // A new start: nothing of the run is left but the record and the devices.
+        g_RepairRunning = false;
+        g_DevicePollingEnabled = true;
+        page.reset(new FormSetting);
+    }
+    repairFromTheList();
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
+    QVERIFY2(listed("m11").contains(" v1.7 "), qPrintable(listed("m11")));
     QCOMPARE(UpdateRecords::mouseVersion("51", "11"), QString("v1.7"));
 }
 
@@ -746,6 +868,102 @@ void tst_FirmwareUpdate::transferNeedsItsRecord()
     QVERIFY(dialog->findChild<QToolButton*>("NewHong_2")->isEnabled());
     QVERIFY2(listed("r11").contains(" v1.3 "), qPrintable(listed("r11")));
     QVERIFY2(listed("m11").contains(" v1.3 "), qPrintable(listed("m11")));
+}
+
+void tst_FirmwareUpdate::anotherDevicesRecordWaitsForItsRepair_data()
+{
+    QTest::addColumn<QString>("when");  // when the record of another device is there
+    QTest::newRow("another model's record, at the check") << "check";
+    QTest::newRow("another model's record, written after the check") << "start";
+    QTest::newRow("the receiver's record, its removal not written") << "removal";
+}
+
+// A record naming another device is that device's road back: an update never
+// runs under it, never writes over it, and waits for its repair, saying so
+// with the device list's own words. Here the pair m11/r11 is updated from the
+// settings page.
+void tst_FirmwareUpdate::anotherDevicesRecordWaitsForItsRepair()
+{
+    QFETCH(QString, when);
+
+    const QString otherModel = "211,4,51,8";
+    if (when == "check")
+        Registry::setValue(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo", otherModel);
+    std::unique_ptr<FormSetting> page;
+    openRunDialog(false, page);
+    if (QTest::currentTestFailed())
+        return;
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    auto* status = dialog->findChild<QLabel*>("ToolText_2");
+    auto* start = dialog->findChild<QToolButton*>("NewHong_2");
+    const QString waits = text(LanguageSection::DialogChange, 2);
+    const int startsBefore = upgradeStarts();
+    if (when == "check") {
+        QCOMPARE(status->text(), waits);
+        QCOMPARE(start->text(), text(LanguageSection::DialogChange, 4));
+        QTest::mouseClick(start, Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(upgradeStarts(), startsBefore);
+        QCOMPARE(record(), otherModel);
+        return;
+    }
+    QCOMPARE(status->text(), text(LanguageSection::AutoRepair, 12));
+
+    // The disk stops taking writes once the receiver is done, before its record goes.
+    const QString folder = QFileInfo(Registry::filePath()).absolutePath();
+    std::unique_ptr<UnwritableFolder> readOnly;
+    const auto writable = qScopeGuard([&] {
+        WriteQueue::instance().post([&] {
+            readOnly.reset();
+            return true;
+        });
+        WriteQueue::instance().drain();
+    });
+    if (when == "start") {
+        Registry::setValue(Registry::mouseDriveTestKeyPath(), "UpdateFailInfo", otherModel);
+    } else {
+        connect(PostMsg::GetInstance(), &PostMsg::SigLabelText, dialog, [&](int index, const QString&) {
+            if (index == 0)
+                WriteQueue::instance().post([&] {
+                    readOnly.reset(new UnwritableFolder(folder));
+                    return true;
+                });
+        });
+    }
+    QTest::mouseClick(start, Qt::LeftButton);
+    QVERIFY(waitForRunEnd(*page));
+    QTRY_VERIFY(start->isVisible());
+    QCOMPARE(status->text(), waits);
+    if (when == "start") {
+        QCOMPARE(upgradeStarts(), startsBefore);
+        QCOMPARE(record(), otherModel);
+        QVERIFY2(listed("r11").contains(" v1.3 "), qPrintable(listed("r11")));
+    } else {
+        // The receiver was updated; the mouse did not go under the receiver's record.
+        QCOMPARE(upgradeStarts(), startsBefore + 1);
+        QCOMPARE(statuses(m_progress), QList<int>{5});
+        QCOMPARE(record(), QString("211,4,51,11"));
+        QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
+    }
+    QVERIFY2(listed("m11").contains(" v1.3 "), qPrintable(listed("m11")));
+    QTest::mouseClick(dialog->findChild<QToolButton*>("CloseButton"), Qt::LeftButton);
+    if (when != "removal")
+        return;
+
+    // With the disk taking writes again, the device list's repair ends it all.
+    WriteQueue::instance().post([&] {
+        readOnly.reset();
+        return true;
+    });
+    StopUsbChanged();
+    g_LinkEnabled = 0;
+    CurrentDevice::set(DeviceAllInfo());
+    g_WorkerDeviceList.clear();
+    repairFromTheList();
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
+    QVERIFY2(listed("m11").contains(" v1.7 "), qPrintable(listed("m11")));
 }
 
 void tst_FirmwareUpdate::updateOfferedWhereItCanRun_data()

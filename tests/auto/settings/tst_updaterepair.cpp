@@ -8,7 +8,7 @@
 #include "platform/Registry.h"
 #include "ui/settings/UpDateRepair.h"
 #include "ui/settings/UpdateLog.h"
-#include "ui/settings/UpdateRecords.h"
+#include "device/UpdateRecords.h"
 
 #include <HidSimControl.h>
 
