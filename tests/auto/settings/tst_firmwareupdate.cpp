@@ -80,6 +80,9 @@ private:
     // The device list offers the repair of what the record names; the repair
     // runs to its end and leaves no record and no device in its boot loader.
     void repairFromTheList();
+    // The same, and then both devices run the shipped images (receiver v1.6,
+    // mouse v1.7) and the device list reads the repair's mouse version.
+    void repairToTheShippedVersions();
     // Opens the update dialog for the update from the settings page (with the
     // page in `page`) or the repair of a receiver left in its boot loader.
     void openRunDialog(bool repair, std::unique_ptr<FormSetting>& page);
@@ -214,6 +217,16 @@ void tst_FirmwareUpdate::repairFromTheList()
     QVERIFY(repair->isHidden());
     for (const QString& id : {QStringLiteral("r11"), QStringLiteral("m11")})
         QVERIFY2(!listed(id).contains("boot-loader"), qPrintable(listed(id)));
+}
+
+void tst_FirmwareUpdate::repairToTheShippedVersions()
+{
+    repairFromTheList();
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
+    QVERIFY2(listed("m11").contains(" v1.7 "), qPrintable(listed("m11")));
+    QCOMPARE(UpdateRecords::mouseVersion("51", "11"), QString("v1.7"));
 }
 
 static QList<int> statuses(const QList<QPair<int, int>>& progress)
@@ -552,13 +565,7 @@ void tst_FirmwareUpdate::interruptedRunIsRepaired()
         g_RepairRunning = false;
         page.reset(new FormSetting);
     }
-    repairFromTheList();
-    if (QTest::currentTestFailed())
-        return;
-    QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
-    QVERIFY2(listed("m11").contains(" v1.7 "), qPrintable(listed("m11")));
-    // The device list reads the mouse's version from its record: the repair's.
-    QCOMPARE(UpdateRecords::mouseVersion("51", "11"), QString("v1.7"));
+    repairToTheShippedVersions();
 }
 
 void tst_FirmwareUpdate::interruptedRepairIsRepaired_data()
@@ -665,12 +672,7 @@ void tst_FirmwareUpdate::interruptedRepairIsRepaired()
         g_DevicePollingEnabled = true;
         page.reset(new FormSetting);
     }
-    repairFromTheList();
-    if (QTest::currentTestFailed())
-        return;
-    QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
-    QVERIFY2(listed("m11").contains(" v1.7 "), qPrintable(listed("m11")));
-    QCOMPARE(UpdateRecords::mouseVersion("51", "11"), QString("v1.7"));
+    repairToTheShippedVersions();
 }
 
 // The two roads to a transfer: the update from the settings page and the
@@ -959,11 +961,7 @@ void tst_FirmwareUpdate::anotherDevicesRecordWaitsForItsRepair()
     g_LinkEnabled = 0;
     CurrentDevice::set(DeviceAllInfo());
     g_WorkerDeviceList.clear();
-    repairFromTheList();
-    if (QTest::currentTestFailed())
-        return;
-    QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
-    QVERIFY2(listed("m11").contains(" v1.7 "), qPrintable(listed("m11")));
+    repairToTheShippedVersions();
 }
 
 void tst_FirmwareUpdate::updateOfferedWhereItCanRun_data()
