@@ -230,11 +230,12 @@ void StopUsbChanged();
 
 // ---- Firmware transfer ------------------------------------------------------------
 
-// Number of devices in boot-loader mode that fit the image, into *count and returned.
+// Number of devices in boot-loader mode that fit the image, into *count and returned;
+// a mouse switched off is not reached, on its cable or not.
 int UsbUpgradeC_FindBootDevices(const unsigned char* image, int* count);
 // Starts the transfer of the image to the fitting device (one in boot-loader mode
-// first, else a mouse on its cable or a listed receiver) and returns at once; progress
-// and the end come through the callback. The device enters boot-loader mode for the
+// that is reached first, else a mouse on its cable or a listed receiver) and returns
+// at once; progress and the end come through the callback. The device enters boot-loader mode for the
 // transfer and leaves it with the new version on success; on failure it stays there.
 // A device that goes during its own transfer (receiver or cable pulled out, mouse
 // switched off; also when another process does it) fails the transfer at once: the

@@ -994,7 +994,7 @@ int Simulator::findBootDevices(const unsigned char* image, int* count)
     int n = 0;
     if (header.read(image, false)) {
         for (const World::Mouse& m : m_world.mice)
-            n += (m.bootLoader && m.cable && fits(header, m)) ? 1 : 0;
+            n += (m.bootLoader && m.cable && m.powered && fits(header, m)) ? 1 : 0;
         for (const World::Receiver& r : m_world.receivers)
             n += (r.bootLoader && r.plugged && fits(header, r)) ? 1 : 0;
     }
@@ -1034,7 +1034,7 @@ bool Simulator::startUpgrade(const unsigned char* image, UsbUpgradeCallback call
     bool mouse = img.type == FirmwareImage::kMouse;
     bool fromBoot = false;
     for (const World::Mouse& m : m_world.mice)
-        if (target.isEmpty() && m.bootLoader && m.cable && fits(img, m)) {
+        if (target.isEmpty() && m.bootLoader && m.cable && m.powered && fits(img, m)) {
             target = m.id;
             fromBoot = true;
         }

@@ -407,6 +407,11 @@ bool UpDateRepair::RepairCheck()
 
 void UpDateRepair::SlotRepairCheckUpdate()
 {
+    // A device change does not replace the result of a run the dialog shows:
+    // a failure stays said until the dialog is closed, and Start is not
+    // offered again for a device that went during the run.
+    if (ShowsRun())
+        return;
     if (RepairCheck())
         ShowUpdateMode();
 }

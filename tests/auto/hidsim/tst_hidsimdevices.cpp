@@ -672,8 +672,10 @@ void tst_HidSimDevices::transferFailsWhenItsDeviceGoes()
     QVERIFY(QByteArray(UsbUpgradeC_GetLogs()[7]).startsWith("Result: failed"));
     HidSimControl::setTimeScale(0.01);
 
-    QVERIFY(action == "unplug" ? HidSimControl::plug(device) : HidSimControl::setPowered(device, true));
+    // Still away, it is not found in its boot loader, so nothing offers its repair.
     int count = 5;
+    QCOMPARE(UsbUpgradeC_FindBootDevices(data, &count), 0);
+    QVERIFY(action == "unplug" ? HidSimControl::plug(device) : HidSimControl::setPowered(device, true));
     QCOMPARE(UsbUpgradeC_FindBootDevices(data, &count), 1);
     QVERIFY(HidSimControl::path(device).isEmpty());
     QVERIFY(HidSimControl::describe().contains(QRegularExpression("(^|\\n)" + device + " .*boot-loader")));

@@ -83,6 +83,8 @@ private:
     // The same, and then both devices run the shipped images (receiver v1.6,
     // mouse v1.7) and the device list reads the repair's mouse version.
     void repairToTheShippedVersions();
+    // The dialog still says the run failed and offers only to close; closed.
+    void failureStaysSaid();
     // Opens the update dialog for the update from the settings page (with the
     // page in `page`) or the repair of a receiver left in its boot loader.
     void openRunDialog(bool repair, std::unique_ptr<FormSetting>& page);
@@ -227,6 +229,17 @@ void tst_FirmwareUpdate::repairToTheShippedVersions()
     QVERIFY2(listed("r11").contains(" v1.6 "), qPrintable(listed("r11")));
     QVERIFY2(listed("m11").contains(" v1.7 "), qPrintable(listed("m11")));
     QCOMPARE(UpdateRecords::mouseVersion("51", "11"), QString("v1.7"));
+}
+
+void tst_FirmwareUpdate::failureStaysSaid()
+{
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->findChild<QLabel*>("ToolText_2")->text(), text(LanguageSection::Progress, 2));
+    QCOMPARE(dialog->findChild<QToolButton*>("NewHong_2")->text(), text(LanguageSection::DialogChange, 4));
+    QVERIFY(dialog->findChild<QToolButton*>("CloseButton")->isEnabled());
+    QTest::mouseClick(dialog->findChild<QToolButton*>("CloseButton"), Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
 }
 
 static QList<int> statuses(const QList<QPair<int, int>>& progress)
@@ -537,11 +550,18 @@ void tst_FirmwareUpdate::interruptedRunIsRepaired()
         // The program saw the end: it says so and can be closed.
         QVERIFY(waitForRunEnd(*page));
         QCOMPARE(statuses(m_progress), QList<int>{1});
-        UpDateRepair* dialog = g_UpDateRepairDialog;
-        QCOMPARE(dialog->findChild<QLabel*>("ToolText_2")->text(), text(LanguageSection::Progress, 2));
-        QVERIFY(dialog->findChild<QToolButton*>("CloseButton")->isEnabled());
-        QTest::mouseClick(dialog->findChild<QToolButton*>("CloseButton"), Qt::LeftButton);
-        QVERIFY(!dialog->isVisible());
+        // The device gone, the program falls back to the device list, whose
+        // scan checks for a repair while the dialog is open.
+        QVERIFY(m_fx.createPage());
+        failureStaysSaid();
+        if (how == "power off") {
+            // Switched off, the mouse in its boot loader is not there to repair.
+            QTest::mouseClick(m_fx.page->findChild<QPushButton*>("Repair"), Qt::LeftButton);
+            UpDateRepair* dialog = g_UpDateRepairDialog;
+            QCOMPARE(dialog->findChild<QLabel*>("ToolText_2")->text(), text(LanguageSection::AutoRepair, 2));
+            QCOMPARE(dialog->findChild<QToolButton*>("NewHong_2")->text(), text(LanguageSection::DialogChange, 4));
+            dialog->close();
+        }
     }
     QCOMPARE(record(), recordAfter);
     for (const QString& device : bootAfter)
@@ -653,9 +673,9 @@ void tst_FirmwareUpdate::interruptedRepairIsRepaired()
 
     if (!programEnds) {
         QTRY_VERIFY_WITH_TIMEOUT(!g_RepairRunning, 30000);
-        QCOMPARE(status->text(), text(LanguageSection::Progress, 2));
-        QTest::mouseClick(dialog->findChild<QToolButton*>("CloseButton"), Qt::LeftButton);
-        QVERIFY(!dialog->isVisible());
+        // The device list checks for a repair on each device change.
+        PostMsg::GetInstance()->PostRepairCheckUpdate();
+        failureStaysSaid();
     }
     QCOMPARE(record(), recordAfter);
     QVERIFY2(listed(id).contains(" boot-loader "), qPrintable(listed(id)));
