@@ -37,7 +37,7 @@ private:
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
-    // False when the file could not be read, at construction nor now.
+    // False when the file could be read neither at construction nor now.
     bool knowsFile();
     bool store(const QVariantMap& values);
 
