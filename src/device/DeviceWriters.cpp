@@ -4,6 +4,7 @@
 #include "core/PostMsg.h"
 #include "device/AnnotatedMutexLocker.h"
 #include "device/FlashDataMap.h"
+#include "device/ReportHandler.h"
 #include "device/WorkingImage.h"
 
 #include <HIDUsb.h>
@@ -117,8 +118,10 @@ bool writeImage(std::initializer_list<Patch> patches)
         Q_ASSERT(p.offset + p.size <= sizeof(FlashDataMap));
         std::memcpy(image + p.offset, p.bytes, p.size);
     }
-    if (ProtocolDataUpdate(&g_FlashData))
+    if (ProtocolDataUpdate(&g_FlashData)) {
+        NoteImageSentLocked();
         return true;
+    }
     // The mouse did not get it (for instance macros beyond its macro memory):
     // the working image keeps saying what the mouse holds, or every later
     // write would carry the refused change along and be refused too.

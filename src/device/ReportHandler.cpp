@@ -71,9 +71,21 @@ struct AskedRead
 {
     ImagePart part;
     std::vector<uint8_t> held;
+    bool changedAtMouse;  // asked because the mouse reported a change of its own
 };
 
 std::deque<AskedRead> s_askedReads;  // guarded by g_FlashDataMutex
+
+// A send of the image went out while a change made at the mouse was still being
+// read: it carried the older value and put it back in the mouse. Once every such
+// read is answered, the image, now holding the mouse's values, goes once more.
+bool s_sentBeforeAnswers = false;  // guarded by g_FlashDataMutex
+
+// The profile the mouse reported last (configuration report) since the link
+// was started, -1 before that. A full read is of that profile: a switch served
+// before the read was reported before it, one served after it is reported after
+// it. Without one, the image takes the first profile reported after its read.
+int s_reportedProfile = -1;  // guarded by g_FlashDataMutex
 
 // The caller holds g_FlashDataMutex.
 std::vector<uint8_t> imagePart(ImagePart part)
@@ -94,16 +106,35 @@ std::vector<uint8_t> imagePart(ImagePart part)
 
 // Asks for a read and notes it. The caller holds g_FlashDataMutex, so that no
 // send of the image can come between the note and the request.
-void askForLocked(ImagePart part, void (*read)())
+void askForLocked(ImagePart part, void (*read)(), bool changedAtMouse = false)
 {
-    s_askedReads.push_back({part, imagePart(part)});
+    s_askedReads.push_back({part, imagePart(part), changedAtMouse});
     read();
 }
 
-void askFor(ImagePart part, void (*read)())
+void askFor(ImagePart part, void (*read)(), bool changedAtMouse = false)
 {
     AnnotatedMutexLocker lock(g_FlashDataMutex);
-    askForLocked(part, read);
+    askForLocked(part, read, changedAtMouse);
+}
+
+bool readingChangeAtMouseLocked()
+{
+    return std::any_of(s_askedReads.begin(), s_askedReads.end(),
+                       [](const AskedRead& r) { return r.changedAtMouse; });
+}
+
+// The second send of an image that went out before the mouse's own change was
+// read (see s_sentBeforeAnswers), once nothing of that change is outstanding.
+// Not when the image is no longer the one of the mouse's profile. The caller
+// holds g_FlashDataMutex.
+void resendOnceSettledLocked()
+{
+    if (!s_sentBeforeAnswers || readingChangeAtMouseLocked())
+        return;
+    s_sentBeforeAnswers = false;
+    if (WorkingImage::isCurrentLocked())
+        ProtocolDataUpdate(&g_FlashData);
 }
 
 // Takes the oldest noted read of the part (older reads of other parts went
@@ -121,22 +152,19 @@ bool answerIsCurrentLocked(ImagePart part)
     return current;
 }
 
-// Patches one byte with a read answer and sends the image back when that
-// changed it, unless the image is not yet the open device's. An unchanged byte
-// is not sent again: the mouse holds it already, and a status flood would fill
-// the link with whole-image writes that hold up the user's own. False when the
-// answer is older than a change sent since (nothing changes then).
-bool patchByteAndSend(ImagePart part, int offset, uint8_t value)
+// Patches one byte with a read answer. It is not sent back: the mouse holds it
+// already, and a whole image sent now could carry values older than the mouse's
+// (a second press made meanwhile) or reach another profile (switched at the
+// mouse during the transfer). False when the answer is older than a change sent
+// since (nothing changes then).
+bool patchByte(ImagePart part, int offset, uint8_t value)
 {
     AnnotatedMutexLocker lock(g_FlashDataMutex);
-    if (!answerIsCurrentLocked(part))
-        return false;
-    if (imageBytes(g_FlashData)[offset] == value)
-        return true;
-    imageBytes(g_FlashData)[offset] = value;
-    if (WorkingImage::isCurrentLocked())
-        ProtocolDataUpdate(&g_FlashData);
-    return true;
+    const bool current = answerIsCurrentLocked(part);
+    if (current)
+        imageBytes(g_FlashData)[offset] = value;
+    resendOnceSettledLocked();
+    return current;
 }
 
 // Converts a light answer into its block of the working image (not sent back:
@@ -146,11 +174,13 @@ bool applyLightAnswer(ImagePart part, void (*convert)(const unsigned char*, unsi
                       std::size_t offset, const unsigned char* data, FlashDataMap* copy)
 {
     AnnotatedMutexLocker lock(g_FlashDataMutex);
-    if (!answerIsCurrentLocked(part))
-        return false;
-    convert(data, imageBytes(g_FlashData) + offset);
-    *copy = g_FlashData;
-    return true;
+    const bool current = answerIsCurrentLocked(part);
+    if (current) {
+        convert(data, imageBytes(g_FlashData) + offset);
+        *copy = g_FlashData;
+    }
+    resendOnceSettledLocked();
+    return current;
 }
 
 void handleBattery(const unsigned char* data, unsigned int length)
@@ -220,6 +250,8 @@ void handleFullRead(const unsigned char* data)
             return;
         g_FlashData = parsed;
         WorkingImage::setCurrentLocked(true);
+        WorkingImage::setProfileLocked(s_reportedProfile);
+        s_sentBeforeAnswers = false;  // the mouse holds what was just read
         g_FlashDataFile = DeviceCacheFileName(current.cid, current.mid);
     }
 
@@ -250,6 +282,7 @@ void handleFullRead(const unsigned char* data)
     FlashDataMap copy;
     {
         AnnotatedMutexLocker lock(g_FlashDataMutex);
+        const FlashDataMap read = g_FlashData;
         if (cleanup) {
             // Stale records go; a listed button and a button whose function is
             // in its records (key events or a macro) keep them, so nothing the
@@ -261,7 +294,11 @@ void handleFullRead(const unsigned char* data)
                 std::memset(&g_FlashData.macros[i], 0, sizeof(MacroRecord));
             }
         }
-        ProtocolDataUpdate(&g_FlashData);
+        // Only what the clean-up removed goes back: the mouse holds the rest
+        // already, and the image sent back whole could carry a value older than
+        // a press made since, or reach another profile switched to meanwhile.
+        if (std::memcmp(&g_FlashData, &read, sizeof read) != 0)
+            ProtocolDataUpdate(&g_FlashData);
         copy = g_FlashData;
     }
 
@@ -286,10 +323,10 @@ void handleFlashRead(int address, const unsigned char* data, unsigned int length
     if (address == 0 && length == kFullReadLength) {
         handleFullRead(data);
     } else if (address == 0 && length == 1) {
-        if (patchByteAndSend(ImagePart::ReportRate, 0, data[0]))
+        if (patchByte(ImagePart::ReportRate, offsetof(FlashDataMap, reportRate), data[0]))
             bus->PostUpDataReportRate(data[0]);
     } else if (address == 4 && length == 1) {
-        if (patchByteAndSend(ImagePart::DpiStage, 2, data[0]))
+        if (patchByte(ImagePart::DpiStage, offsetof(FlashDataMap, activeDpiStage), data[0]))
             bus->PostUpDataDPI(data[0]);
     } else if (address == 0x4C && length == 8) {
         FlashDataMap copy;
@@ -300,6 +337,28 @@ void handleFlashRead(int address, const unsigned char* data, unsigned int length
         if (applyLightAnswer(ImagePart::LedBar, BufferToLedBar, offsetof(FlashDataMap, ledBar), data, &copy))
             bus->PostUpDataLightLight(copy);
     }
+}
+
+// The mouse's current profile. Another one than the working image was read
+// from (switched at the mouse, or asked for by the button page): the image no
+// longer says what the mouse holds, and a write built on it would put the
+// other profile's settings into this one. It is sent no more until the device
+// thread's next pass has read this profile; that pass is asked for here even
+// within the window in which the mouse's own refresh requests are dropped.
+void handleProfile(int profile)
+{
+    AnnotatedMutexLocker lock(g_FlashDataMutex);
+    s_reportedProfile = profile;
+    if (!WorkingImage::isCurrentLocked())
+        return;
+    if (WorkingImage::profileLocked() < 0)
+        WorkingImage::setProfileLocked(profile);
+    if (profile == WorkingImage::profileLocked())
+        return;
+    WorkingImage::setCurrentLocked(false);
+    s_sentBeforeAnswers = false;
+    g_RefreshPending = true;
+    g_StatusRefreshRequested = true;
 }
 
 void handleVersion()
@@ -349,10 +408,13 @@ void OnHidReport(unsigned char* header, int headerLength, unsigned char* data, u
         RereadChangedStatus();
         break;
     case kConfiguration:
-        if (dataLength == 1)
+        if (dataLength == 1) {
+            handleProfile(data[0]);
             bus->PostUpDataConfigUI(4, data[0], true);
-        else
+        }
+        else {
             bus->PostUpDataConfigUI(0, 0, false);
+        }
         break;
     case kVersion:
         handleVersion();
@@ -373,15 +435,15 @@ void RereadChangedStatus()
 {
     const quint8* flags = g_StatusChangedFlags;
     if (flags[0])
-        askFor(ImagePart::DpiStage, UsbServer_ReadCurrentDPI);
+        askFor(ImagePart::DpiStage, UsbServer_ReadCurrentDPI, true);
     if (flags[1])
-        askFor(ImagePart::ReportRate, UsbServer_ReadReportRate);
+        askFor(ImagePart::ReportRate, UsbServer_ReadReportRate, true);
     if (flags[6])
         UsbServer_ReadBatteryLevel();
     if (flags[5])
-        askFor(ImagePart::LedBar, UsbServer_ReadLedBar);
+        askFor(ImagePart::LedBar, UsbServer_ReadLedBar, true);
     if (flags[3])
-        askFor(ImagePart::DpiLed, UsbServer_ReadDPILed);
+        askFor(ImagePart::DpiLed, UsbServer_ReadDPILed, true);
     // Within 3000 ms of the last refresh a further request is dropped.
     if (flags[2] && TakeStatusRefreshSlot()) {
         g_RefreshPending = true;
@@ -398,4 +460,12 @@ void ForgetRequestedReads()
 {
     AnnotatedMutexLocker lock(g_FlashDataMutex);
     s_askedReads.clear();
+    s_sentBeforeAnswers = false;
+    s_reportedProfile = -1;
+}
+
+void NoteImageSentLocked()
+{
+    if (readingChangeAtMouseLocked())
+        s_sentBeforeAnswers = true;
 }

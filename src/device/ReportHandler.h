@@ -26,6 +26,10 @@ void RequestFullRead();
 // Forgets the reads asked for so far; call when the link is (re)started, which
 // drops their answers.
 void ForgetRequestedReads();
+// Every send of the working image tells of it here, with g_FlashDataMutex held.
+// A send made while a change made at the mouse is still being read carried the
+// older value; the image is then sent once more when the answers are in.
+void NoteImageSentLocked();
 
 // Set by the connected report: the next full read skips reading the receiver
 // light and long-range mode, and clears the key-event and macro records.

@@ -6,6 +6,7 @@
 
 namespace {
 bool s_current = false;  // guarded by g_FlashDataMutex
+int s_profile = -1;       // guarded by g_FlashDataMutex
 }
 
 bool WorkingImage::isCurrentLocked()
@@ -16,6 +17,17 @@ bool WorkingImage::isCurrentLocked()
 void WorkingImage::setCurrentLocked(bool current)
 {
     s_current = current;
+    s_profile = -1;
+}
+
+int WorkingImage::profileLocked()
+{
+    return s_profile;
+}
+
+void WorkingImage::setProfileLocked(int profile)
+{
+    s_profile = profile;
 }
 
 bool WorkingImage::isCurrent()
@@ -27,5 +39,5 @@ bool WorkingImage::isCurrent()
 void WorkingImage::setCurrent(bool current)
 {
     AnnotatedMutexLocker lock(g_FlashDataMutex);
-    s_current = current;
+    setCurrentLocked(current);
 }

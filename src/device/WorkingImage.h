@@ -11,7 +11,11 @@ class WorkingImage
 public:
     // The caller holds g_FlashDataMutex.
     static bool isCurrentLocked();
+    // Forgets the image's profile too.
     static void setCurrentLocked(bool current);
+    // The mouse's profile the image was read from; -1 when not known.
+    static int profileLocked();
+    static void setProfileLocked(int profile);
 
     // Takes g_FlashDataMutex.
     static bool isCurrent();

@@ -5,6 +5,7 @@
 #include "core/PostMsg.h"
 #include "device/AnnotatedMutexLocker.h"
 #include "device/DeviceWriters.h"
+#include "device/ReportHandler.h"
 #include "device/WorkingImage.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/sensor/DpiSnapper.h"
@@ -99,7 +100,10 @@ bool writeStageCount(int count)
     if (!WorkingImage::isCurrentLocked())
         return false;
     g_FlashData.dpiStageCount = quint8(count);
-    return ProtocolDataUpdate(&g_FlashData);
+    if (!ProtocolDataUpdate(&g_FlashData))
+        return false;
+    NoteImageSentLocked();
+    return true;
 }
 
 QString optionColour(const QString& key)

@@ -5,6 +5,7 @@
 #include "core/Timing.h"
 #include "core/WriteQueue.h"
 #include "device/DeviceCache.h"
+#include "device/DeviceWriters.h"
 #include "device/ReportHandler.h"
 #include "device/UpdateRecords.h"
 #include "device/Worker.h"
@@ -90,9 +91,11 @@ private slots:
     void cleanup()
     {
         m_fixture.tearDown();
-        Timing::setScale(qEnvironmentVariableIsSet("DESKLINK_TIME_SCALE")
-                             ? qEnvironmentVariable("DESKLINK_TIME_SCALE").toDouble()
-                             : 1.0);
+        const double scale = qEnvironmentVariableIsSet("DESKLINK_TIME_SCALE")
+                                 ? qEnvironmentVariable("DESKLINK_TIME_SCALE").toDouble()
+                                 : 1.0;
+        Timing::setScale(scale);
+        HidSimControl::setTimeScale(scale);
     }
 
     void reportTable_data()
@@ -113,10 +116,12 @@ private slots:
                                                << "Battery" << QVariantList{false, 15, true} << 0;
         QTest::newRow("battery, 3 bytes") << H::header(4) << bytes({1, 57, 0}) << QList<int>() << ""
                                           << QVariantList() << 0;
-        QTest::newRow("report-rate reply") << H::header(8, 0) << bytes({16}) << QList<int>{0, 16}
-                                           << "UpDataReportRate" << QVariantList{16} << 1;
-        QTest::newRow("DPI-stage reply") << H::header(8, 4) << bytes({3}) << QList<int>{2, 3} << "UpDataDPI"
-                                         << QVariantList{3} << 1;
+        // The mouse holds what it reported: sending the image back could carry an
+        // older value of another field, or reach another profile.
+        QTest::newRow("report-rate reply, not written back")
+            << H::header(8, 0) << bytes({16}) << QList<int>{0, 16} << "UpDataReportRate" << QVariantList{16} << 0;
+        QTest::newRow("DPI-stage reply, not written back")
+            << H::header(8, 4) << bytes({3}) << QList<int>{2, 3} << "UpDataDPI" << QVariantList{3} << 0;
         QTest::newRow("DPI-light reply, not written back")
             << H::header(8, 0x4C) << bytes({4, 0xFB, 5, 0xFA, 6, 0xF9, 0, 0xFF})
             << QList<int>{63, 4, 64, 5, 65, 6, 66, 0} << "UpDataDPILed" << QVariantList() << 0;
@@ -135,7 +140,7 @@ private slots:
                                                    << "" << QVariantList() << 0;
         QTest::newRow("two-byte header: address counts as 0")
             << QByteArray("\xA5\x08", 2) << bytes({32}) << QList<int>{0, 32} << "UpDataReportRate"
-            << QVariantList{32} << 1;
+            << QVariantList{32} << 0;
         QTest::newRow("one-byte header") << QByteArray("\xA5", 1) << bytes({16}) << QList<int>() << ""
                                          << QVariantList() << 0;
         QTest::newRow("no header") << QByteArray() << bytes({16}) << QList<int>() << "" << QVariantList() << 0;
@@ -267,7 +272,8 @@ private slots:
         }
         QCOMPARE(reads(), (QStringList{"UsbServer_ReadDPILed", "UsbServer_ReadBatteryLevel",
                                        "UsbServer_ReadVersion", "UsbServer_ReadConfig"}));
-        QCOMPARE(DeviceLinkFixture::callCount("ProtocolDataUpdate"), 1);
+        // Nothing cleaned: the mouse holds what was read, nothing goes back.
+        QCOMPARE(DeviceLinkFixture::callCount("ProtocolDataUpdate"), 0);
         QCOMPARE(g_FlashDataFile, QString("Device_CID33_MID08.bin"));
         QVERIFY(g_FullReadDone);
         // A pass asked for meanwhile still runs.
@@ -292,6 +298,144 @@ private slots:
         QCOMPARE(DeviceLinkFixture::callCount("ProtocolDataUpdate"), 0);
         QVERIFY(reads().isEmpty());
         QVERIFY(!g_FullReadDone);
+    }
+
+    // What the mouse reports of a change made with its own buttons is not sent
+    // back. A write the program sent while that change was still being read
+    // carried the older value; the image goes once more when the answers are in.
+    void changeAtTheMouseIsSentOnlyAfterAnOlderWrite_data()
+    {
+        QTest::addColumn<QByteArray>("flags");
+        QTest::addColumn<bool>("writeMeanwhile");
+        QTest::addColumn<int>("sendsAfterFirstAnswer");
+        QTest::addColumn<int>("sendsAfterLastAnswer");
+
+        QTest::newRow("DPI press, nothing sent meanwhile") << bytes({0x01}) << false << 0 << 0;
+        QTest::newRow("DPI and rate press, nothing sent meanwhile") << bytes({0x03}) << false << 0 << 0;
+        QTest::newRow("DPI press, a write meanwhile: sent again") << bytes({0x01}) << true << 2 << 2;
+        QTest::newRow("DPI and rate press, a write meanwhile: sent again after both")
+            << bytes({0x03}) << true << 1 << 2;
+    }
+    void changeAtTheMouseIsSentOnlyAfterAnOlderWrite()
+    {
+        QFETCH(QByteArray, flags);
+        QFETCH(bool, writeMeanwhile);
+        QFETCH(int, sendsAfterFirstAnswer);
+        QFETCH(int, sendsAfterLastAnswer);
+        using H = DeviceLinkFixture;
+        QVERIFY(m_fixture.linkWithoutReports("r8", "m8"));
+        const FlashDataMap start = currentFlashData();
+        const quint8 stage = quint8((start.activeDpiStage + 1) % 4);
+        const quint8 rate = start.reportRate == 2 ? 4 : 2;
+        const quint8 liftOff = start.liftOffDistance == 2 ? 1 : 2;
+        QVERIFY(H::deliverReport(H::header(10), flags));
+        H::clearCalls();
+
+        if (writeMeanwhile)
+            QVERIFY(WriteLodToDevice(liftOff));
+        QVERIFY(H::deliverReport(H::header(8, 4), bytes({stage})));
+        QCOMPARE(H::callCount("ProtocolDataUpdate"), sendsAfterFirstAnswer);
+        if (flags.at(0) & 0x02)
+            QVERIFY(H::deliverReport(H::header(8, 0), bytes({rate})));
+        QCOMPARE(H::callCount("ProtocolDataUpdate"), sendsAfterLastAnswer);
+
+        const FlashDataMap image = currentFlashData();
+        QCOMPARE(image.activeDpiStage, stage);
+        QCOMPARE(image.reportRate, (flags.at(0) & 0x02) ? rate : start.reportRate);
+        QCOMPARE(image.liftOffDistance, writeMeanwhile ? liftOff : start.liftOffDistance);
+        if (writeMeanwhile)  // the last send holds the mouse's values and the write alike
+            QTRY_COMPARE_WITH_TIMEOUT(HidSimControl::configImage("m8"), imageBytes(image), 30000);
+    }
+
+    // A profile other than the one the image was read from: the image no longer
+    // says what the mouse holds, so no write is built on it until that profile
+    // has been read, by a pass of the device thread asked for at once.
+    void otherProfileStopsWritesUntilRead()
+    {
+        using H = DeviceLinkFixture;
+        QVERIFY(m_fixture.linkWithoutReports("r8", "m8"));
+        QVERIFY(H::deliverReport(H::header(14), bytes({0})));
+        QVERIFY(H::deliverReport(H::header(14), bytes({0})));
+        QVERIFY(WorkingImage::isCurrent());
+        QVERIFY(reads().isEmpty());
+        H::clearCalls();
+
+        RestartStatusRefreshClock();  // even just after another refresh
+        QVERIFY(H::deliverReport(H::header(14), bytes({2})));
+        QVERIFY(!WorkingImage::isCurrent());
+        QVERIFY(g_RefreshPending);  // the device thread's next pass reads it
+        QVERIFY(g_StatusRefreshRequested);
+        const int notices = pages()->count("MouseOffLineo");
+        QVERIFY(!WriteLodToDevice(3));
+        QCOMPARE(H::callCount("ProtocolDataUpdate"), 0);
+        QCOMPARE(pages()->count("MouseOffLineo"), notices + 1);
+
+        // That profile's image makes writes possible again. Its profile is the
+        // one reported before the read: a switch reported after it counts.
+        QVERIFY(H::deliverReport(H::header(8, 0), flashOf("m8")));
+        QVERIFY(WorkingImage::isCurrent());
+        QVERIFY(WriteLodToDevice(3));
+        QVERIFY(H::deliverReport(H::header(14), bytes({0})));
+        QVERIFY(!WorkingImage::isCurrent());
+    }
+
+    // The real road at a slow link (a whole image takes 108 reports, a read one):
+    // a second press, or a profile switch, right after the mouse's first answer.
+    void pressesAtTheMouseKeepEveryProfile_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("DPI, then DPI") << "dpi" << "dpi";
+        QTest::newRow("rate, then DPI") << "rate" << "dpi";
+        QTest::newRow("DPI, then profile 2") << "dpi" << "profile";
+    }
+    void pressesAtTheMouseKeepEveryProfile()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        auto parsed = [](int profile) {
+            const QByteArray flash = HidSimControl::flash("m8", profile);
+            FlashDataMap image{};
+            ProtocolDataParser(reinterpret_cast<const unsigned char*>(flash.constData()), &image);
+            return imageBytes(image);
+        };
+        auto act = [](const QString& what) {
+            return what == "dpi" ? HidSimControl::pressDpiButton("m8")
+                 : what == "rate" ? HidSimControl::pressRateButton("m8")
+                                  : HidSimControl::switchProfile("m8", 2);
+        };
+        QVERIFY(HidSimControl::switchProfile("m8", 2));  // profile 2 differs from profile 0
+        QVERIFY(HidSimControl::pressRateButton("m8"));
+        QVERIFY(HidSimControl::pressLightButton("m8"));
+        QVERIFY(HidSimControl::switchProfile("m8", 0));
+        QVERIFY(m_fixture.linkWithoutReports("r8", "m8"));
+        const char* path = g_DevicePath.load();
+        QVERIFY(UsbServerC_Start(path, path, OnHidReport));
+        const QByteArray profile2 = parsed(2);
+        QByteArray expected = parsed(0);
+        HidSimControl::setTimeScale(20);
+
+        QVERIFY(act(first));
+        const QString answer = first == "dpi" ? "UpDataDPI" : "UpDataReportRate";
+        QTRY_COMPARE_WITH_TIMEOUT(pages()->count(answer), 1, 30000);
+        QVERIFY(act(second));
+        if (second == "dpi")
+            QTRY_COMPARE_WITH_TIMEOUT(pages()->count("UpDataDPI"), first == "dpi" ? 2 : 1, 30000);
+        else
+            QTRY_VERIFY_WITH_TIMEOUT(pages()->count("UpDataConfigUI") > 0, 30000);
+        // Answered after every request made so far, writes included.
+        UsbServer_ReadVersion();
+        QTRY_VERIFY_WITH_TIMEOUT(pages()->count("Setver") > 0, 30000);
+
+        const int presses = (first == "dpi" ? 1 : 0) + (second == "dpi" ? 1 : 0);
+        const int count = qBound(1, int(quint8(expected.at(1))), 8);
+        expected[2] = char((quint8(expected.at(2)) + presses) % count);
+        if (first == "rate") {  // the rate button's cycle behind a 1K receiver
+            const QByteArray rates = QByteArray::fromHex("08040201");
+            expected[0] = rates.at((rates.indexOf(expected.at(0)) + 1) % rates.size());
+        }
+        QCOMPARE(parsed(0), expected);
+        QCOMPARE(parsed(2), profile2);
     }
 
     void receiverSettingsOnConnect_data()
