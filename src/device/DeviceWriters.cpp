@@ -4,6 +4,7 @@
 #include "core/PostMsg.h"
 #include "device/AnnotatedMutexLocker.h"
 #include "device/FlashDataMap.h"
+#include "device/HeldImage.h"
 #include "device/ReportHandler.h"
 #include "device/WorkingImage.h"
 
@@ -80,11 +81,14 @@ bool validButton(int button)
 }
 
 // The offline notice for a refused write, unless a page is being filled (a page
-// that fills its controls must not raise notices for its own echoes).
+// that fills its controls must not raise notices for its own echoes); after
+// it, the pages show again what the mouse holds.
 void requestOfflineNotice()
 {
-    if (!g_ButtonPageFilling && !g_SensorPageFilling)
-        PostMsg::GetInstance()->PostMouseOffLineo(0);
+    if (g_ButtonPageFilling || g_SensorPageFilling)
+        return;
+    PostMsg::GetInstance()->PostMouseOffLineo(0);
+    HeldImage::refused();
 }
 
 // Asks the device; offline it requests the notice.

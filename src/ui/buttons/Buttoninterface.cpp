@@ -11,6 +11,7 @@
 #include "device/DeviceCache.h"
 #include "device/DeviceText.h"
 #include "device/DeviceWriters.h"
+#include "device/HeldImage.h"
 #include "device/SensorDpiTables.h"
 #include "device/Worker.h"
 #include "device/WorkingImage.h"
@@ -189,6 +190,9 @@ Buttoninterface::Buttoninterface(QWidget* parent)
     connect(bus, SIGNAL(SigUpDataConfigUI(int, int, bool)), this, SLOT(SlotUpDataConfigUI(int, int, bool)),
             Qt::BlockingQueuedConnection);
     connect(bus, SIGNAL(SigUpDataButtonUIC(FlashDataMap)), this, SLOT(SlotUpDataButtonUIB(FlashDataMap)));
+    // A change the mouse did not take: every control shows what it holds (the
+    // idle light-off time of the settings page too, through SigLightToFrom).
+    connect(HeldImage::instance(), &HeldImage::show, this, &Buttoninterface::SlotUpDataButtonUIB);
     connect(bus, SIGNAL(SigAddMacroButton()), this, SLOT(SlotAddMacroButton()));
     connect(bus, SIGNAL(SigUpDataMacro(QString, int)), this, SLOT(SlotUpDataMacro(QString, int)));
     connect(bus, SIGNAL(SigMacroRename(QString, QString)), this, SLOT(SlotMacroRename(QString, QString)));

@@ -4,6 +4,7 @@
 #include "app/LanguageTables.h"
 #include "core/PostMsg.h"
 #include "device/DeviceWriters.h"
+#include "device/HeldImage.h"
 #include "device/ImageFieldCodes.h"
 #include "ui/common/FillScope.h"
 #include "ui/common/StyleHelper.h"
@@ -161,6 +162,9 @@ LampLight::LampLight(QWidget* parent)
     connect(bus, SIGNAL(SigUpDataLightUIA(FlashDataMap)), this, SLOT(SlotUpDataLightUIA(FlashDataMap)));
     connect(bus, SIGNAL(SigLightToFrom(int)), this, SLOT(SlotLightToFrom(int)));
     connect(bus, SIGNAL(SigFormReset()), this, SLOT(SlotFormResetLight()), Qt::BlockingQueuedConnection);
+    // A change the mouse did not take: every control shows what it holds.
+    connect(HeldImage::instance(), &HeldImage::show, this,
+            [this](const FlashDataMap& image) { fill(image, m_brightness->isEnabled()); });
 }
 
 LampLight::~LampLight() = default;

@@ -6,6 +6,7 @@
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
 #include "device/DeviceWriters.h"
+#include "device/HeldImage.h"
 #include "device/ImageFieldCodes.h"
 #include "device/SensorDpiCodec.h"
 #include "device/SensorDpiTables.h"
@@ -97,6 +98,10 @@ Sensor::Sensor(QWidget* parent)
             Qt::BlockingQueuedConnection);
     connect(bus, SIGNAL(SigUpDataSensorUIB(FlashDataMap)), this, SLOT(SlotUpDataSenSorUIB(FlashDataMap)));
     connect(bus, SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    // A change the mouse did not take: every control shows what it holds.
+    connect(HeldImage::instance(), &HeldImage::show, this, [this](const FlashDataMap& image) {
+        applyImage(image, false);
+    });
 
     SlotAllLanguage(g_LanguageIndex);
 }

@@ -5,6 +5,7 @@
 #include "core/PostMsg.h"
 #include "device/AnnotatedMutexLocker.h"
 #include "device/DeviceWriters.h"
+#include "device/HeldImage.h"
 #include "device/ReportHandler.h"
 #include "device/WorkingImage.h"
 #include "ui/common/StyleHelper.h"
@@ -91,6 +92,7 @@ bool deviceAnswers()
 void requestOfflineNotice()
 {
     PostMsg::GetInstance()->PostMouseOffLineo(0);
+    HeldImage::refused();
 }
 
 // Byte 1 has no one-field writer of its own: the same patch-and-send rule.

@@ -10,6 +10,7 @@
 #include "core/Timing.h"
 #include "device/FirmwareImageSearch.h"
 #include "device/FirmwareTransfer.h"
+#include "device/HeldImage.h"
 #include "device/ReportHandler.h"
 #include "device/UpdateRecords.h"
 #include "device/Worker.h"
@@ -182,6 +183,9 @@ FormSetting::FormSetting(QWidget* parent)
     connect(bus, SIGNAL(SigFormB()), this, SLOT(SlotFormB()));
     connect(bus, SIGNAL(SigFormReset()), this, SLOT(SlotFormResetForm()), Qt::BlockingQueuedConnection);
     connect(bus, SIGNAL(SigLightToFrom(int)), this, SLOT(SlotLightToFrom(int)));
+    // An idle time the mouse did not take: the box shows the one it holds.
+    connect(HeldImage::instance(), &HeldImage::show, this,
+            [this](const FlashDataMap& image) { SlotLightToFrom(int(image.idleLightOffTime) * 10); });
     connect(bus, SIGNAL(SigSetNewVer()), this, SLOT(SetVerText()));
     connect(bus, SIGNAL(SigLabelText(int,QString)), this, SLOT(SlotLabelText(int,QString)));
     connect(bus, SIGNAL(SigCheckUpdate()), this, SLOT(SlotCheckUpdate()));

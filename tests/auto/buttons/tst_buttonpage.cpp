@@ -157,6 +157,7 @@ private slots:
     void storedDefaults();
     void offlineChangesNothing_data();
     void offlineChangesNothing();
+    void refusedDebounceShowsWhatTheMouseHolds();
 
 private:
     // Links the listed device, gives its mouse `patch` over its own image and
@@ -1319,6 +1320,24 @@ void tst_ButtonPage::offlineChangesNothing()
     QVERIFY(HidSimControl::setPowered("m8", true));
     QVERIFY(QTest::qWaitFor([] { return UsbFinderC_GetDeviceOnLine(g_DevicePath.load()); }, 3000));
     QCOMPARE(mouseImage(), before);
+}
+
+void tst_ButtonPage::refusedDebounceShowsWhatTheMouseHolds()
+{
+    QVERIFY(link("r8", {6, 9}));  // debounce 9 ms
+    deliverMouseImage();
+    auto* box = m_page->findChild<QComboBox*>("Debunce");
+    QVERIFY(box);
+    QCOMPARE(box->currentIndex(), 9);
+    QVERIFY(HidSimControl::setPowered("m8", false));
+    QVERIFY(QTest::qWaitFor([] { return !UsbFinderC_GetDeviceOnLine(g_DevicePath.load()); }, 3000));
+    const int notices = m_fixture.pages()->count("MouseOffLineo");
+
+    box->setCurrentIndex(10);
+    QCOMPARE(m_fixture.pages()->count("MouseOffLineo"), notices + 1);
+    // After the notice the box shows what the mouse holds.
+    QTRY_COMPARE(box->currentIndex(), 9);
+    QCOMPARE(DeviceLinkFixture::callCount("ProtocolDataUpdate"), 0);
 }
 
 QTEST_MAIN(tst_ButtonPage)

@@ -27,6 +27,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <functional>
+
 #include <memory>
 
 using hidsim::HidSimControl;
@@ -585,25 +587,37 @@ void tst_LampLight::offlineRoads()
     QCOMPARE(notices(), ++expectedNotices);
     QCOMPARE(shownColour(), QString("5,6,7"));
 
-    // Controls keep what the user set, with the writer's notice each time.
-    child<QSpinBox>("RSpinBox")->setValue(100);
-    QCOMPARE(notices(), ++expectedNotices);
-    child<QSlider>("horizontalLight")->triggerAction(QSlider::SliderToMaximum);
-    QCOMPARE(notices(), ++expectedNotices);
-    QTest::mouseClick(child<QToolButton>("RippeControl"), Qt::LeftButton);
-    QCOMPARE(notices(), ++expectedNotices);
-    QCOMPARE(shownColour(), QString("100,6,7"));
-    QCOMPARE(child<QSlider>("horizontalLight")->value(), 10);
-    QVERIFY(child<QToolButton>("RippeControl")->isChecked());
+    // A control the writer refuses shows the user's value until the notice is
+    // closed, then what the mouse holds, as do all the others.
+    auto* mode = child<MyConmboBox>("LightMod");
+    const int heldMode = mode->currentIndex();
+    MyConmboBox* idle = m_page->idleFrame()->chooser();
+    const int heldIdle = idle->currentIndex();
+    auto shown = [&] {
+        return QStringList{shownColour(), QString::number(child<QSlider>("horizontalLight")->value()),
+                           QString::number(child<QSlider>("horizontalSpeed")->value()),
+                           QString::number(child<QToolButton>("RippeControl")->isChecked()),
+                           QString::number(mode->currentIndex()), layoutOf(m_page.get()),
+                           QString::number(idle->currentIndex())}
+            .join(' ');
+    };
+    const QString held = shown();
+    auto refused = [&](const std::function<void()>& change) {
+        change();
+        ++expectedNotices;
+        return notices() == expectedNotices && shown() != held && QTest::qWaitFor([&] { return shown() == held; });
+    };
+    QVERIFY(refused([&] { child<QSpinBox>("RSpinBox")->setValue(100); }));
+    QVERIFY(refused([&] { child<QSlider>("horizontalLight")->triggerAction(QSlider::SliderToMaximum); }));
+    QVERIFY(refused([&] { child<QSlider>("horizontalSpeed")->triggerAction(QSlider::SliderToMinimum); }));
+    QVERIFY(refused([&] { QTest::mouseClick(child<QToolButton>("RippeControl"), Qt::LeftButton); }));
+    QVERIFY(refused([&] { mode->setCurrentIndex(heldMode == 4 ? 1 : 4); }));
+    QVERIFY(refused([&] {
+        idle->setCurrentIndex(heldIdle == 4 ? 5 : 4);  // as a choice in the list does
+        emit idle->activated(idle->currentIndex());
+    }));
     QCOMPARE(sends(), 0);
     QCOMPARE(mouseImage(), before);
-
-    // The next fill shows the mouse's values again, without a notice.
-    m_page->SlotUpDataLightUILight(currentFlashData());
-    QCOMPARE(shownColour(), QString("5,6,7"));
-    QCOMPARE(child<QSlider>("horizontalLight")->value(), 6);
-    QVERIFY(!child<QToolButton>("RippeControl")->isChecked());
-    QCOMPARE(notices(), expectedNotices);
 }
 
 void tst_LampLight::withoutReadyFlagNothingIsAsked()

@@ -154,6 +154,8 @@ private slots:
     void resetWithoutImage_data();
     void resetWithoutImage();
     void mouseButtonsShowOnThePage();
+    void refusedChangeShowsWhatTheMouseHolds_data();
+    void refusedChangeShowsWhatTheMouseHolds();
     void languageTexts();
     void shippedTextsFit();
 
@@ -167,6 +169,8 @@ private:
     SensorDPI* dpi() const { return m_page->dpiEditor(); }
     int sends() const { return DeviceLinkFixture::callCount("ProtocolDataUpdate"); }
     int notices() const { return m_fixture.pages()->count("MouseOffLineo"); }
+    // What every control of the page shows, as one text.
+    QString shown() const;
 
     DeviceLinkFixture m_fixture;
     std::unique_ptr<Sensor> m_page;
@@ -979,6 +983,73 @@ void tst_SensorPage::shippedTextsFit()
     }
     LanguageTables::clear();
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
+}
+
+QString tst_SensorPage::shown() const
+{
+    QStringList s;
+    s << QString::number(m_page->rateFrame()->checkedIndex())
+      << QString::number(dpi()->stageCountBox()->currentIndex())
+      << QString::number(m_page->lodFrame()->chooser()->currentIndex())
+      << QString::number(m_page->straightLineFrame()->isChecked()) << QString::number(m_page->rippleFrame()->isChecked())
+      << QString::number(m_page->motionSyncFrame()->isChecked())
+      << QString::number(m_page->modeChooser()->currentIndex())
+      << QString::number(m_page->performanceBox()->isChecked())
+      << QString::number(m_page->effectFrame()->modeChooser()->currentIndex())
+      << QString::number(dpi()->checkedStage());
+    for (int i = 0; i < FlashDataMap::kDpiStageCount; ++i)
+        s << dpi()->stageText(i) + "/" + dpi()->stageColour(i);
+    return s.join(' ');
+}
+
+void tst_SensorPage::refusedChangeShowsWhatTheMouseHolds_data()
+{
+    QTest::addColumn<QString>("control");
+    for (const char* control : {"rate", "stage count", "lift-off", "angle snapping", "ripple", "motion sync",
+                                "stage colour", "DPI light", "sensor mode", "full performance"})
+        QTest::newRow(control) << QString(control);
+}
+
+void tst_SensorPage::refusedChangeShowsWhatTheMouseHolds()
+{
+    QFETCH(QString, control);
+    // 1000 Hz, six stages, the third active, HP, lift-off 2, the switches off.
+    QVERIFY(link("r17", {0, 1, 1, 6, 2, 2, 14, 1, 5, 2, 7, 0, 9, 0, 10, 0, 12, 0}));
+    g_DeviceModelId = 17;
+    fill();
+    const QString held = shown();
+    QVERIFY(HidSimControl::setPowered(m_mouse, false));
+    QTRY_VERIFY(!UsbFinderC_GetDeviceOnLine(g_DevicePath.load()));
+    DeviceLinkFixture::clearCalls();
+
+    if (control == "rate")
+        m_page->rateFrame()->button(2)->click();
+    else if (control == "stage count")
+        dpi()->stageCountBox()->setCurrentIndex(2);
+    else if (control == "lift-off")
+        m_page->lodFrame()->chooser()->setCurrentIndex(0);
+    else if (control == "angle snapping")
+        m_page->straightLineFrame()->switchButton()->click();
+    else if (control == "ripple")
+        m_page->rippleFrame()->switchButton()->click();
+    else if (control == "motion sync")
+        m_page->motionSyncFrame()->switchButton()->click();
+    else if (control == "stage colour")
+        dpi()->SetColor(QColor(12, 34, 56));
+    else if (control == "DPI light")
+        m_page->effectFrame()->modeChooser()->setCurrentIndex(
+            m_page->effectFrame()->modeChooser()->currentIndex() == 1 ? 2 : 1);
+    else if (control == "sensor mode")
+        m_page->modeChooser()->setCurrentIndex(0);
+    else
+        m_page->performanceBox()->click();
+    QCOMPARE(notices(), 1);
+    QVERIFY2(shown() != held, "the change shows until the notice is closed");
+
+    // After the notice every control shows what the mouse holds, as before.
+    QTRY_COMPARE(shown(), held);
+    QCOMPARE(sends(), 0);
+    QCOMPARE(notices(), 1);
 }
 
 QTEST_MAIN(tst_SensorPage)

@@ -11,6 +11,7 @@
 #include "platform/AutoStart.h"
 #include "platform/Launcher.h"
 #include "device/FirmwareImageSearch.h"
+#include "device/WorkingImage.h"
 #include "platform/Registry.h"
 #include "ui/sensor/MyConmboBox.h"
 #include "ui/settings/FormSetting.h"
@@ -65,6 +66,7 @@ private slots:
     void webAddress();
     void idleLightOff_data();
     void idleLightOff();
+    void refusedIdleTimeShowsWhatTheMouseHolds();
 
 private:
     void writeImage(quint8 type, const QByteArray& name, quint32 version);
@@ -644,6 +646,29 @@ void tst_FormSetting::idleLightOff()
     PostMsg::GetInstance()->PostLightToFrom(seconds);
     QCOMPARE(box->currentIndex(), entry);
     // Showing the mouse's value writes nothing.
+    QCOMPARE(m_link.callCount("ProtocolDataUpdate"), 0);
+    g_UiReady = false;
+}
+
+void tst_FormSetting::refusedIdleTimeShowsWhatTheMouseHolds()
+{
+    FormSetting page;
+    auto* box = page.findChild<MyConmboBox*>("StopClose");
+    QVERIFY(box);
+    FlashDataMap held{};
+    held.idleLightOffTime = 6;  // 1 min
+    replaceFlashData(held);
+    WorkingImage::setCurrent(true);
+    g_UiReady = true;
+    PostMsg::GetInstance()->PostLightToFrom(60);
+    QCOMPARE(box->currentIndex(), 2);
+    m_link.clearCalls();
+
+    // No mouse answers: the write is refused with the notice.
+    box->setCurrentIndex(4);  // as a choice in the list does
+    emit box->activated(4);
+    QCOMPARE(m_link.pages()->count("MouseOffLineo"), 1);
+    QTRY_COMPARE(box->currentIndex(), 2);
     QCOMPARE(m_link.callCount("ProtocolDataUpdate"), 0);
     g_UiReady = false;
 }
