@@ -10,7 +10,7 @@ set(DESKLINK_THREAD_TESTS
     # Report and status floods, transfers cut short.
     reportflood sensorflood interruptedtransfers
     # The bus and the shared stores.
-    postmsg globals settingsstores registry writequeue
+    postmsg globals settingsstores registry writequeue updaterecords
     # Pages that receive blocking signals from the device thread or the report callback.
     sensorpage sensorframes dialog dialogchangeopen formsetting match updaterepair receiversettings buttonpage
     # Macros between the button page, the editor and the device thread.

@@ -58,6 +58,8 @@ private slots:
     void transferWaitsForItsRecord_data();
     void transferWaitsForItsRecord();
     void transferNeedsItsRecord();
+    void transferGoesToTheDeviceCounted_data();
+    void transferGoesToTheDeviceCounted();
     void anotherDevicesRecordWaitsForItsRepair_data();
     void anotherDevicesRecordWaitsForItsRepair();
     void updateOfferedWhereItCanRun_data();
@@ -890,6 +892,53 @@ void tst_FirmwareUpdate::transferNeedsItsRecord()
     QVERIFY(dialog->findChild<QToolButton*>("NewHong_2")->isEnabled());
     QVERIFY2(listed("r11").contains(" v1.3 "), qPrintable(listed("r11")));
     QVERIFY2(listed("m11").contains(" v1.3 "), qPrintable(listed("m11")));
+}
+
+void tst_FirmwareUpdate::transferGoesToTheDeviceCounted_data()
+{
+    addRunRoads();
+}
+
+// The library hands an image to a device waiting in its boot loader before any
+// other: one plugged in while the record is being written would take the image
+// meant for the receiver the run counted. The transfer does not start then.
+void tst_FirmwareUpdate::transferGoesToTheDeviceCounted()
+{
+    QFETCH(bool, repair);
+
+    std::unique_ptr<FormSetting> page;
+    openRunDialog(repair, page);
+    if (QTest::currentTestFailed())
+        return;
+    // Another receiver of the model, left in its boot loader, not yet plugged in.
+    QJsonObject world = QJsonDocument::fromJson(HidSimControl::scenario()).object();
+    QJsonArray receivers = world["receivers"].toArray();
+    QJsonObject stranger = receiver("r11b", 4, 11, "4C1105");
+    stranger["bootLoader"] = true;
+    stranger["plugged"] = false;
+    receivers.append(stranger);
+    world["receivers"] = receivers;
+    QVERIFY(HidSimControl::reset(QJsonDocument(world).toJson()));
+    UpDateRepair* dialog = g_UpDateRepairDialog;
+    auto* status = dialog->findChild<QLabel*>("ToolText_2");
+
+    auto gate = std::make_shared<QSemaphore>();
+    const auto openGate = qScopeGuard([gate] { gate->release(); });
+    WriteQueue::instance().post([gate] {
+        gate->acquire();
+        return true;
+    });
+    const int startsBefore = upgradeStarts();
+    QTest::mouseClick(dialog->findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return repair ? g_RepairRunning.load() : FormSetting::receiverUpdateState() == 1; }, 30000));
+    QVERIFY(HidSimControl::plug("r11b"));
+    gate->release();
+    QVERIFY(QTest::qWaitFor([&] { return status->text() != text(LanguageSection::Progress, 0); }, 30000));
+    QTRY_VERIFY(!g_RepairRunning && !g_UpdateRunning && !page->UpdateActive());
+    QCOMPARE(upgradeStarts(), startsBefore);
+    QCOMPARE(record(), QString(repair ? "211,4,51,11" : ""));
+    QVERIFY2(listed("r11b").contains(" boot-loader "), qPrintable(listed("r11b")));
+    QVERIFY2(!listed("r11b").contains(" v1.6 "), qPrintable(listed("r11b")));
 }
 
 void tst_FirmwareUpdate::anotherDevicesRecordWaitsForItsRepair_data()
