@@ -98,7 +98,7 @@ QString setting(const QString& group, const QString& key)
 }
 
 // The update run's program state. Written on the GUI thread only: the device
-// library's progress reaches it there (see OnDongleUpgradeEvent).
+// library's progress reaches it there (see onTransferMessage).
 enum UpdateState { kIdle = 0, kRunning = 1, kDone = 2, kFailed = 3, kNoImage = 4 };
 struct UpdateRun
 {
@@ -108,7 +108,7 @@ struct UpdateRun
     int customerId = 0;
     int modelId = 0;
     int type = 0;          // 210 or 211: the device given to the library last
-    int deviceCount = 1;   // 2: receiver first, then mouse
+    int deviceCount = 1;   // 2: both, the receiver first unless a record names the mouse
     bool mouseFirst = false;  // a record naming the mouse puts it first
     bool transferActive = false;  // the library took this run's image
     QString imageVersion;  // version text of the image being sent

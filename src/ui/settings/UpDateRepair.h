@@ -20,7 +20,8 @@ class QToolButton;
 // record, looks at the listed devices and the firmware images and decides
 // whether a repair can start.
 //
-// The repair transfer runs receiver first, then mouse. The device library's
+// The repair transfer runs for the device the record names first, then for the
+// other of the pair (receiver and mouse). The device library's
 // progress reaches the GUI thread before it touches the dialog, the record or
 // the log. An image is checked whole before it is sent; a bad one is refused.
 class UpDateRepair : public QDialog
