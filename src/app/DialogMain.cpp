@@ -33,6 +33,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QStackedWidget>
 #include <QTimer>
 
@@ -83,6 +84,35 @@ void restartReportLink()
     const char* path = g_DevicePath;
     UsbServerC_Start(path, path, OnHidReport);
 }
+
+// A notice raised inside a press (a slider's groove, a spin box's arrow) takes
+// that button's release, and the control, which arms its repeat once the press
+// is handled, would go on stepping, each step refused with one more notice.
+// The release goes to it once the press is handled, if the button is up by
+// then.
+QPointer<QWidget> widgetUnderPress()
+{
+    if (QGuiApplication::mouseButtons() == Qt::NoButton)
+        return nullptr;
+    return QApplication::widgetAt(QCursor::pos());
+}
+
+void releaseAfterThePress(const QPointer<QWidget>& pressed, Qt::MouseButtons held)
+{
+    if (!pressed || QGuiApplication::mouseButtons() != Qt::NoButton)
+        return;
+    const auto button = Qt::MouseButton(int(held) & -int(held));
+    QMetaObject::invokeMethod(
+        pressed,
+        [pressed, button] {
+            const QPoint at = QCursor::pos();
+            QMouseEvent release(QEvent::MouseButtonRelease, pressed->mapFromGlobal(at), at, button, Qt::NoButton,
+                                QGuiApplication::keyboardModifiers());
+            QCoreApplication::sendEvent(pressed, &release);
+        },
+        Qt::QueuedConnection);
+}
+
 } // namespace
 
 DialogMain::DialogMain(QWidget* parent)
@@ -385,11 +415,14 @@ void DialogMain::SlotMouseOffLine(int kind)
         return;
     }
 
+    const Qt::MouseButtons held = QGuiApplication::mouseButtons();
+    const QPointer<QWidget> pressed = widgetUnderPress();
     auto* notice = new MouseOffLine(nullptr);
     m_offlineNotice = notice;
     StyleHelper::placeCentred(notice, this, 0, -20);
     notice->exec();
     delete notice;
+    releaseAfterThePress(pressed, held);
 }
 
 void DialogMain::SlotUpPageLight()

@@ -22,6 +22,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -93,6 +94,7 @@ private slots:
     void dragging_data();
     void dragging();
     void offlineNoticeIsNotStacked();
+    void aNoticeRaisedInAPressEndsThatPress();
     void trayFromTheHomePage();
     void trayCyclesAndMenu();
     void trayRestoreCallsOnlyForTheHomePage_data();
@@ -500,6 +502,44 @@ void tst_DialogMain::offlineNoticeIsNotStacked()
     PostMsg::GetInstance()->PostMouseOffLineo(0);
     QVERIFY2(again.allHandled(), qPrintable(again.failures().join('\n')));
     QCOMPARE(nextMessage, LanguageTables::text(LanguageSection::MouseOffLine, g_LanguageIndex, 0));
+}
+
+void tst_DialogMain::aNoticeRaisedInAPressEndsThatPress()
+{
+    // A control that steps while the button is held (a slider's groove), whose
+    // step the offline mouse refuses.
+    QSlider slider(Qt::Horizontal);
+    slider.setRange(1, 10);
+    slider.setPageStep(1);
+    slider.setTracking(false);
+    slider.setValue(5);
+    slider.setGeometry(300, 300, 200, 20);
+    slider.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&slider));
+    int steps = 0;
+    connect(&slider, &QSlider::valueChanged, &slider, [&steps] {
+        ++steps;
+        PostMsg::GetInstance()->PostMouseOffLineo(0);
+    });
+    const QPoint groove(180, 10);
+    QCursor::setPos(slider.mapToGlobal(groove));
+
+    ModalDialogDriver driver;
+    driver.expect("MouseOffLine", [&](QWidget* d) {
+        // The button comes up while the notice is open: the slider never sees it.
+        QTest::mouseRelease(slider.windowHandle(), Qt::LeftButton, Qt::NoModifier, groove);
+        ModalDialogDriver::click(d, "NewHong");
+    });
+    QTest::mousePress(slider.windowHandle(), Qt::LeftButton, Qt::NoModifier, groove);
+    QVERIFY2(driver.allHandled(), qPrintable(driver.failures().join('\n')));
+
+    // Still held, the groove would step again once its repeat delay is over,
+    // and each step would raise the notice once more.
+    driver.forbidDialogs(true);
+    QTest::qWait(1500);
+    QVERIFY2(driver.failures().isEmpty(), qPrintable(driver.failures().join('\n')));
+    QCOMPARE(steps, 1);
+    QCOMPARE(slider.value(), 6);
 }
 
 void tst_DialogMain::trayFromTheHomePage()
