@@ -9,6 +9,7 @@
 #include "device/DeviceDiscovery.h"
 #include "device/FirmwareImageSearch.h"
 #include "device/ReportHandler.h"
+#include "device/UpdateRecords.h"
 #include "device/Worker.h"
 #include "platform/Registry.h"
 #include "ui/common/StyleHelper.h"
@@ -18,7 +19,6 @@
 #include "ui/macro/ContainReset.h"
 #include "ui/settings/Match.h"
 #include "ui/settings/UpDateRepair.h"
-#include "device/UpdateRecords.h"
 #include "ui/settings/UpDateWarning.h"
 
 #include <HIDUsb.h>

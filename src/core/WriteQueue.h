@@ -22,7 +22,7 @@ class WriteQueue
 public:
     static WriteQueue& instance();
 
-    // Runs `write` on the queue's thread. GUI thread.
+    // Runs `write` on the queue's thread. Any thread.
     void post(std::function<bool()> write);
     // Runs `write`, then `then` with its result on the GUI thread, unless
     // `context` is gone by then. An answer still undelivered when the

@@ -33,6 +33,13 @@ void fromLibrary(unsigned char* message)
 constexpr UsbUpgradeCallback kEntries[2] = {&fromLibrary<0>, &fromLibrary<1>};
 }  // namespace
 
+int FirmwareTransfer::bootDevices(const QByteArray& image)
+{
+    int count = 5;
+    UsbUpgradeC_FindBootDevices(reinterpret_cast<const unsigned char*>(image.constData()), &count);
+    return count;
+}
+
 void FirmwareTransfer::start(const UpdateRecords::Failure& device, const QByteArray& image, Receiver receiver,
                              QObject* context, std::function<bool()> stillThere, std::function<void(Outcome)> then)
 {

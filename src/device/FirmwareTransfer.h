@@ -29,6 +29,10 @@ public:
     };
     using Receiver = void (*)(int kind, int value);
 
+    // The devices in their boot loaders that the image fits: the library hands
+    // the image to one of them before any other.
+    static int bootDevices(const QByteArray& image);
+
     // Writes the record, then asks `stillThere` whether the device the run
     // counted is still the only one the image would go to (devices may have
     // come and gone during a slow write), then starts the transfer; `then` gets

@@ -411,8 +411,7 @@ void OnHidReport(unsigned char* header, int headerLength, unsigned char* data, u
         if (dataLength == 1) {
             handleProfile(data[0]);
             bus->PostUpDataConfigUI(4, data[0], true);
-        }
-        else {
+        } else {
             bus->PostUpDataConfigUI(0, 0, false);
         }
         break;

@@ -69,6 +69,8 @@ bool AutoStart::enable(const QString& programPath)
     // Both or neither: a start the program's own record lacks is taken back.
     if (Registry::setValue(Registry::runKeyPath(), runValueName(programPath), QDir::toNativeSeparators(programPath)))
         return true;
+    // If the entry cannot be taken back either, it stays and starts the
+    // program: the caller reads that back (isEnabled) and says the change failed.
     QFile::remove(path);
     return false;
 }

@@ -11,6 +11,7 @@
 #include "device/DeviceChangeRelay.h"
 #include "device/DeviceDiscovery.h"
 #include "device/FirmwareImageSearch.h"
+#include "device/UpdateRecords.h"
 #include "device/Worker.h"
 #include "ui/common/SettingsNotSaved.h"
 #include "ui/common/StyleHelper.h"
@@ -21,7 +22,6 @@
 #include "ui/settings/Match.h"
 #include "ui/settings/RePair.h"
 #include "ui/settings/UpDateRepair.h"
-#include "device/UpdateRecords.h"
 #include "ui/settings/UpDateWarning.h"
 
 #include <HIDUsb.h>

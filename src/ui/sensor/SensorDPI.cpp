@@ -3,11 +3,8 @@
 #include "app/Globals.h"
 #include "core/ConfigSettings.h"
 #include "core/PostMsg.h"
-#include "device/AnnotatedMutexLocker.h"
 #include "device/DeviceWriters.h"
 #include "device/HeldImage.h"
-#include "device/ReportHandler.h"
-#include "device/WorkingImage.h"
 #include "ui/common/StyleHelper.h"
 #include "ui/sensor/DpiSnapper.h"
 #include "ui/sensor/MyConmboBox.h"
@@ -93,19 +90,6 @@ void requestOfflineNotice()
 {
     PostMsg::GetInstance()->PostMouseOffLineo(0);
     HeldImage::refused();
-}
-
-// Byte 1 has no one-field writer of its own: the same patch-and-send rule.
-bool writeStageCount(int count)
-{
-    AnnotatedMutexLocker lock(g_FlashDataMutex);
-    if (!WorkingImage::isCurrentLocked())
-        return false;
-    g_FlashData.dpiStageCount = quint8(count);
-    if (!ProtocolDataUpdate(&g_FlashData))
-        return false;
-    NoteImageSentLocked();
-    return true;
 }
 
 QString optionColour(const QString& key)
@@ -606,7 +590,7 @@ void SensorDPI::on_ChooseEvent_currentIndexChanged(int index)
         ShowStages(index);
     }
     if (g_UiReady && online && !filling)
-        writeStageCount(index + 1);
+        WriteDpiStageCountToDevice(quint8(index + 1));
 }
 
 void SensorDPI::exchangeStages(int previous, int index)

@@ -151,13 +151,6 @@ UpdateRecords::Failure runDevice(int type)
 {
     return UpdateRecords::device(type, s_run.receiverKind, s_run.customerId, s_run.modelId);
 }
-
-int bootDevices(const QByteArray& image)
-{
-    int count = 5;
-    UsbUpgradeC_FindBootDevices(reinterpret_cast<const unsigned char*>(image.constData()), &count);
-    return count;
-}
 }
 
 FormSetting::FormSetting(QWidget* parent)
@@ -981,12 +974,8 @@ bool FormSetting::ChechIsUpDate()
                               record->type == FirmwareImageHeader::kMouseType ? m_mouseModelName : m_receiverModelName,
                               uchar(record->customerId), uchar(modelId));
         // Without an image there is no boot loader to ask about.
-        int count = 0;
-        if (recordImage && !g_UpdateImageList.isEmpty()) {
-            count = 5;
-            UsbUpgradeC_FindBootDevices(reinterpret_cast<const unsigned char*>(g_UpdateImageList.first().constData()),
-                                        &count);
-        }
+        const int count =
+            recordImage && !g_UpdateImageList.isEmpty() ? FirmwareTransfer::bootDevices(g_UpdateImageList.first()) : 0;
         if (count != 1)
             return refuse(count != 0 ? 17 : 15);
         bool other = false;
@@ -1226,12 +1215,8 @@ void FormSetting::UpdateStep(int type, const QString& version)
                 m_receiverModelName = name;
                 found = FindFirmwareImage(FirmwareImageHeader::kReceiverType, QString(), name, uchar(s_run.customerId),
                                           uchar(s_run.modelId));
-                if (found && !g_UpdateImageList.isEmpty()) {
-                    int count = 5;
-                    UsbUpgradeC_FindBootDevices(
-                        reinterpret_cast<const unsigned char*>(g_UpdateImageList.first().constData()), &count);
-                    m_bootCounts[kindSlot(kind)] = count;
-                }
+                if (found && !g_UpdateImageList.isEmpty())
+                    m_bootCounts[kindSlot(kind)] = FirmwareTransfer::bootDevices(g_UpdateImageList.first());
             }
             for (const DeviceAllInfo& d : qAsConst(g_WorkerDeviceList)) {
                 if (d.direct || d.path.isEmpty())
@@ -1364,7 +1349,7 @@ bool FormSetting::startTransfer(int type)
 
 int FormSetting::targetCount(int type, const QByteArray& image) const
 {
-    int count = bootDevices(image);
+    int count = FirmwareTransfer::bootDevices(image);
     for (const DeviceAllInfo& d : qAsConst(g_WorkerDeviceList)) {
         if (type == FirmwareImageHeader::kMouseType)
             count += d.direct ? 1 : 0;

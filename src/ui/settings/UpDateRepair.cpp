@@ -383,12 +383,8 @@ bool UpDateRepair::RepairCheck()
     }
 
     // Without an image there is nothing to ask the boot loader about.
-    int bootDevices = 0;
-    if (m_imageFound && !s_repairImageList.isEmpty()) {
-        bootDevices = 5;
-        UsbUpgradeC_FindBootDevices(reinterpret_cast<const unsigned char*>(s_repairImageList.first().constData()),
-                                    &bootDevices);
-    }
+    const int bootDevices =
+        m_imageFound && !s_repairImageList.isEmpty() ? FirmwareTransfer::bootDevices(s_repairImageList.first()) : 0;
     const int total = bootDevices + normalReceivers;
 
     if (m_imageFound) {
@@ -447,13 +443,8 @@ bool UpDateRepair::sendRepairImage(void (UpDateRepair::*notSent)(FirmwareTransfe
     m_sentVersion = FirmwareImageSearch::versionText(FirmwareImageHeader::parse(image).version);
     // The library takes a device in its boot loader first: one come or gone
     // during the record's write would change where the image goes.
-    auto bootDevices = [image] {
-        int count = 5;
-        UsbUpgradeC_FindBootDevices(reinterpret_cast<const unsigned char*>(image.constData()), &count);
-        return count;
-    };
-    const int bootBefore = bootDevices();
-    auto stillThere = [bootDevices, bootBefore] { return bootDevices() == bootBefore; };
+    const int bootBefore = FirmwareTransfer::bootDevices(image);
+    auto stillThere = [image, bootBefore] { return FirmwareTransfer::bootDevices(image) == bootBefore; };
     FirmwareTransfer::start(stageDevice(), image, &UpDateRepair::onTransferMessage, this, stillThere,
                             [this, notSent](FirmwareTransfer::Outcome outcome) {
                                 if (outcome == FirmwareTransfer::Outcome::Started)
